@@ -1,0 +1,2 @@
+// Qt implementations of the platform interfaces live in this folder.
+#include <QtGlobal>

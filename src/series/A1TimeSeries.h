@@ -1,0 +1,99 @@
+#pragma once
+// One imported astigmatism series with its samples, its characteristic
+// function, all evaluation results and the unit tables of the diagrams.
+
+#include "files/ParameterBlock.h"
+
+#include <string>
+#include <vector>
+
+class CLogFile;
+
+struct A1SAMPLE {
+    int nIndex = 0;     // image number, or image distance d of a characteristic-function point
+    double dX = 0.0;    // A22-x [nm]      | fx [nm^2]
+    double dY = 0.0;    // A22-y [nm]      | fy [nm^2]
+    double dErrX = 0.0; // error [nm]      | Var(fx) [nm^4]
+    double dErrY = 0.0; // error [nm]      | Var(fy) [nm^4]
+};
+
+struct UNIT {
+    std::string strName;
+    double dFactor = 1.0;  // value of one unit in the table's base unit
+};
+
+// Degrees to radians, as used everywhere angles are shown to the user.
+inline constexpr double kRadPerDeg = 0.01745329252;
+
+enum ImportType { IMPORT_NONE = 0, IMPORT_C1A1 = 1, IMPORT_ATLAS = 2 };
+
+class CA1TimeSeries : public CParameterBlock {
+public:
+    CA1TimeSeries();
+    explicit CA1TimeSeries(CLogFile* log);
+    CA1TimeSeries(const CA1TimeSeries& other);
+    CA1TimeSeries& operator=(const CA1TimeSeries& other);
+    CA1TimeSeries(CA1TimeSeries&&) noexcept = default;
+    CA1TimeSeries& operator=(CA1TimeSeries&&) noexcept = default;
+    ~CA1TimeSeries() override = default;
+
+    void Reset();
+
+    double LookupLengthFactor(const std::string& unit) const;
+    int ChooseTimeUnit(double value) const;
+    int ChooseLengthUnit(double value) const;
+    int ChooseAreaUnit(double value) const;
+
+    // Ranges of time (nIndex * m_dImagePeriod), dX and dY; outputs untouched when empty.
+    void GetSampleRanges(double& tMin, double& tMax, double& xMin, double& xMax, double& yMin,
+                         double& yMax) const;
+    // Means and population moments of the samples rotated by thetaDeg.
+    void GetMean(double thetaDeg, double& meanX, double& meanY) const;
+    void GetMoments(double meanX, double meanY, double thetaDeg, double& varX, double& covXY,
+                    double& varY) const;
+    // Smallest |correlation| over 900 angles from theta1 to theta2 (degrees).
+    // Returns false (outputs untouched) when no angle gave a value below 1.
+    bool FindMinCorrelation(double theta1Deg, double theta2Deg, double& rMin, double& angleDeg) const;
+
+    // Shared first steps of both extractions (type check, clearing, image
+    // period and messages). Returns false when the per-line extraction must
+    // not run; on true the caller extracts and then calls FinishExtraction.
+    bool BeginExtraction(int importType, int mirror, double rotationDeg);
+    void FinishExtraction(int mirror, double rotationDeg);
+
+    // Extractions of the two log formats (src/import).
+    void ExtractC1A1(int mirror, double rotationDeg);
+    void ExtractATLASStab(int mirror, double rotationDeg);
+
+    std::vector<std::string> m_astrLines;
+    std::vector<A1SAMPLE> m_aSamples;
+    std::vector<A1SAMPLE> m_aCharFunc;
+    int m_nCurrentTab = 1;
+    std::string m_strSourceFile;
+    int m_nFirstLine = 0;
+    int m_nLastLine = 0;
+    int m_nStartTime = 0;
+    int m_nStopTime = 0;
+    int m_nImportType = 0;
+    int m_nDataLines = 0;
+    int CharFuncValid = 0;
+    int ModelValid = 0;
+    int m_nMirror = 0;
+    int UsedMinDiversity = 10;
+    int LifetimeState = 0;
+    double m_dRotation = 0.0;
+    double m_dImagePeriod = 1.0;
+    double MeasErr = 0.0, MeasErrX = 0.0, MeasErrY = 0.0, SlopeSum = 0.0;
+    double Tolerance = 0.0, UsedLimitPhase = 0.0, UsedElEnergykV = 0.0, UsedTargetResAng = 0.0,
+           DirectLifetime = 0.0;
+    double FitDi = 0.0, FitDa = 0.0, FitTc = 0.0, FitS = 0.0;
+    double ModelLifetime = 0.0;
+    double FitSSqr = 0.0;
+    std::vector<UNIT> m_aAreaUnits;
+    std::vector<UNIT> m_aLengthUnits;
+    std::vector<UNIT> m_aTimeUnits;
+
+private:
+    void InitHeaderAndUnits();
+    void CopyFrom(const CA1TimeSeries& other);
+};

@@ -1,0 +1,118 @@
+#include "text/Parse.h"
+
+#include <cerrno>
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <limits>
+#include <string>
+
+namespace {
+
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+std::size_t SkipSpace(std::string_view t, std::size_t i) {
+    while (i < t.size() && IsSpace(t[i])) ++i;
+    return i;
+}
+
+}  // namespace
+
+int ReadLeadingInt(std::string_view t, std::size_t* consumed) {
+    std::size_t i = SkipSpace(t, 0);
+    bool neg = false;
+    if (i < t.size() && (t[i] == '+' || t[i] == '-')) {
+        neg = t[i] == '-';
+        ++i;
+    }
+    const std::size_t digits = i;
+    long long v = 0;
+    bool saturated = false;
+    while (i < t.size() && IsDigit(t[i])) {
+        if (!saturated) {
+            v = v * 10 + (t[i] - '0');
+            if (v > static_cast<long long>(INT_MAX) + 1) saturated = true;
+        }
+        ++i;
+    }
+    if (i == digits) {
+        if (consumed) *consumed = 0;
+        return 0;
+    }
+    if (consumed) *consumed = i;
+    if (neg) {
+        v = -v;
+        if (saturated || v < INT_MIN) return INT_MIN;
+        return static_cast<int>(v);
+    }
+    if (saturated || v > INT_MAX) return INT_MAX;
+    return static_cast<int>(v);
+}
+
+double ReadLeadingDouble(std::string_view t, std::size_t* consumed) {
+    std::size_t i = SkipSpace(t, 0);
+    bool neg = false;
+    if (i < t.size() && (t[i] == '+' || t[i] == '-')) {
+        neg = t[i] == '-';
+        ++i;
+    }
+    const std::size_t numStart = i;
+    std::size_t intDigits = 0, fracDigits = 0;
+    while (i < t.size() && IsDigit(t[i])) ++i, ++intDigits;
+    if (i < t.size() && t[i] == '.') {
+        std::size_t j = i + 1;
+        while (j < t.size() && IsDigit(t[j])) ++j, ++fracDigits;
+        if (intDigits + fracDigits > 0) i = j;
+    }
+    if (intDigits + fracDigits == 0) {
+        if (consumed) *consumed = 0;
+        return 0.0;
+    }
+    if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
+        std::size_t j = i + 1;
+        if (j < t.size() && (t[j] == '+' || t[j] == '-')) ++j;
+        if (j < t.size() && IsDigit(t[j])) {
+            while (j < t.size() && IsDigit(t[j])) ++j;
+            i = j;
+        }
+    }
+    if (consumed) *consumed = i;
+    double v = 0.0;
+    const char* first = t.data() + numStart;
+    const char* last = t.data() + i;
+    auto res = std::from_chars(first, last, v, std::chars_format::general);
+    if (res.ec == std::errc::result_out_of_range) {
+        // Overflow or underflow: the decimal magnitude tells which.
+        long long magnitude = 0;  // position of the first significant digit
+        std::size_t k = numStart;
+        long long intLen = 0;
+        bool seenNonZero = false;
+        long long leadingFracZeros = 0;
+        for (; k < i && IsDigit(t[k]); ++k) {
+            if (t[k] != '0') seenNonZero = true;
+            if (seenNonZero) ++intLen;
+        }
+        if (k < i && t[k] == '.') {
+            for (++k; k < i && IsDigit(t[k]); ++k) {
+                if (seenNonZero) break;
+                if (t[k] == '0') ++leadingFracZeros;
+                else seenNonZero = true;
+            }
+        }
+        magnitude = intLen > 0 ? intLen : -leadingFracZeros;
+        const std::size_t e = std::string_view(first, static_cast<std::size_t>(last - first)).find_first_of("eE");
+        if (e != std::string_view::npos) {
+            const int expValue = ReadLeadingInt(std::string_view(first + e + 1, static_cast<std::size_t>(last - first) - e - 1));
+            magnitude += expValue;
+        }
+        v = magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+    }
+    return neg ? -v : v;
+}
+
+bool HasLeadingNumber(std::string_view t) {
+    std::size_t n = 0;
+    ReadLeadingDouble(t, &n);
+    return n > 0;
+}

@@ -1,0 +1,54 @@
+#pragma once
+// Tolerance, lifetimes, stay probability P(a,t), model bands and the state
+// texts of the tab pages.
+//
+// Searches that do not reach a result within their bound log an "ERROR: "
+// line (where the operation logs at all) and return kNoResult, which callers
+// show as "no result" (IsNoResult).
+
+#include <limits>
+#include <string>
+
+class CA1TimeSeries;
+
+struct MODELPARAMS {
+    double Di = 0.0;  // nm
+    double Da = 0.0;  // nm
+    double Tc = 0.0;  // images
+    double s = 0.0;   // nm per image
+};
+
+inline constexpr double kNoResult = std::numeric_limits<double>::quiet_NaN();
+inline bool IsNoResult(double v) { return v != v; }
+
+// Probability levels of the report, diagrams and exports.
+inline constexpr double kP84 = 0.841345;
+inline constexpr double kP50 = 0.5;
+inline constexpr double kP16 = 0.158655;
+
+MODELPARAMS ModelParameters(const CA1TimeSeries& series);
+
+double ComputeTolerance(double energykV, double resolutionAng, double limitPhase);
+
+// Direct lifetime from the characteristic function; stores LifetimeState,
+// Tolerance and DirectLifetime and logs.
+double EvaluateDirectLifetime(CA1TimeSeries& series, double a);
+// Model lifetime (stepping search); stores ModelLifetime and logs. 0 without a model.
+double EvaluateModelLifetime(CA1TimeSeries& series, double a);
+// The same search with the drift removed, from ModelLifetime; nothing stored.
+double RandomWalkMeanLifetime(const CA1TimeSeries& series, double a);
+// Time span [s] at which P(a,t) = p, with the full model or the random walk only.
+double ProbabilityLifetime(const CA1TimeSeries& series, double a, double p);
+double RandomWalkProbabilityLifetime(const CA1TimeSeries& series, double a, double p);
+
+// f(tau) = 2 tau (Di^2 + Da^2 exp(-tau/Tc)) + s^2 tau^2, tau in images.
+double ModelFunction(const MODELPARAMS& m, double tau);
+double StayProbability(const MODELPARAMS& m, double tau, double a2);
+// The tau at which P(a, tau) = p (bisection); the core of ProbabilityLifetime.
+double InverseStayProbability(const MODELPARAMS& m, double a2, double p);
+// Squared radius r^2 [nm^2] with P(r, tau) = p.
+double ModelBand(const MODELPARAMS& m, double tau, double p);
+double MarcumQ(double alpha, double beta);
+
+std::string DirectStateText(const CA1TimeSeries& series);
+std::string ModelStateText(const CA1TimeSeries& series);

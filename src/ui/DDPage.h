@@ -1,0 +1,48 @@
+#pragma once
+// Base of the six tab pages. The main window sets the pointers below before
+// it calls Initialize(), then shows a page with UpdatePage(series or null).
+
+#include <QWidget>
+
+class CA1TimeSeries;
+class CLogFile;
+class CMainParameters;
+class IDialogs;
+
+// What the pages need of the main window.
+class IPageHost {
+public:
+    virtual ~IPageHost() = default;
+    // Rebuilds the tabs for the selected series (after the series' current
+    // tab was changed) and shows the active page.
+    virtual void RebuildTabs() = 0;
+};
+
+class CDDPage : public QWidget {
+    Q_OBJECT
+public:
+    explicit CDDPage(QWidget* parent = nullptr) : QWidget(parent) {}
+    ~CDDPage() override = default;
+
+    // Builds the controls; called once, after the pointers are set.
+    virtual void Initialize() = 0;
+    // Shows the series (or none) on the page.
+    virtual void UpdatePage(CA1TimeSeries* series) = 0;
+    // Menu commands forwarded by the main window ("Export Image", "Export
+    // Data Table", "Export Binary Data"); pages without them do nothing.
+    virtual void OnExportImage() {}
+    virtual void OnExportTable() {}
+    virtual void OnExportBinary() {}
+
+    CA1TimeSeries* Series() const { return m_pSeries; }
+    // Drops the series link without touching the page (the series is gone).
+    void ForgetSeries() { m_pSeries = nullptr; }
+
+    CLogFile* m_pLog = nullptr;
+    CMainParameters* m_pParams = nullptr;
+    IPageHost* m_pHost = nullptr;
+    IDialogs* m_pDialogs = nullptr;
+
+protected:
+    CA1TimeSeries* m_pSeries = nullptr;
+};

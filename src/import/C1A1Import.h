@@ -1,0 +1,16 @@
+#pragma once
+// CEOS C1A1 logs: several series per file, each cut out by its start marker,
+// start time stamp, data lines, stop marker and stop time stamp.
+
+#include "import/LogImport.h"
+
+// Reads all complete series of the text. Writes the import messages from
+// "Importing CEOS C1A1 log from file [...]." to the summary line
+// "Added %d new A1-time series to the data list.".
+ImportResult ReadC1A1Log(std::string_view content, const ImportRequest& request,
+                         std::vector<CA1TimeSeries>& list);
+// Opens, reads and closes the file, then reads its text as above.
+ImportResult ImportC1A1Log(const ImportRequest& request, std::vector<CA1TimeSeries>& list);
+
+// True when some line holds "C1A1 series successfully started.".
+bool LooksLikeC1A1Log(std::string_view content);

@@ -1,0 +1,179 @@
+#include "eval/ModelFit.h"
+
+#include "eval/Random.h"
+#include "fit/FitModule.h"
+#include "log/LogFile.h"
+#include "series/A1TimeSeries.h"
+#include "text/Format.h"
+
+#include <chrono>
+#include <cmath>
+#include <new>
+#include <vector>
+
+namespace {
+
+// The drift model in units of images: with tau = t/t0 and the parameters
+// (Di, Da, Tc, s),  f(tau) = 2 tau (Di^2 + Da^2 exp(-tau/Tc)) + s^2 tau^2.
+double DriftModel(double tau, const double* p) {
+    const double di = p[0], da = p[1], tc = p[2], s = p[3];
+    return 2.0 * tau * (di * di + da * da * std::exp(-tau / tc)) + s * s * tau * tau;
+}
+
+void DriftModelGradient(double tau, const double* p, double* g) {
+    const double di = p[0], da = p[1], tc = p[2], s = p[3];
+    const double e = std::exp(-tau / tc);
+    const double r = tau / tc;
+    g[0] = 4.0 * di * tau;
+    g[1] = 4.0 * da * tau * e;
+    // At Tc = 0 the exponential vanishes faster than (tau/Tc)^2 grows; the
+    // limit of the product is 0 (the plain product would be 0 * inf).
+    g[2] = e == 0.0 ? 0.0 : 2.0 * da * da * e * (r * r);
+    g[3] = 2.0 * s * tau * tau;
+}
+
+constexpr double kGradientTolerance = 2.220446049250313e-15;
+constexpr int kMaxTrials = 20;
+constexpr int kMaxImprovements = 6;
+constexpr double kRandomScale = 1.0 / 32768.0;  // 2^-15
+
+}  // namespace
+
+std::uint32_t SeedFromUtcTime(int year, unsigned month, unsigned day, unsigned hour, unsigned minute,
+                              unsigned second) {
+    return static_cast<std::uint32_t>(second) + 60u * minute + 3600u * hour + 86400u * day +
+           2678400u * month + 32140800u * static_cast<std::uint32_t>(year - 1970);
+}
+
+std::uint32_t SeedFromUtcClock() {
+    using namespace std::chrono;
+    const auto now = system_clock::now();
+    const auto today = floor<days>(now);
+    const year_month_day date{today};
+    const hh_mm_ss<seconds> time{floor<seconds>(now - today)};
+    return SeedFromUtcTime(static_cast<int>(date.year()), static_cast<unsigned>(date.month()),
+                           static_cast<unsigned>(date.day()), static_cast<unsigned>(time.hours().count()),
+                           static_cast<unsigned>(time.minutes().count()),
+                           static_cast<unsigned>(time.seconds().count()));
+}
+
+void FitModel(CA1TimeSeries& series, std::uint32_t seed) {
+    CLogFile* log = series.m_pLog;
+    if (series.CharFuncValid < 1) {
+        LogIfAttached(log, "ERROR: Model fit aborted: No evaluated characteristic function data.");
+        return;
+    }
+    const std::vector<A1SAMPLE>& cf = series.m_aCharFunc;
+    const int m = static_cast<int>(cf.size());
+    if (m < 16) {
+        LogIfAttached(log, "ERROR: Model fit aborted: Insufficient number of characteristic function data.");
+        return;
+    }
+
+    const double t0 = series.m_dImagePeriod;
+    double fmax = cf[0].dX + cf[0].dY;
+    double tmax = cf[0].nIndex * t0;
+    for (const A1SAMPLE& p : cf) {
+        if (p.dX + p.dY > fmax) fmax = p.dX + p.dY;
+        if (p.nIndex * t0 > tmax) tmax = p.nIndex * t0;
+    }
+    const double slopeSum = series.SlopeSum;
+    const int nSamples = static_cast<int>(series.m_aSamples.size());
+    CRandom random(seed);
+
+    FITMODULE fit;  // no log: the module's own messages are not shown
+    std::vector<double> x, y, w;
+    try {
+        x.resize(m);
+        y.resize(m);
+        w.resize(m);
+    } catch (const std::bad_alloc&) {
+        LogIfAttached(log, "ERROR: Model fit aborted: Heap allocation failed.");
+        return;
+    }
+    for (int i = 0; i < m; ++i) {
+        // The weight grows with the number of pairs a record can have,
+        // counted from its position in the list.
+        const double pairs = std::sqrt(static_cast<double>(nSamples - 1 - i));
+        const double v = cf[i].dErrX + cf[i].dErrY;
+        x[i] = cf[i].nIndex;
+        y[i] = cf[i].dX + cf[i].dY;
+        w[i] = v > 0.0 ? pairs / v : pairs;
+    }
+    fit.nWeighted = 1;
+    RegisterData(fit, m, x.data(), y.data(), w.data());
+    RegisterFunction(fit, DriftModel, DriftModelGradient);
+
+    const double start[4] = {
+        std::sqrt(fmax * 0.45 / tmax * t0),
+        std::sqrt(std::fabs(slopeSum - fmax * 0.45 / tmax * t0)),
+        9.0,
+        std::sqrt(fmax * 0.1) / tmax * t0,
+    };
+    double bestSoFar[4], bestImproved[4];
+    for (int j = 0; j < 4; ++j) bestSoFar[j] = bestImproved[j] = start[j];
+    CopyParametersIn(fit, start);
+
+    const double diLimit = std::sqrt(fmax / tmax * t0);
+    // The transient amplitude is bounded by the initial slope; its size
+    // counts, so a falling start (negative slope sum) still gives a range.
+    const double daLimit = 2.0 * std::sqrt(std::fabs(slopeSum));
+    const double sLimit = 2.0 * std::sqrt(fmax) / tmax * t0;
+    SetParameterRange(fit, 0, -diLimit, diLimit, 1);
+    SetParameterRange(fit, 1, -daLimit, daLimit, 1);
+    SetParameterRange(fit, 2, 0.0, tmax / t0, 1);
+    SetParameterRange(fit, 3, -sLimit, sLimit, 1);
+
+    if (!CheckModule(fit)) {
+        LogIfAttached(log, "ERROR: Model fit aborted: Failed to initialize the fit module.");
+        ResetModule(fit);
+        return;
+    }
+
+    LogIfAttached(log, "Fitting model to the characteristic function ...");
+    double best = 0.0;
+    ComputeSSquare(fit, nullptr, best);
+    int improvements = 0, trials = 0;
+    for (;;) {
+        int iterations = 0;
+        MinimizeSSquare(fit, &iterations, kGradientTolerance);  // failures count as trials too
+        const double current = fit.dSSquare;
+        ++trials;
+        if (!(best > 0.0)) {
+            CopyParametersOut(fit, bestSoFar);
+            best = current;
+        } else if (best > current) {
+            ++improvements;
+            CopyParametersOut(fit, bestSoFar);
+            CopyParametersOut(fit, bestImproved);
+            best = current;
+        } else {
+            CopyParametersIn(fit, bestSoFar);
+        }
+        if (improvements >= kMaxImprovements || trials >= kMaxTrials) break;
+
+        double next[4];
+        for (int j = 0; j < 4; ++j) {
+            const double lower = fit.adRanges[2 * j], upper = fit.adRanges[2 * j + 1];
+            next[j] = lower + random.Next() * kRandomScale * (upper - lower);
+        }
+        CopyParametersIn(fit, next);
+    }
+
+    CopyParametersIn(fit, bestImproved);
+    fit.nWeighted = 0;
+    double ssqr = 0.0;
+    ComputeSSquare(fit, nullptr, ssqr);
+    series.FitSSqr = ssqr;
+    series.ModelValid = 1;
+    series.FitDi = std::fabs(bestImproved[0]);
+    series.FitDa = std::fabs(bestImproved[1]);
+    series.FitTc = bestImproved[2];
+    series.FitS = std::fabs(bestImproved[3]);
+
+    LogIfAttached(log, FormatText("- fit result: Di = %.3G nm, Da = %.3G nm, tc = %.3G s, s = %.3G nm, "
+                                  "s-sqr = %.3G",
+                                  series.FitDi, series.FitDa, series.FitTc * t0, series.FitS,
+                                  series.FitSSqr));
+    ResetModule(fit);
+}

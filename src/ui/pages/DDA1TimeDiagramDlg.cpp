@@ -1,12 +1,215 @@
 #include "ui/pages/DDA1TimeDiagramDlg.h"
 
-CDDA1TimeDiagramDlg::CDDA1TimeDiagramDlg(QWidget* parent) : CDDPage(parent) {}
+#include "eval/CharFunc.h"
+#include "eval/Lifetime.h"
+#include "files/DataExports.h"
+#include "files/MainParameters.h"
+#include "platform/Dialogs.h"
+#include "plot/DiagramWnd.h"
+#include "series/A1TimeSeries.h"
+#include "text/Format.h"
+#include "text/Parse.h"
+#include "ui/pages/DiagramView.h"
+#include "ui/pages/PageLayout.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+CDDA1TimeDiagramDlg::CDDA1TimeDiagramDlg(QWidget* parent) : CDDDiagramPage(parent) {}
 CDDA1TimeDiagramDlg::~CDDA1TimeDiagramDlg() = default;
-void CDDA1TimeDiagramDlg::SetDisplayType(int nDisplayType) { m_nDisplayType = nDisplayType == 2 ? 2 : 1; }
-void CDDA1TimeDiagramDlg::Initialize() {}
-void CDDA1TimeDiagramDlg::UpdatePage(CA1TimeSeries* series) { m_pSeries = series; }
-void CDDA1TimeDiagramDlg::OnExportImage() {}
-void CDDA1TimeDiagramDlg::OnExportTable() {}
-void CDDA1TimeDiagramDlg::OnExportBinary() {}
-void CDDA1TimeDiagramDlg::OnReExtract() {}
-void CDDA1TimeDiagramDlg::OnCharFunc() {}
+
+void CDDA1TimeDiagramDlg::SetDisplayType(int nDisplayType) {
+    m_nDisplayChoice = nDisplayType == 2 ? 1 : 0;
+    if (m_pView)
+        m_pView->Diagram()->m_style.nDisplayType = m_nDisplayChoice + 1;
+}
+
+void CDDA1TimeDiagramDlg::Initialize() {
+    if (m_pView)
+        return;
+    auto* top = new QGridLayout;
+    m_pLine1 = MakeReadOnlyLine(this);
+    m_pLine2 = MakeReadOnlyLine(this);
+    AddLabelledRow(top, 0, "Series statistics:", m_pLine1, this);
+    top->addWidget(m_pLine2, 1, 1);
+    top->setColumnStretch(1, 1);
+
+    MakeDiagramView();
+    m_pView->Diagram()->m_style.nDisplayType = m_nDisplayChoice + 1;
+
+    auto* display = new QGroupBox("Display", this);
+    m_pDisplay = new QComboBox(display);
+    m_pDisplay->addItems({"A22-Time", "A22 (2D)"});
+    auto* displayLayout = new QVBoxLayout(display);
+    displayLayout->addWidget(m_pDisplay);
+
+    auto* import = new QGroupBox("Import", this);
+    m_pRotation = new QLineEdit(import);
+    m_pMirror = new QCheckBox("Mirror Y", import);
+    m_pReExtract = new QPushButton("Re-Extract", import);
+    auto* importLayout = new QVBoxLayout(import);
+    importLayout->addWidget(new QLabel("Rotation (deg)", import));
+    importLayout->addWidget(m_pRotation);
+    importLayout->addWidget(m_pMirror);
+    importLayout->addWidget(m_pReExtract);
+
+    m_pCharFunc = new QPushButton("Charact.\nFunction...", this);
+    m_pCharFunc->setMinimumHeight(2 * m_pReExtract->sizeHint().height());
+
+    auto* side = new QVBoxLayout;
+    side->addWidget(display);
+    side->addWidget(import);
+    side->addStretch(1);
+    side->addWidget(m_pCharFunc);
+
+    auto* middle = new QHBoxLayout;
+    middle->addWidget(m_pView, 0, Qt::AlignTop | Qt::AlignLeft);
+    middle->addLayout(side);
+
+    auto* page = new QVBoxLayout(this);
+    page->addLayout(top);
+    page->addLayout(middle);
+    page->addStretch(1);
+
+    connect(m_pReExtract, &QPushButton::clicked, this, &CDDA1TimeDiagramDlg::OnReExtract);
+    connect(m_pCharFunc, &QPushButton::clicked, this, &CDDA1TimeDiagramDlg::OnCharFunc);
+    connect(m_pDisplay, &QComboBox::currentIndexChanged, this, &CDDA1TimeDiagramDlg::OnDisplayChange);
+    WriteControls();
+}
+
+bool CDDA1TimeDiagramDlg::ReadControls() {
+    if (!m_pView)
+        return true;
+    m_bMirrorY = m_pMirror->isChecked() ? 1 : 0;
+    m_nDisplayChoice = m_pDisplay->currentIndex() == 1 ? 1 : 0;
+    m_pView->Diagram()->m_style.nDisplayType = m_nDisplayChoice + 1;
+    m_strLine2 = FromQString(m_pLine2->text());
+    m_strLine1 = FromQString(m_pLine1->text());
+
+    // The rotation must be a finite decimal number; anything else keeps the
+    // previous value (an infinite angle would spoil every extracted sample).
+    const std::string text = FromQString(m_pRotation->text());
+    const double value = HasLeadingNumber(text) ? ReadLeadingDouble(text) : 0.0;
+    if (!HasLeadingNumber(text) || !std::isfinite(value)) {
+        if (m_pDialogs)
+            m_pDialogs->Message(DialogOwner(), "Enter a number.", "Driftwise", MessageIcon::Warning);
+        m_pRotation->setFocus();
+        return false;
+    }
+    m_dRotationDeg = value;
+    return true;
+}
+
+void CDDA1TimeDiagramDlg::WriteControls() {
+    if (!m_pView)
+        return;
+    m_pMirror->setChecked(m_bMirrorY != 0);
+    {
+        const QSignalBlocker block(m_pDisplay);
+        m_pDisplay->setCurrentIndex(m_pView->Diagram()->m_style.nDisplayType == 2 ? 1 : 0);
+    }
+    m_pLine2->setText(ToQString(m_strLine2));
+    m_pLine2->setCursorPosition(0);
+    m_pLine1->setText(ToQString(m_strLine1));
+    m_pLine1->setCursorPosition(0);
+    m_pRotation->setText(ToQString(FormatText("%.*g", 15, m_dRotationDeg)));
+}
+
+void CDDA1TimeDiagramDlg::UpdatePage(CA1TimeSeries* series) {
+    if (!series) {
+        m_pSeries = nullptr;
+        m_strLine2.clear();
+        m_strLine1 = "No data";
+        WriteControls();
+        return;
+    }
+    if (m_pView)
+        m_pView->Render(series);
+    m_dRotationDeg = series->m_dRotation;
+    m_bMirrorY = series->m_nMirror == -1 ? 1 : 0;
+    ComputeStatistics(*series);
+    m_pSeries = series;
+    series->m_pLog = m_pLog;
+    WriteControls();
+}
+
+void CDDA1TimeDiagramDlg::ComputeStatistics(const CA1TimeSeries& series) {
+    double meanX = 0.0, meanY = 0.0, varX = 0.0, covXY = 0.0, varY = 0.0;
+    series.GetMean(0.0, meanX, meanY);
+    series.GetMoments(meanX, meanY, 0.0, varX, covXY, varY);
+    const double d = std::sqrt(varX * varY);
+    if (d > 0.0) {
+        m_strLine1 = FormatText("(A22x,A22y) Avg: (%.2f, %.2f) nm, SDev: (%.2f, %.2f) nm, x-y-corr: %.3f", meanX,
+                                meanY, std::sqrt(varX), std::sqrt(varY), covXY / d);
+        double rMin = 0.0, angle = 0.0;
+        if (series.FindMinCorrelation(-44.9, 45.0, rMin, angle))
+            m_strLine2 = FormatText("Minimum correlation with %.1f deg rotation (%.3f).", series.m_dRotation + angle,
+                                    rMin);
+        else
+            m_strLine2 = "No rotation of minimum correlation found.";
+    } else {
+        m_strLine1 = FormatText("Avg. (A22x,A22y): (%.2f, %.2f) nm, SDev: (%.2f, %.2f) nm", meanX, meanY,
+                                std::sqrt(varX), std::sqrt(varY));
+        m_strLine2.clear();
+    }
+}
+
+void CDDA1TimeDiagramDlg::OnReExtract() {
+    ReadControls();
+    if (CA1TimeSeries* series = m_pSeries) {
+        const int sign = m_bMirrorY ? -1 : 1;
+        series->m_pLog = m_pLog;
+        if (series->m_nImportType == IMPORT_C1A1)
+            series->ExtractC1A1(sign, m_dRotationDeg);
+        else if (series->m_nImportType == IMPORT_ATLAS)
+            series->ExtractATLASStab(sign, m_dRotationDeg);
+        if (m_pHost)
+            m_pHost->RebuildTabs();
+        UpdatePage(series);
+    }
+    WriteControls();
+}
+
+void CDDA1TimeDiagramDlg::OnDisplayChange() {
+    ReadControls();
+    UpdatePage(m_pSeries);
+    WriteControls();
+}
+
+void CDDA1TimeDiagramDlg::OnCharFunc() {
+    ReadControls();
+    if (CA1TimeSeries* series = m_pSeries; series && m_pParams) {
+        series->m_pLog = m_pLog;
+        ExtractCharacteristicFunction(*series, m_pParams->MinDiversity);
+        if (series->CharFuncValid == 1) {
+            const double a =
+                ComputeTolerance(m_pParams->ElEnergykV, m_pParams->TargetResAng, m_pParams->LimitPhase);
+            EvaluateDirectLifetime(*series, a);
+            series->UsedLimitPhase = m_pParams->LimitPhase;
+            series->UsedElEnergykV = m_pParams->ElEnergykV;
+            series->UsedTargetResAng = m_pParams->TargetResAng;
+            series->m_nCurrentTab = 2;
+            if (m_pHost)
+                m_pHost->RebuildTabs();
+        }
+    }
+    WriteControls();
+}
+
+void CDDA1TimeDiagramDlg::OnExportTable() {
+    ExportTable(&SaveA1TimeTable, "Astigmatism-time data table saved to file [");
+}
+
+void CDDA1TimeDiagramDlg::OnExportBinary() {
+    ExportBinary(&SaveA1TimeData, "Binary astigmatism-time data saved to file [");
+}

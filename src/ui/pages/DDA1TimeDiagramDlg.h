@@ -1,32 +1,66 @@
 #pragma once
-// The "A22-Time" page: the drift trace of the series (as A22 over time or as
-// the 2D path), its statistics, rotation/mirror and the extraction of the
-// characteristic function.
+// The "A22-Time Graph" page: the astigmatism samples as a time graph or as
+// the 2D scatter, the series statistics with the rotation of minimum
+// correlation, re-extraction with a new mirror flag and rotation, and the
+// step to the characteristic function.
 
-#include "ui/DDPage.h"
+#include "ui/pages/DDDiagramPage.h"
 
-class CDiagramView;
+#include <string>
 
-class CDDA1TimeDiagramDlg : public CDDPage {
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+
+class CDDA1TimeDiagramDlg : public CDDDiagramPage {
     Q_OBJECT
 public:
     explicit CDDA1TimeDiagramDlg(QWidget* parent = nullptr);
     ~CDDA1TimeDiagramDlg() override;
 
-    // 1 = "A22-Time", 2 = "A22 (2D)".
+    // 1 = "A22-Time", 2 = "A22 (2D)"; other values are taken as 1.
     void SetDisplayType(int nDisplayType);
-    int DisplayType() const { return m_nDisplayType; }
+    int DisplayType() const { return m_nDisplayChoice + 1; }
 
     void Initialize() override;
     void UpdatePage(CA1TimeSeries* series) override;
-    void OnExportImage() override;
     void OnExportTable() override;
     void OnExportBinary() override;
 
     void OnReExtract();
+    void OnDisplayChange();
     void OnCharFunc();
 
+    // Control values (the page's data exchange reads and writes them).
+    int m_bMirrorY = 0;
+    int m_nDisplayChoice = 0;
+    std::string m_strLine2;
+    std::string m_strLine1;
+    double m_dRotationDeg = 0.0;
+
+    // Controls, for the tests.
+    QLineEdit* Line1Edit() const { return m_pLine1; }
+    QLineEdit* Line2Edit() const { return m_pLine2; }
+    QLineEdit* RotationEdit() const { return m_pRotation; }
+    QCheckBox* MirrorCheck() const { return m_pMirror; }
+    QComboBox* DisplayCombo() const { return m_pDisplay; }
+    QPushButton* ReExtractButton() const { return m_pReExtract; }
+    QPushButton* CharFuncButton() const { return m_pCharFunc; }
+
+    // Data exchange: false when the rotation text is not a number (after
+    // "Enter a number." was shown; the rotation keeps its value).
+    bool ReadControls();
+    void WriteControls();
+
 private:
-    int m_nDisplayType = 1;
-    CDiagramView* m_pView = nullptr;
+    void ComputeStatistics(const CA1TimeSeries& series);
+
+    QLineEdit* m_pLine1 = nullptr;
+    QLineEdit* m_pLine2 = nullptr;
+    QComboBox* m_pDisplay = nullptr;
+    QLineEdit* m_pRotation = nullptr;
+    QCheckBox* m_pMirror = nullptr;
+    QPushButton* m_pReExtract = nullptr;
+    QPushButton* m_pCharFunc = nullptr;
 };

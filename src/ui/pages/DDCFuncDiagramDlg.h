@@ -1,15 +1,13 @@
 #pragma once
-// The "Charact. Function" page: the characteristic function of the series,
-// the tolerance inputs and the model fit.
+// The "Charact. Func." page: the characteristic function of the series with
+// the direct-lifetime guide, the stability check and the model fit.
 
-#include "ui/DDPage.h"
+#include "ui/pages/DDStabilityPage.h"
 
 #include <cstdint>
 #include <functional>
 
-class CDiagramView;
-
-class CDDCFuncDiagramDlg : public CDDPage {
+class CDDCFuncDiagramDlg : public CDDStabilityPage {
     Q_OBJECT
 public:
     explicit CDDCFuncDiagramDlg(QWidget* parent = nullptr);
@@ -17,16 +15,21 @@ public:
 
     void Initialize() override;
     void UpdatePage(CA1TimeSeries* series) override;
-    void OnExportImage() override;
     void OnExportTable() override;
     void OnExportBinary() override;
 
-    void OnRefresh();
+    // Fits the model with the typed energy and resolution and moves the
+    // series to the "Fitted Model" tab.
     void OnFitModel();
+
+    QPushButton* FitModelButton() const { return m_pFitModel; }
 
     // Seed of the model fit; the UTC clock unless a test sets a fixed one.
     std::function<std::uint32_t()> m_seedSource;
 
+protected:
+    std::string StateText(const CA1TimeSeries& series) const override;
+
 private:
-    CDiagramView* m_pView = nullptr;
+    QPushButton* m_pFitModel = nullptr;
 };

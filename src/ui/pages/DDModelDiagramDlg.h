@@ -1,12 +1,11 @@
 #pragma once
 // The "Fitted Model" (display type 4) and "Prob. Plot" (display type 5)
-// pages of a series with a fitted model.
+// pages: the fitted model parameters, the model-lifetime state and the
+// stability check.
 
-#include "ui/DDPage.h"
+#include "ui/pages/DDStabilityPage.h"
 
-class CDiagramView;
-
-class CDDModelDiagramDlg : public CDDPage {
+class CDDModelDiagramDlg : public CDDStabilityPage {
     Q_OBJECT
 public:
     explicit CDDModelDiagramDlg(int displayType, QWidget* parent = nullptr);
@@ -16,13 +15,12 @@ public:
 
     void Initialize() override;
     void UpdatePage(CA1TimeSeries* series) override;
-    void OnExportImage() override;
     void OnExportTable() override;
     void OnExportBinary() override;
 
-    void OnRefresh();
+protected:
+    std::string StateText(const CA1TimeSeries& series) const override;
 
 private:
     int m_nDisplayType = 4;
-    CDiagramView* m_pView = nullptr;
 };

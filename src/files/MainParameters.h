@@ -28,6 +28,9 @@ public:
 
 int WriteMainParameters(std::FILE* file, CMainParameters& params);
 int ReadMainParameters(std::FILE* file, CMainParameters& params);
+// The same; path only names the file in file-error reports.
+int WriteMainParameters(std::FILE* file, CMainParameters& params, const std::string& path);
+int ReadMainParameters(std::FILE* file, CMainParameters& params, const std::string& path);
 int SaveProgramParameters(CMainParameters& params, const std::string& path);
 int LoadProgramParameters(CMainParameters& params, const std::string& path);
 // A null store does nothing (SaveToProfile then returns 0).

@@ -2,6 +2,8 @@
 // The per-user settings store on QSettings: organisation "Corvolab", the
 // application's name as the application, each section a QSettings group.
 // Strings and integers are stored as they are, binary entries as byte arrays.
+// An entry of another kind than the one asked for is not read: a text entry
+// counts as an integer only when it holds one whole number.
 
 #include "files/SettingsStore.h"
 
@@ -28,6 +30,12 @@ public:
 
     // Writes pending changes to the backing file; false when that failed.
     bool Sync();
+    // The backing file (under the user's configuration folder).
+    std::string FileName() const;
+
+    // The executable's base name (needs the application object; "driftwise"
+    // without one).
+    static std::string ExecutableBaseName();
 
 private:
     std::unique_ptr<QSettings> m_settings;

@@ -1,10 +1,12 @@
+// The Driftwise desktop program.
+#include "ui/DriftwiseApp.h"
+
 #include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QMainWindow w;
-    w.setWindowTitle(QStringLiteral("Driftwise -  Halvorn Optical Stability Benchmark"));
-    w.show();
-    return app.exec();
+    QApplication application(argc, argv);
+    QStringList arguments = QApplication::arguments();
+    if (!arguments.isEmpty())
+        arguments.removeFirst();
+    return CDriftwiseApp().Run(arguments);
 }

@@ -1,0 +1,704 @@
+#include "ui/DriftwiseDlg.h"
+
+#include "Version.h"
+#include "files/SettingsStore.h"
+#include "import/ATLASStabImport.h"
+#include "import/C1A1Import.h"
+#include "import/LogImport.h"
+#include "platform/Dialogs.h"
+#include "platform/FileLock.h"
+#include "text/Format.h"
+#include "ui/AboutDlg.h"
+#include "ui/DisclaimerDlg.h"
+#include "ui/Pictures.h"
+#include "ui/SettingsDlg.h"
+#include "ui/SplashDlg.h"
+#include "ui/pages/DDA1TimeDiagramDlg.h"
+#include "ui/pages/DDCFuncDiagramDlg.h"
+#include "ui/pages/DDLogTextDlg.h"
+#include "ui/pages/DDModelDiagramDlg.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <utility>
+
+namespace {
+
+const char* const kDeleteAllQuestion =
+    "1) All time-astigmatism series will be unloaded.\r\n2) All evaluation data will be lost.\r\n\r\n"
+    "Do you really want to do this?";
+
+// The folder part of a path, with its closing "/" (empty without one).
+std::string FolderOfPath(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+}  // namespace
+
+CDriftwiseDlg::CDriftwiseDlg(DRIFTWISESETUP setup, QWidget* parent)
+    : QMainWindow(parent), m_setup(std::move(setup)) {
+    StartUp();
+    CreateControls();
+    CreateMenus();
+    CreatePages();
+
+    m_log.WriteDebug(1, "Program Initialization.");
+    m_pLogTimer = new QTimer(this);
+    connect(m_pLogTimer, &QTimer::timeout, this, &CDriftwiseDlg::OnLogTimer);
+    m_pLogTimer->start(kLogTimerMs);
+    if (!m_pLogTimer->isActive())
+        m_log.Write("Warning: Failed to start the log update timer.");
+
+    RefreshSeriesList();
+    RebuildTabs();
+    setFocus();
+}
+
+CDriftwiseDlg::~CDriftwiseDlg() {
+    // The pages keep pointers into the series list; drop them first.
+    ForgetSeriesLinks();
+}
+
+// Start-up sequence: data folder, log, banner, parameters.
+void CDriftwiseDlg::StartUp() {
+    m_strDataFolder = m_setup.strDataFolder;
+    if (!m_strDataFolder.empty())
+        CreateFolderPath(m_strDataFolder);  // failures show up as log and parameter errors
+
+    m_log.m_strCollectedText.clear();
+    m_log.m_bCollectText = 1;
+    m_log.m_strPath = m_strDataFolder + "/Log.txt";
+    m_log.m_nDebugLevel = 0;
+    m_log.ApplySizeCap();
+
+    m_log.Write("");
+    m_log.Write(FormatText("Driftwise - Version %s started.", kVersionText));
+
+    m_params.m_pLog = &m_log;
+    LoadProgramParameters(m_params, SetupFilePath());
+    LoadFromProfile(m_setup.pStore, m_params);
+}
+
+std::string CDriftwiseDlg::SetupFilePath() const { return m_strDataFolder + "/" + "Setup.prm"; }
+
+void CDriftwiseDlg::CreateControls() {
+    setWindowTitle(QStringLiteral("Driftwise -  Halvorn Optical Stability Benchmark"));
+    setWindowIcon(ProgramIcon());
+    setAcceptDrops(true);
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+
+    auto* seriesGroup = new QGroupBox(QStringLiteral("Time-Astigmatism Series"), central);
+    m_pSeriesList = new QComboBox(seriesGroup);
+    m_pSeriesList->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_pSeriesList->setMinimumContentsLength(40);
+    m_pSeriesList->setMaxVisibleItems(12);
+    m_pImport = new QPushButton(QStringLiteral("Import"), seriesGroup);
+    m_pDelete = new QPushButton(QStringLiteral("Delete"), seriesGroup);
+    m_pDeleteAll = new QPushButton(QStringLiteral("Delete All"), seriesGroup);
+    for (QPushButton* button : {m_pImport, m_pDelete, m_pDeleteAll})
+        button->setAutoDefault(false);
+    auto* seriesRow = new QHBoxLayout(seriesGroup);
+    seriesRow->addWidget(m_pSeriesList, 1);
+    seriesRow->addSpacing(12);
+    seriesRow->addWidget(m_pImport);
+    seriesRow->addWidget(m_pDelete);
+    seriesRow->addWidget(m_pDeleteAll);
+    layout->addWidget(seriesGroup);
+
+    m_pTabs = new QTabWidget(central);
+    m_pTabs->setDocumentMode(false);
+    layout->addWidget(m_pTabs, 1);
+
+    auto* logGroup = new QGroupBox(QStringLiteral("Message Log"), central);
+    m_pLogField = new QPlainTextEdit(logGroup);
+    m_pLogField->setReadOnly(true);
+    m_pLogField->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_pLogField->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_pLogField->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_pLogField->setFixedHeight(130);
+    auto* logLayout = new QVBoxLayout(logGroup);
+    logLayout->addWidget(m_pLogField);
+    layout->addWidget(logGroup);
+
+    setCentralWidget(central);
+    statusBar();
+
+    connect(m_pImport, &QPushButton::clicked, this, &CDriftwiseDlg::OnImport);
+    connect(m_pDelete, &QPushButton::clicked, this, &CDriftwiseDlg::OnDelete);
+    connect(m_pDeleteAll, &QPushButton::clicked, this, &CDriftwiseDlg::OnDeleteAll);
+    connect(m_pSeriesList, &QComboBox::currentIndexChanged, this, &CDriftwiseDlg::OnSelectionChanged);
+    connect(m_pTabs, &QTabWidget::currentChanged, this, &CDriftwiseDlg::OnTabChanged);
+}
+
+void CDriftwiseDlg::CreateMenus() {
+    struct ITEM {
+        Command command;
+        const char* text;
+        QKeySequence key;
+        const char* tip;
+        void (CDriftwiseDlg::*handler)();
+    };
+    const ITEM items[] = {
+        {Command::Import, "Import Data Log...\tCtrl+L", QKeySequence(Qt::CTRL | Qt::Key_L),
+         "Import data from a log file.", &CDriftwiseDlg::OnImport},
+        {Command::ExportImage, "Export Image", {}, nullptr, &CDriftwiseDlg::OnExportImage},
+        {Command::ExportTable, "Export Data Table", {}, nullptr, &CDriftwiseDlg::OnExportTable},
+        {Command::ExportBinary, "Export Binary Data", {}, nullptr, &CDriftwiseDlg::OnExportBinary},
+        {Command::Quit, "Quit", {}, "Quit the application.", &CDriftwiseDlg::OnQuit},
+        {Command::ReExtract, "Re-Extract Data\tCtrl+E", QKeySequence(Qt::CTRL | Qt::Key_E),
+         "Re-extract data from the selected log.", &CDriftwiseDlg::OnReExtract},
+        {Command::CharFunc, "Evaluate Characteristic Function\tCtrl+F", QKeySequence(Qt::CTRL | Qt::Key_F),
+         "Evaluate the characteristic function from the selected data.", &CDriftwiseDlg::OnCharFunc},
+        {Command::FitModel, "Fit Model\tCtrl+M", QKeySequence(Qt::CTRL | Qt::Key_M),
+         "Fit a model function to the current characteristic function", &CDriftwiseDlg::OnFitModel},
+        {Command::ProbabilityPlot, "Probability Plot\tCtrl+P", QKeySequence(Qt::CTRL | Qt::Key_P),
+         "Show the probability plot.", &CDriftwiseDlg::OnProbabilityPlot},
+        {Command::EvaluationSummary, "Evaluation Summary\tCtrl+S", QKeySequence(Qt::CTRL | Qt::Key_S),
+         "Show the evaluation summary.", &CDriftwiseDlg::OnEvaluationSummary},
+        {Command::ProgramParameters, "Program Parameters", {},
+         "Set the program parameters for the data evaluation.", &CDriftwiseDlg::OnProgramParameters},
+        {Command::About, "About", QKeySequence(Qt::ALT | Qt::Key_A), "About Driftwise.", &CDriftwiseDlg::OnAbout},
+        {Command::Disclaimer, "Disclaimer", {}, "Display the disclaimer.", &CDriftwiseDlg::OnDisclaimer},
+    };
+    m_actions.assign(static_cast<std::size_t>(Command::Disclaimer) + 1, nullptr);
+    for (const ITEM& item : items) {
+        auto* action = new QAction(QString::fromUtf8(item.text), this);
+        if (!item.key.isEmpty()) {
+            action->setShortcut(item.key);
+            action->setShortcutContext(Qt::WindowShortcut);
+        }
+        if (item.tip)
+            action->setStatusTip(QString::fromUtf8(item.tip));
+        connect(action, &QAction::triggered, this, item.handler);
+        m_actions[static_cast<std::size_t>(item.command)] = action;
+        addAction(action);  // accelerators work while the menus are closed
+    }
+
+    QMenuBar* bar = menuBar();
+    QMenu* file = bar->addMenu(QStringLiteral("&File"));
+    file->addAction(Action(Command::Import));
+    file->addSeparator();
+    file->addAction(Action(Command::ExportImage));
+    file->addAction(Action(Command::ExportTable));
+    file->addAction(Action(Command::ExportBinary));
+    file->addSeparator();
+    file->addAction(Action(Command::Quit));
+    QMenu* analyze = bar->addMenu(QStringLiteral("A&nalyze"));
+    analyze->addAction(Action(Command::ReExtract));
+    analyze->addAction(Action(Command::CharFunc));
+    analyze->addAction(Action(Command::FitModel));
+    analyze->addSeparator();
+    analyze->addAction(Action(Command::ProbabilityPlot));
+    analyze->addAction(Action(Command::EvaluationSummary));
+    QMenu* settings = bar->addMenu(QStringLiteral("&Settings"));
+    settings->addAction(Action(Command::ProgramParameters));
+    bar->addAction(Action(Command::About));
+    bar->addAction(Action(Command::Disclaimer));
+
+    for (QMenu* menu : {file, analyze, settings})
+        connect(menu, &QMenu::aboutToShow, this, &CDriftwiseDlg::UpdateMenuState);
+}
+
+void CDriftwiseDlg::CreatePages() {
+    m_pLogTextPage = new CDDLogTextDlg(1, this);
+    m_pSummaryPage = new CDDLogTextDlg(2, this);
+    m_pA1TimePage = new CDDA1TimeDiagramDlg(this);
+    m_pCFuncPage = new CDDCFuncDiagramDlg(this);
+    m_pModelPage = new CDDModelDiagramDlg(4, this);
+    m_pProbabilityPage = new CDDModelDiagramDlg(5, this);
+    m_pA1TimePage->SetDisplayType(m_params.DataDisplayType + 1);
+    for (CDDPage* page : {static_cast<CDDPage*>(m_pLogTextPage), static_cast<CDDPage*>(m_pSummaryPage),
+                          static_cast<CDDPage*>(m_pA1TimePage), static_cast<CDDPage*>(m_pCFuncPage),
+                          static_cast<CDDPage*>(m_pModelPage), static_cast<CDDPage*>(m_pProbabilityPage)}) {
+        page->m_pLog = &m_log;
+        page->m_pParams = &m_params;
+        page->m_pHost = this;
+        page->m_pDialogs = m_setup.pDialogs;
+        page->hide();
+        page->Initialize();
+    }
+}
+
+QAction* CDriftwiseDlg::Action(Command command) const { return m_actions.at(static_cast<std::size_t>(command)); }
+
+CDDPage* CDriftwiseDlg::Page(TabPage page) const {
+    switch (page) {
+    case TabPage::LogText: return m_pLogTextPage;
+    case TabPage::A1Time: return m_pA1TimePage;
+    case TabPage::CharFunc: return m_pCFuncPage;
+    case TabPage::Model: return m_pModelPage;
+    case TabPage::Probability: return m_pProbabilityPage;
+    case TabPage::Summary: return m_pSummaryPage;
+    case TabPage::None: break;
+    }
+    return nullptr;
+}
+
+CA1TimeSeries* CDriftwiseDlg::SelectedSeries() {
+    if (m_aSeries.empty() || m_nSelected < 0)
+        return nullptr;
+    if (m_nSelected >= static_cast<int>(m_aSeries.size()))
+        return &m_aSeries.front();
+    return &m_aSeries[static_cast<std::size_t>(m_nSelected)];
+}
+
+// --- control exchange ---
+
+void CDriftwiseDlg::ReadControls() {
+    if (m_pSeriesList->count() > 0)
+        m_nSelected = m_pSeriesList->currentIndex();
+}
+
+void CDriftwiseDlg::WriteControls() {
+    if (m_pSeriesList->count() > 0 && m_nSelected >= 0 && m_nSelected < m_pSeriesList->count()) {
+        const QSignalBlocker block(m_pSeriesList);
+        m_pSeriesList->setCurrentIndex(m_nSelected);
+    }
+}
+
+// --- list, tabs and pages ---
+
+void CDriftwiseDlg::RefreshSeriesList() {
+    const QSignalBlocker block(m_pSeriesList);
+    m_pSeriesList->clear();
+    const bool any = !m_aSeries.empty();
+    if (!any) {
+        m_nSelected = -1;
+    } else {
+        for (std::size_t i = 0; i < m_aSeries.size(); ++i)
+            m_pSeriesList->addItem(
+                QString::fromStdString(SeriesListLine(static_cast<int>(i) + 1, m_aSeries[i])));
+        const int line = m_nSelected < 0 || m_nSelected >= static_cast<int>(m_aSeries.size()) ? 0 : m_nSelected;
+        m_pSeriesList->setCurrentIndex(line);
+    }
+    m_pSeriesList->setEnabled(any);
+    m_pDelete->setEnabled(any);
+    m_pDeleteAll->setEnabled(any);
+}
+
+void CDriftwiseDlg::RebuildTabs() {
+    CA1TimeSeries* series = SelectedSeries();
+    SyncDiagramPages(series);
+    {
+        const QSignalBlocker block(m_pTabs);
+        m_bRebuilding = true;
+        while (m_pTabs->count() > 0)
+            m_pTabs->removeTab(0);
+        if (!series) {
+            m_pTabs->setEnabled(false);
+            m_nActiveTab = -1;
+        } else {
+            const std::vector<std::string> labels = TabLabels(*series);
+            for (std::size_t i = 0; i < labels.size(); ++i)
+                m_pTabs->addTab(Page(PageForTab(*series, static_cast<int>(i))), QString::fromStdString(labels[i]));
+            // A tab remembered from before a re-extraction may be gone.
+            int tab = series->m_nCurrentTab;
+            if (tab < 0 || tab >= m_pTabs->count())
+                tab = tab < 0 ? 0 : m_pTabs->count() - 1;
+            m_pTabs->setCurrentIndex(tab);
+            m_nActiveTab = tab;
+            m_pTabs->setEnabled(true);
+        }
+        m_bRebuilding = false;
+    }
+    ShowActivePage();
+}
+
+void CDriftwiseDlg::ShowActivePage() {
+    CA1TimeSeries* series = SelectedSeries();
+    if (series && m_nActiveTab >= 0 && m_nActiveTab < m_pTabs->count()) {
+        if (CDDPage* page = Page(PageForTab(*series, m_nActiveTab))) {
+            page->UpdatePage(series);
+            page->update();
+        }
+    }
+    UpdateMenuState();
+}
+
+// Keeps the series link of every diagram page equal to the selected series
+// (their commands are reached from the menu whichever tab is shown).
+void CDriftwiseDlg::SyncDiagramPages(CA1TimeSeries* selected) {
+    for (CDDPage* page : {static_cast<CDDPage*>(m_pA1TimePage), static_cast<CDDPage*>(m_pCFuncPage),
+                          static_cast<CDDPage*>(m_pModelPage), static_cast<CDDPage*>(m_pProbabilityPage)}) {
+        if (page->Series() == selected && selected)
+            continue;
+        if (!selected)
+            page->ForgetSeries();
+        page->UpdatePage(selected);
+    }
+    for (CDDPage* page : {static_cast<CDDPage*>(m_pLogTextPage), static_cast<CDDPage*>(m_pSummaryPage)})
+        if (page->Series() != selected)
+            page->ForgetSeries();
+}
+
+// Before the list changes: no page may keep a pointer into it.
+void CDriftwiseDlg::ForgetSeriesLinks() {
+    for (CDDPage* page : {static_cast<CDDPage*>(m_pLogTextPage), static_cast<CDDPage*>(m_pSummaryPage),
+                          static_cast<CDDPage*>(m_pA1TimePage), static_cast<CDDPage*>(m_pCFuncPage),
+                          static_cast<CDDPage*>(m_pModelPage), static_cast<CDDPage*>(m_pProbabilityPage)})
+        if (page)
+            page->ForgetSeries();
+}
+
+void CDriftwiseDlg::OnSelectionChanged() {
+    if (m_bShutDown)
+        return;
+    ReadControls();
+    RebuildTabs();
+    WriteControls();
+}
+
+void CDriftwiseDlg::OnTabChanged(int index) {
+    if (m_bRebuilding || m_bShutDown)
+        return;
+    ReadControls();
+    m_nActiveTab = index;
+    if (index >= 0) {
+        if (CA1TimeSeries* series = SelectedSeries())
+            series->m_nCurrentTab = index;
+    }
+    // Always refresh the page that came up: the tab may have been changed
+    // by a command that does not store it in the series.
+    ShowActivePage();
+    WriteControls();
+}
+
+void CDriftwiseDlg::ActivateTab(int index) {
+    if (index < 0 || index >= m_pTabs->count())
+        return;
+    {
+        const QSignalBlocker block(m_pTabs);
+        m_pTabs->setCurrentIndex(index);
+    }
+    m_nActiveTab = index;
+    ShowActivePage();
+}
+
+void CDriftwiseDlg::UpdateMenuState() {
+    const MENUSTATE state = ComputeMenuState(SelectedSeries(), m_nActiveTab, m_pTabs->count());
+    Action(Command::ExportImage)->setEnabled(state.bExport);
+    Action(Command::ExportTable)->setEnabled(state.bExport);
+    Action(Command::ExportBinary)->setEnabled(state.bExport);
+    Action(Command::ReExtract)->setEnabled(state.bReExtract);
+    Action(Command::CharFunc)->setEnabled(state.bCharFunc);
+    Action(Command::FitModel)->setEnabled(state.bFitModel);
+    Action(Command::ProbabilityPlot)->setEnabled(state.bProbPlot);
+    Action(Command::EvaluationSummary)->setEnabled(state.bSummary);
+}
+
+// --- import ---
+
+void CDriftwiseDlg::OnImport() {
+    if (m_bShutDown)
+        return;
+    ReadControls();
+    m_log.WriteDebug(1, "Starting log file import.");
+
+    FILEDIALOGREQUEST request;
+    request.filters = {{"CEOS C1A1 log file (*.html;*.txt;*.log)", "*.html; *.txt; *.log"},
+                       {"ATLASStab log file (*.dat;*.txt)", "*.dat; *.txt"}};
+    request.filterIndex = m_params.ImportType;
+    request.initialFolder = m_params.ImportPath;
+    FILEDIALOGRESULT result;
+    if (!m_setup.pDialogs || !m_setup.pDialogs->OpenFile(static_cast<QWidget*>(this), request, result)) {
+        m_log.WriteDebug(1, "Log file import cancelled.");
+        WriteControls();
+        return;
+    }
+
+    m_log.WriteDebug(2, "Selected file: " + result.path);
+    m_params.ImportType = result.filterIndex;
+    m_log.WriteDebug(2, FormatText("Selected filter index = %d", m_params.ImportType));
+    m_params.ImportPath = FolderOfPath(result.path);
+
+    if (m_params.ImportType == IMPORT_C1A1 || m_params.ImportType == IMPORT_ATLAS) {
+        ImportWithReader(m_params.ImportType, result.path);
+        m_log.WriteDebug(1, "Finished log file import.");
+    } else {
+        m_log.Write("Unsupported log file format, import cancelled.");
+    }
+    WriteControls();
+}
+
+void CDriftwiseDlg::ImportWithReader(int importType, const std::string& path) {
+    ImportRequest request;
+    request.strPath = path;
+    request.nMirror = m_params.ImportMirrorY;
+    request.dRotationDeg = m_params.ImportRotDeg;
+    request.pLog = &m_log;
+    ForgetSeriesLinks();
+    const ImportResult result = importType == IMPORT_C1A1 ? ImportC1A1Log(request, m_aSeries)
+                                                          : ImportATLASStabLog(request, m_aSeries);
+    AfterImport(result.nSeriesAdded);
+}
+
+void CDriftwiseDlg::AfterImport(int seriesAdded) {
+    if (seriesAdded > 0)
+        m_nSelected = static_cast<int>(m_aSeries.size()) - 1;
+    RefreshSeriesList();
+    RebuildTabs();
+}
+
+void CDriftwiseDlg::ImportFiles(const std::vector<std::string>& paths) {
+    if (m_bShutDown || paths.empty())
+        return;
+    ReadControls();
+    // A folder stands for the files in it, in name order.
+    std::vector<std::string> files;
+    for (const std::string& path : paths) {
+        const QFileInfo info(QString::fromStdString(path));
+        if (info.isDir()) {
+            const QDir folder(info.absoluteFilePath());
+            for (const QFileInfo& entry : folder.entryInfoList(QDir::Files | QDir::Readable, QDir::Name))
+                files.push_back(entry.absoluteFilePath().toStdString());
+        } else {
+            files.push_back(info.absoluteFilePath().toStdString());
+        }
+    }
+
+    int added = 0;
+    ForgetSeriesLinks();
+    for (const std::string& file : files) {
+        m_log.WriteDebug(1, "Starting log file import.");
+        m_log.WriteDebug(2, "Selected file: " + file);
+        ImportRequest request;
+        request.strPath = file;
+        request.nMirror = m_params.ImportMirrorY;
+        request.dRotationDeg = m_params.ImportRotDeg;
+        request.pLog = &m_log;
+        const ImportResult result = ImportLogFile(request, IMPORT_NONE, m_aSeries);
+        if (result.nSeriesAdded > 0) {
+            added += result.nSeriesAdded;
+            // The Import dialog opens next time where this file came from.
+            m_params.ImportType = result.nImportType;
+            m_params.ImportPath = FolderOfPath(file);
+        }
+        m_log.WriteDebug(1, "Finished log file import.");
+    }
+    AfterImport(added);
+    WriteControls();
+}
+
+// --- delete ---
+
+void CDriftwiseDlg::OnDelete() {
+    if (m_bShutDown)
+        return;
+    ReadControls();
+    if (m_nSelected >= 0 && m_nSelected < static_cast<int>(m_aSeries.size())) {
+        ForgetSeriesLinks();
+        m_aSeries.erase(m_aSeries.begin() + m_nSelected);
+        m_nSelected -= 1;
+        if (m_nSelected < 0 && !m_aSeries.empty())
+            m_nSelected = 0;
+        RefreshSeriesList();
+        RebuildTabs();
+    }
+    WriteControls();
+}
+
+void CDriftwiseDlg::OnDeleteAll() {
+    if (m_bShutDown)
+        return;
+    ReadControls();
+    if (!m_aSeries.empty() && m_setup.pDialogs &&
+        m_setup.pDialogs->AskYesNo(static_cast<QWidget*>(this), kDeleteAllQuestion, "Warning",
+                                   MessageIcon::Warning)) {
+        ForgetSeriesLinks();
+        m_aSeries.clear();
+        RefreshSeriesList();
+        m_nSelected = -1;
+        RebuildTabs();
+    }
+    WriteControls();
+}
+
+// --- exports ---
+
+void CDriftwiseDlg::ForwardExport(void (CDDPage::*exportCommand)()) {
+    ReadControls();
+    CA1TimeSeries* series = SelectedSeries();
+    if (series && ExportItemsEnabled(true, m_nActiveTab, m_pTabs->count())) {
+        if (CDDPage* page = Page(ExportPage(*series, m_nActiveTab)))
+            (page->*exportCommand)();
+    }
+    WriteControls();
+}
+
+void CDriftwiseDlg::OnExportImage() { ForwardExport(&CDDPage::OnExportImage); }
+void CDriftwiseDlg::OnExportTable() { ForwardExport(&CDDPage::OnExportTable); }
+void CDriftwiseDlg::OnExportBinary() { ForwardExport(&CDDPage::OnExportBinary); }
+
+// --- Analyze ---
+
+void CDriftwiseDlg::OnReExtract() {
+    ReadControls();
+    if (SelectedSeries())
+        m_pA1TimePage->OnReExtract();
+    WriteControls();
+}
+
+void CDriftwiseDlg::OnCharFunc() {
+    ReadControls();
+    if (SelectedSeries())
+        m_pA1TimePage->OnCharFunc();
+    WriteControls();
+}
+
+void CDriftwiseDlg::OnFitModel() {
+    ReadControls();
+    CA1TimeSeries* series = SelectedSeries();
+    if (series && !series->m_aCharFunc.empty())
+        m_pCFuncPage->OnFitModel();
+    WriteControls();
+}
+
+void CDriftwiseDlg::OnProbabilityPlot() {
+    ReadControls();
+    CA1TimeSeries* series = SelectedSeries();
+    if (series && ComputeMenuState(series, m_nActiveTab, m_pTabs->count()).bProbPlot)
+        ActivateTab(4);
+    WriteControls();
+}
+
+void CDriftwiseDlg::OnEvaluationSummary() {
+    ReadControls();
+    CA1TimeSeries* series = SelectedSeries();
+    if (series && ComputeMenuState(series, m_nActiveTab, m_pTabs->count()).bSummary)
+        ActivateTab(SummaryTab(*series));
+    WriteControls();
+}
+
+// --- dialogs ---
+
+int CDriftwiseDlg::RunDialog(QDialog& dialog) {
+    return m_setup.runDialog ? m_setup.runDialog(dialog) : dialog.exec();
+}
+
+void CDriftwiseDlg::OnProgramParameters() {
+    ReadControls();
+    CDriftwiseSettingsDlg dialog(m_setup.pDialogs, this);
+    dialog.SetValues(m_params.MinDiversity, m_params.LimitPhase);
+    if (RunDialog(dialog) == QDialog::Accepted) {
+        m_params.MinDiversity = dialog.m_nMinDiversity;
+        m_params.LimitPhase = dialog.m_dLimitPhase;
+    }
+    WriteControls();
+}
+
+void CDriftwiseDlg::OnAbout() {
+    CAboutDlg dialog(this);
+    RunDialog(dialog);
+}
+
+void CDriftwiseDlg::OnDisclaimer() {
+    CDisclaimerDlg dialog(this);
+    RunDialog(dialog);
+}
+
+// --- timer ---
+
+void CDriftwiseDlg::OnLogTimer() {
+    m_logMirror.Update(*m_pLogField, m_log.m_strCollectedText);
+    if (m_nSplashCountdown > 1)
+        --m_nSplashCountdown;
+    if (m_nSplashCountdown == 1) {
+        m_nSplashCountdown = 0;
+        CDriftwiseSplashDlg splash(this, m_setup.nWelcomeLockMs, m_setup.nWelcomeCloseMs);
+        RunDialog(splash);
+    }
+}
+
+// --- shutdown ---
+
+void CDriftwiseDlg::OnQuit() {
+    if (m_bShutDown)
+        return;
+    m_bQuitRequested = 1;
+    Shutdown("Program Quit.");
+    close();
+}
+
+void CDriftwiseDlg::Shutdown(const char* lastLine) {
+    ReadControls();
+    m_params.DataDisplayType = m_pA1TimePage->DisplayType() - 1;
+    SaveToProfile(m_setup.pStore, m_params);
+    SaveProgramParameters(m_params, SetupFilePath());
+    m_log.Write(lastLine);
+    m_log.Write("");
+    m_pLogTimer->stop();
+    m_bShutDown = true;
+    ForgetSeriesLinks();
+}
+
+void CDriftwiseDlg::closeEvent(QCloseEvent* event) {
+    if (!m_bShutDown)
+        Shutdown("Program Aborted.");
+    event->accept();
+}
+
+void CDriftwiseDlg::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        // Escape never closes the window.
+        event->accept();
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // The default action ends the program only after "Quit".
+        event->accept();
+        if (m_bQuitRequested && !m_bShutDown) {
+            Shutdown("Program Quit.");
+            close();
+        }
+        return;
+    default:
+        QMainWindow::keyPressEvent(event);
+    }
+}
+
+// --- drag and drop ---
+
+void CDriftwiseDlg::dragEnterEvent(QDragEnterEvent* event) {
+    if (m_bShutDown || !event->mimeData()->hasUrls())
+        return;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile()) {
+            event->acceptProposedAction();
+            return;
+        }
+    }
+}
+
+void CDriftwiseDlg::dropEvent(QDropEvent* event) {
+    std::vector<std::string> paths;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile())
+            paths.push_back(url.toLocalFile().toStdString());
+    if (paths.empty())
+        return;
+    event->acceptProposedAction();
+    ImportFiles(paths);
+}

@@ -1,0 +1,167 @@
+#pragma once
+// The program's main window: the list of imported series, the tab pages of
+// the selected series and the "Message Log" field. It owns the log, the
+// program parameters, the series list and the six pages. Creating it runs
+// the start-up sequence (data folder, log, banner, parameters); "Quit" and
+// the close box save the parameters and close the log with a final line.
+
+#include "files/MainParameters.h"
+#include "log/LogFile.h"
+#include "series/A1TimeSeries.h"
+#include "ui/DDPage.h"
+#include "ui/LogMirror.h"
+#include "ui/TabTable.h"
+
+#include <QMainWindow>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class CDDA1TimeDiagramDlg;
+class CDDCFuncDiagramDlg;
+class CDDLogTextDlg;
+class CDDModelDiagramDlg;
+class IDialogs;
+class ISettingsStore;
+class QAction;
+class QComboBox;
+class QDialog;
+class QPlainTextEdit;
+class QPushButton;
+class QTabWidget;
+class QTimer;
+
+// What the window gets from the application (tests give their own).
+struct DRIFTWISESETUP {
+    IDialogs* pDialogs = nullptr;        // file dialogs and message boxes; required
+    ISettingsStore* pStore = nullptr;    // per-user settings; null: none
+    std::string strDataFolder;           // folder of Log.txt and Setup.prm (created)
+    int nWelcomeLockMs = 2000;           // welcome window: not closable for this long
+    int nWelcomeCloseMs = 4000;          // then closes itself after this
+    // Runs a modal dialog (settings, welcome, About, disclaimer) and returns
+    // its result; empty: QDialog::exec().
+    std::function<int(QDialog&)> runDialog;
+};
+
+class CDriftwiseDlg : public QMainWindow, public IPageHost {
+    Q_OBJECT
+public:
+    static constexpr int kLogTimerMs = 250;
+
+    explicit CDriftwiseDlg(DRIFTWISESETUP setup, QWidget* parent = nullptr);
+    ~CDriftwiseDlg() override;
+
+    // --- operations of the window ---
+    void RefreshSeriesList();
+    void RebuildTabs() override;
+    void ShowActivePage();
+
+    // Imports files chosen outside the Import dialog (command line, drops):
+    // the format is decided by content; a folder imports the files in it.
+    void ImportFiles(const std::vector<std::string>& paths);
+
+    // --- commands (menu items, buttons, accelerators) ---
+    void OnImport();
+    void OnDelete();
+    void OnDeleteAll();
+    void OnExportImage();
+    void OnExportTable();
+    void OnExportBinary();
+    void OnQuit();
+    void OnReExtract();
+    void OnCharFunc();
+    void OnFitModel();
+    void OnProbabilityPlot();
+    void OnEvaluationSummary();
+    void OnProgramParameters();
+    void OnAbout();
+    void OnDisclaimer();
+    // Re-evaluates the enabled state of the menu items.
+    void UpdateMenuState();
+    // One tick of the log update timer.
+    void OnLogTimer();
+
+    // --- state, for the pages and tests ---
+    CA1TimeSeries* SelectedSeries();
+    std::vector<CA1TimeSeries>& Series() { return m_aSeries; }
+    CMainParameters& Parameters() { return m_params; }
+    CLogFile& Log() { return m_log; }
+    const std::string& DataFolder() const { return m_strDataFolder; }
+    std::string SetupFilePath() const;
+    int Selected() const { return m_nSelected; }
+    int ActiveTab() const { return m_nActiveTab; }
+    bool IsShutDown() const { return m_bShutDown; }
+
+    enum class Command {
+        Import, ExportImage, ExportTable, ExportBinary, Quit, ReExtract, CharFunc, FitModel,
+        ProbabilityPlot, EvaluationSummary, ProgramParameters, About, Disclaimer
+    };
+    QAction* Action(Command command) const;
+    QComboBox* SeriesList() const { return m_pSeriesList; }
+    QPushButton* ImportButton() const { return m_pImport; }
+    QPushButton* DeleteButton() const { return m_pDelete; }
+    QPushButton* DeleteAllButton() const { return m_pDeleteAll; }
+    QTabWidget* Tabs() const { return m_pTabs; }
+    QPlainTextEdit* LogField() const { return m_pLogField; }
+    CDDPage* Page(TabPage page) const;
+    CDDLogTextDlg* LogTextPage() const { return m_pLogTextPage; }
+    CDDLogTextDlg* SummaryPage() const { return m_pSummaryPage; }
+    CDDA1TimeDiagramDlg* A1TimePage() const { return m_pA1TimePage; }
+    CDDCFuncDiagramDlg* CFuncPage() const { return m_pCFuncPage; }
+    CDDModelDiagramDlg* ModelPage() const { return m_pModelPage; }
+    CDDModelDiagramDlg* ProbabilityPage() const { return m_pProbabilityPage; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void StartUp();
+    void CreateControls();
+    void CreateMenus();
+    void CreatePages();
+    void ReadControls();
+    void WriteControls();
+    void Shutdown(const char* lastLine);
+    int RunDialog(QDialog& dialog);
+    void ImportWithReader(int importType, const std::string& path);
+    void AfterImport(int seriesAdded);
+    void ForgetSeriesLinks();
+    void SyncDiagramPages(CA1TimeSeries* selected);
+    void OnSelectionChanged();
+    void OnTabChanged(int index);
+    void ActivateTab(int index);
+    void ForwardExport(void (CDDPage::*exportCommand)());
+
+    // Members of the window, in the order the program has always kept them.
+    std::string m_strDataFolder;
+    int m_nSelected = 0;
+    QTabWidget* m_pTabs = nullptr;
+    int m_nActiveTab = -1;
+    CMainParameters m_params;
+    CLogFile m_log;
+    std::vector<CA1TimeSeries> m_aSeries;
+    int m_bQuitRequested = 0;
+    int m_nSplashCountdown = 2;
+    CDDLogTextDlg* m_pLogTextPage = nullptr;
+    CDDLogTextDlg* m_pSummaryPage = nullptr;
+    CDDA1TimeDiagramDlg* m_pA1TimePage = nullptr;
+    CDDCFuncDiagramDlg* m_pCFuncPage = nullptr;
+    CDDModelDiagramDlg* m_pModelPage = nullptr;
+    CDDModelDiagramDlg* m_pProbabilityPage = nullptr;
+
+    DRIFTWISESETUP m_setup;
+    bool m_bShutDown = false;
+    bool m_bRebuilding = false;
+    CLogMirror m_logMirror;
+    QTimer* m_pLogTimer = nullptr;
+    QComboBox* m_pSeriesList = nullptr;
+    QPushButton* m_pImport = nullptr;
+    QPushButton* m_pDelete = nullptr;
+    QPushButton* m_pDeleteAll = nullptr;
+    QPlainTextEdit* m_pLogField = nullptr;
+    std::vector<QAction*> m_actions;
+};

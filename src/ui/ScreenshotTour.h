@@ -1,0 +1,25 @@
+#pragma once
+// Saves pictures of the running program for the documentation: the main
+// window on each tab of the selected series (after the characteristic
+// function and the model fit) and the four small dialogs. Used by
+// "driftwise --screenshots FOLDER" (scripts/screenshots.sh).
+
+#include <QString>
+
+class CDriftwiseDlg;
+class QWidget;
+
+class CScreenshotTour {
+public:
+    CScreenshotTour(CDriftwiseDlg& window, const QString& folder) : m_window(window), m_folder(folder) {}
+    // Runs the tour and closes the window. False when a picture could not be saved.
+    bool Run();
+
+private:
+    bool Save(QWidget& widget, const QString& name);
+    static void Settle(int ms);
+
+    CDriftwiseDlg& m_window;
+    QString m_folder;
+    bool m_bOk = true;
+};

@@ -48,7 +48,18 @@ double StayProbability(const MODELPARAMS& m, double tau, double a2);
 double InverseStayProbability(const MODELPARAMS& m, double a2, double p);
 // Squared radius r^2 [nm^2] with P(r, tau) = p.
 double ModelBand(const MODELPARAMS& m, double tau, double p);
+// First-order Marcum Q function Q1(alpha, beta) = P(R > beta) for a Rice
+// variable R of offset alpha and unit variance per component. Q1 depends on
+// alpha only through alpha^2, so a negative alpha counts as |alpha|; a
+// negative beta gives 1. NaN arguments give NaN.
 double MarcumQ(double alpha, double beta);
+
+// Modified Bessel functions of the first kind: I0 and I1 by polynomial
+// approximations (relative error below about 6e-7), In for n >= 2 by a
+// downward recurrence normalised with I0. In(x) = 0 for n < 0.
+double BesselI0(double x);
+double BesselI1(double x);
+double BesselIn(int n, double x);
 
 std::string DirectStateText(const CA1TimeSeries& series);
 std::string ModelStateText(const CA1TimeSeries& series);

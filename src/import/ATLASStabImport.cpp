@@ -1,0 +1,232 @@
+#include "import/ATLASStabImport.h"
+
+#include "import/ImportHelpers.h"
+#include "log/LogFile.h"
+#include "text/Format.h"
+#include "text/TextFile.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+using namespace import_detail;
+
+namespace {
+
+constexpr std::size_t npos = std::string_view::npos;
+
+// Seconds of a time-stamp column: the integer after the last blank of the
+// line (the whole line when it has none).
+bool LastColumnSeconds(std::string_view line, int& seconds) {
+    const std::size_t blank = line.rfind(' ');
+    return ReadCheckedInt(blank == npos ? line : line.substr(blank + 1), seconds);
+}
+
+ImportResult ReadATLASStabText(std::string_view content, const ImportRequest& request,
+                               std::vector<CA1TimeSeries>& list) {
+    CLogFile* log = request.pLog;
+    const std::string& path = request.strPath;
+    ImportResult result;
+    result.bOpened = true;
+    result.nImportType = IMPORT_ATLAS;
+
+    CA1TimeSeries series(log);
+    LogDebugIfAttached(log, 3, "Reading log file lines ...");
+    CLineSplitter lines(StripByteOrderMark(content));
+    std::string_view line;
+    int lineNo = 0;
+    int state = 0;
+    int data = 0;
+    bool ended = false;
+    // Blank lines at the end of the table are no data lines: they would make
+    // the last line's time stamp 0. Only blank lines that are followed by a
+    // non-blank data line count.
+    int lastFilledData = 0;
+    int lastFilledLineNo = 0;
+    while (lines.Next(line)) {
+        ++lineNo;
+        if (state == 0) {
+            if (!IsATLASStabHeader(line)) continue;
+            if (DebugOn(log, 4)) log->WriteDebug(4, "Found ATLASStab log start.");
+            series.Reset();
+            series.m_strSourceFile = path;
+            series.m_nFirstLine = lineNo;
+            series.m_astrLines.emplace_back(line);
+            state = 1;
+            continue;
+        }
+        if (line.starts_with('#')) {
+            if (DebugOn(log, 4)) log->WriteDebug(4, "Found ATLASStab log stop.");
+            ended = true;
+            series.m_nLastLine = lineNo;
+            break;
+        }
+        ++data;
+        if (DebugOn(log, 4)) log->WriteDebug(4, FormatText("Found ATLASStab log data line #%d.", data));
+        series.m_astrLines.emplace_back(TrimBlanks(line));
+        if (!IsBlankLine(line)) {
+            lastFilledData = data;
+            lastFilledLineNo = lineNo;
+        }
+    }
+    LogDebugIfAttached(log, 3, "Finished reading log file lines.");
+
+    if (lastFilledData < data) {
+        series.m_astrLines.resize(static_cast<std::size_t>(lastFilledData) + 1);
+        data = lastFilledData;
+    }
+    if (!ended) series.m_nLastLine = lastFilledLineNo;
+    if (ended) series.m_astrLines.emplace_back("#");
+    series.m_nDataLines = data;
+
+    if (data == 0) {
+        LogIfAttached(log, "ERROR: Failed to load log data from file [" + path + "].");
+        result.strError = state == 0 ? "The file holds no ATLASStab header line."
+                                     : "The file holds no data lines after the ATLASStab header.";
+        return result;
+    }
+
+    const bool startValid = LastColumnSeconds(series.m_astrLines[1], series.m_nStartTime);
+    const bool stopValid = LastColumnSeconds(series.m_astrLines[static_cast<std::size_t>(data)], series.m_nStopTime);
+    series.m_nImportType = IMPORT_ATLAS;
+    const std::string range = FormatText("lines %d to %d", series.m_nFirstLine, series.m_nLastLine);
+    if (!startValid || !stopValid) {
+        LogIfAttached(log, "ERROR: The series in " + range + " of file [" + path +
+                               "] has a time stamp that is not a valid number; the series was not imported.");
+        result.strError = "The filetime column of the first or last data line is not a valid number.";
+        return result;
+    }
+    const long long span = static_cast<long long>(series.m_nStopTime) - series.m_nStartTime;
+    if (span <= 0 || span > INT_MAX) {
+        LogIfAttached(log, "ERROR: The series in " + range + " of file [" + path +
+                               FormatText("] stops at %d s, not after its start at %d s; the series was not imported.",
+                                          series.m_nStopTime, series.m_nStartTime));
+        result.strError = "The last data line's time stamp is not after the first one's.";
+        return result;
+    }
+
+    series.ExtractATLASStab(request.nMirror, request.dRotationDeg);
+    list.push_back(series);
+    LogDebugIfAttached(log, 3,
+                       FormatText("Added A1-time series log (#%d) with %d data sets, total timespan %d s.",
+                                  static_cast<int>(list.size()), data, series.m_nStopTime - series.m_nStartTime));
+    LogDebugIfAttached(log, 2, "Successfully loaded log data from file [" + path + "].");
+    LogIfAttached(log, FormatText("Added %d new A1-time series to the data list.", 1));
+    result.nSeriesAdded = 1;
+    return result;
+}
+
+}  // namespace
+
+bool IsATLASStabHeader(std::string_view line) {
+    if (!line.starts_with("img")) return false;
+    const std::size_t columns = line.find("a22x err(a22x)  a22y err(a22y)");
+    const std::size_t time = line.find("filetime");
+    return columns != npos && columns > 1 && time != npos && time > 1;
+}
+
+bool LooksLikeATLASStabLog(std::string_view content) {
+    CLineSplitter lines(StripByteOrderMark(content));
+    std::string_view line;
+    while (lines.Next(line))
+        if (IsATLASStabHeader(line)) return true;
+    return false;
+}
+
+ImportResult ReadATLASStabLog(std::string_view content, const ImportRequest& request,
+                              std::vector<CA1TimeSeries>& list) {
+    LogIfAttached(request.pLog, "Importing ATLAS Stability log from file [" + request.strPath + "].");
+    return ReadATLASStabText(content, request, list);
+}
+
+ImportResult ImportATLASStabLog(const ImportRequest& request, std::vector<CA1TimeSeries>& list) {
+    LogIfAttached(request.pLog, "Importing ATLAS Stability log from file [" + request.strPath + "].");
+    ImportResult result;
+    result.nImportType = IMPORT_ATLAS;
+    std::string content;
+    if (!ReadLogFileContent(request, content, result)) return result;
+    return ReadATLASStabText(content, request, list);
+}
+
+// ---------------------------------------------------------------------------
+// Extraction: the header names the columns; "img" first, then the four
+// astigmatism columns anywhere among the others.
+
+namespace {
+
+// Takes the next blank-separated token off the front of rest (runs of blanks
+// separate like one; tabs are part of a token).
+std::string_view NextToken(std::string_view& rest) {
+    while (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
+    const std::size_t blank = rest.find(' ');
+    std::string_view token = rest.substr(0, blank);
+    rest = blank == npos ? std::string_view() : rest.substr(blank);
+    return token;
+}
+
+bool ExtractATLASSample(std::string_view header, std::string_view line, A1SAMPLE& sample, double& x, double& y,
+                        double& ex, double& ey) {
+    if (NextToken(header) != "img") return false;
+    int image = 0;
+    if (!ReadCheckedInt(NextToken(line), image) || image <= 0) return false;
+    int matches = 0;
+    bool valid = true;
+    while (!header.empty()) {
+        const std::string_view h = NextToken(header);
+        const std::string_view v = NextToken(line);
+        if (h.empty() || v.empty()) continue;
+        double* target = h == "a22x" ? &x : h == "err(a22x)" ? &ex : h == "a22y" ? &y : h == "err(a22y)" ? &ey : nullptr;
+        if (!target) continue;
+        ++matches;
+        if (!ReadCheckedDouble(v, *target)) valid = false;
+    }
+    if (matches != 4 || !valid) return false;
+    sample.nIndex = image;
+    return true;
+}
+
+}  // namespace
+
+void CA1TimeSeries::ExtractATLASStab(int mirror, double rotationDeg) {
+    if (!BeginExtraction(IMPORT_ATLAS, mirror, rotationDeg)) return;
+    const double rr = rotationDeg * kRadPerDeg;
+    const double c = std::cos(rr), s = std::sin(rr);
+    const bool rotate = std::fabs(rotationDeg) > 1e-8;
+    const std::string_view header = m_astrLines.empty() ? std::string_view() : std::string_view(m_astrLines[0]);
+    const std::size_t last = std::min<std::size_t>(static_cast<std::size_t>(m_nDataLines),
+                                                   m_astrLines.empty() ? 0 : m_astrLines.size() - 1);
+    m_aSamples.reserve(last);
+    int skipped = 0;
+    for (std::size_t i = 1; i <= last; ++i) {
+        const std::string_view line = m_astrLines[i];
+        if (line.empty() || line.find("not used") != npos) continue;
+        A1SAMPLE sample;
+        double x = 0, y = 0, ex = 0, ey = 0;
+        if (!ExtractATLASSample(header, line, sample, x, y, ex, ey)) {
+            ++skipped;
+            continue;
+        }
+        if (rotate) {
+            const double xr = c * x - s * y, yr = c * y + s * x;
+            const double exr = std::sqrt(c * c * ex * ex + s * s * ey * ey);
+            const double eyr = std::sqrt(c * c * ey * ey + s * s * ex * ex);
+            x = xr;
+            y = yr;
+            ex = exr;
+            ey = eyr;
+        }
+        sample.dX = x;
+        sample.dY = mirror * y;
+        sample.dErrX = ex;
+        sample.dErrY = ey;
+        if (!std::isfinite(sample.dX) || !std::isfinite(sample.dY) || !std::isfinite(ex) || !std::isfinite(ey)) {
+            ++skipped;
+            continue;
+        }
+        m_aSamples.push_back(sample);
+    }
+    if (skipped > 0)
+        LogIfAttached(m_pLog, FormatText("Warning: %d of %d data lines held no readable astigmatism value and were skipped.",
+                                         skipped, m_nDataLines));
+    FinishExtraction(mirror, rotationDeg);
+}

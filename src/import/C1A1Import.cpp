@@ -1,0 +1,277 @@
+#include "import/C1A1Import.h"
+
+#include "import/ImportHelpers.h"
+#include "log/LogFile.h"
+#include "text/Format.h"
+#include "text/TextFile.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdint>
+
+using namespace import_detail;
+
+namespace {
+
+constexpr std::string_view kStartMarker = "C1A1 series successfully started.";
+constexpr std::string_view kStopMarker = "C1A1 series stopped by user.";
+constexpr std::string_view kStopPrefix = "C1A1 series stopped";
+constexpr std::string_view kTimeTag = "dTime:";
+constexpr std::size_t npos = std::string_view::npos;
+
+// The time stamp text of a line: from "dTime:" up to and including the first
+// "s" after it; empty when the line has none.
+std::string_view FindTimeStamp(std::string_view line) {
+    const std::size_t p = line.find(kTimeTag);
+    if (p == npos) return {};
+    const std::size_t q = line.find('s', p);
+    if (q == npos || q <= p) return {};
+    return line.substr(p, q - p + 1);
+}
+
+// The seconds of a stamp text: the integer between "dTime:" and the "s"
+// (fractions cut off). False when there is no number or it does not fit.
+bool StampSeconds(std::string_view stamp, int& seconds) {
+    const std::string_view digits = stamp.substr(kTimeTag.size(), stamp.size() - 1 - kTimeTag.size());
+    return ReadCheckedInt(digits, seconds);
+}
+
+// The text of a data line that the series keeps: from the last "#" up to and
+// including "cnts". The length follows the stored-file rule: with "cnts"
+// missing (k = -1) only a few characters, or none, remain.
+std::string_view DataText(std::string_view line, std::size_t h, std::size_t cnts) {
+    const long long k = cnts == npos ? -1 : static_cast<long long>(cnts);
+    const long long length = k - static_cast<long long>(h) + 4;
+    if (length <= 0) return {};
+    return line.substr(h, static_cast<std::size_t>(length));
+}
+
+class CC1A1Reader {
+public:
+    CC1A1Reader(const ImportRequest& request, std::vector<CA1TimeSeries>& list)
+        : m_request(request), m_list(list), m_scratch(request.pLog), m_log(request.pLog) {}
+
+    ImportResult Read(std::string_view content);
+
+private:
+    void Line(std::string_view line);
+    void StartSeries();
+    void FinishSeries(std::string_view stamp);
+    bool TimeStampsValid(bool stopStampValid);
+
+    const ImportRequest& m_request;
+    std::vector<CA1TimeSeries>& m_list;
+    CA1TimeSeries m_scratch;
+    CLogFile* m_log;
+    int m_nLine = 0;
+    int m_nState = 0;
+    int m_nData = 0;
+    int m_nAdded = 0;
+    bool m_bStartStampValid = false;
+};
+
+ImportResult CC1A1Reader::Read(std::string_view content) {
+    LogDebugIfAttached(m_log, 3, "Reading log file lines ...");
+    CLineSplitter lines(StripByteOrderMark(content));
+    std::string_view line;
+    while (lines.Next(line)) {
+        ++m_nLine;
+        Line(line);
+    }
+    LogDebugIfAttached(m_log, 3, "Finished reading log file lines.");
+    if (m_nState != 0)
+        LogIfAttached(m_log, FormatText("Warning: The series that starts in line %d is incomplete and was not imported.",
+                                        m_scratch.m_nFirstLine));
+    LogDebugIfAttached(m_log, 2, "Successfully loaded log data from file [" + m_request.strPath + "].");
+    LogIfAttached(m_log, FormatText("Added %d new A1-time series to the data list.", m_nAdded));
+
+    ImportResult result;
+    result.bOpened = true;
+    result.nImportType = IMPORT_C1A1;
+    result.nSeriesAdded = m_nAdded;
+    if (m_nAdded == 0) result.strError = "The file holds no complete C1A1 series.";
+    return result;
+}
+
+void CC1A1Reader::StartSeries() {
+    if (DebugOn(m_log, 4)) m_log->WriteDebug(4, "Found C1A1 log start.");
+    m_scratch.Reset();
+    m_scratch.m_strSourceFile = m_request.strPath;
+    m_scratch.m_astrLines.emplace_back(kStartMarker);
+    m_scratch.m_nFirstLine = m_nLine;
+    // A series whose stop marker comes before its start time stamp must not
+    // inherit the data-line count of the previous series.
+    m_nData = 0;
+    m_bStartStampValid = false;
+    m_nState = 1;
+}
+
+void CC1A1Reader::Line(std::string_view line) {
+    switch (m_nState) {
+    case 0:
+        if (line.find(kStartMarker) != npos) StartSeries();
+        break;
+    case 1: {
+        const std::string_view stamp = FindTimeStamp(line);
+        if (!stamp.empty()) {
+            if (DebugOn(m_log, 4)) m_log->WriteDebug(4, "Found C1A1 log start timestamp.");
+            m_nState = 2;
+            m_scratch.m_astrLines.emplace_back(stamp);
+            m_bStartStampValid = StampSeconds(stamp, m_scratch.m_nStartTime);
+            m_nData = 0;
+        }
+        if (line.find(kStopMarker) != npos) {
+            if (DebugOn(m_log, 4)) m_log->WriteDebug(4, "Found C1A1 log stop.");
+            m_scratch.m_astrLines.emplace_back(kStopMarker);
+            m_nState = 3;
+        }
+        break;
+    }
+    case 2: {
+        if (line.find(kStopPrefix) != npos) {
+            if (DebugOn(m_log, 4)) m_log->WriteDebug(4, "Found C1A1 log stop.");
+            m_scratch.m_astrLines.emplace_back(kStopMarker);
+            m_nState = 3;
+            break;
+        }
+        const std::size_t c = line.find("C1:");
+        if (c == npos) break;
+        const std::size_t h = line.rfind('#');
+        const std::size_t a = line.find("A1:", c);
+        if (h == npos || a == npos || a <= c) break;
+        const std::size_t s = line.find(" / ", a);
+        if (s == npos || s <= a) break;
+        const std::size_t k = line.find("cnts", s);
+        ++m_nData;
+        if (DebugOn(m_log, 4)) m_log->WriteDebug(4, FormatText("Found C1A1 log data line #%d.", m_nData));
+        m_scratch.m_astrLines.emplace_back(DataText(line, h, k));
+        break;
+    }
+    case 3: {
+        const std::string_view stamp = FindTimeStamp(line);
+        if (!stamp.empty()) FinishSeries(stamp);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+bool CC1A1Reader::TimeStampsValid(bool stopStampValid) {
+    const CA1TimeSeries& s = m_scratch;
+    const std::string range = FormatText("lines %d to %d", s.m_nFirstLine, s.m_nLastLine);
+    if (!m_bStartStampValid || !stopStampValid) {
+        LogIfAttached(m_log, "ERROR: The series in " + range + " of file [" + m_request.strPath +
+                                 "] has a time stamp that is not a valid number; the series was not imported.");
+        return false;
+    }
+    const long long span = static_cast<long long>(s.m_nStopTime) - s.m_nStartTime;
+    if (span <= 0 || span > INT_MAX) {
+        LogIfAttached(m_log, "ERROR: The series in " + range + " of file [" + m_request.strPath +
+                                 FormatText("] stops at %d s, not after its start at %d s; the series was not imported.",
+                                            s.m_nStopTime, s.m_nStartTime));
+        return false;
+    }
+    return true;
+}
+
+void CC1A1Reader::FinishSeries(std::string_view stamp) {
+    if (DebugOn(m_log, 4)) m_log->WriteDebug(4, "Found C1A1 log stop timestamp.");
+    m_nState = 0;
+    CA1TimeSeries& s = m_scratch;
+    s.m_nLastLine = m_nLine;
+    s.m_astrLines.emplace_back(stamp);
+    const bool stopStampValid = StampSeconds(stamp, s.m_nStopTime);
+    s.m_nDataLines = m_nData;
+    s.m_nImportType = IMPORT_C1A1;
+    if (m_nData == 0) return;  // a series without data lines is dropped
+    if (!TimeStampsValid(stopStampValid)) return;
+    s.ExtractC1A1(m_request.nMirror, m_request.dRotationDeg);
+    m_list.push_back(s);
+    ++m_nAdded;
+    LogDebugIfAttached(m_log, 3,
+                       FormatText("Added A1-time series log (#%d) with %d data sets, total timespan %d s.",
+                                  static_cast<int>(m_list.size()), s.m_nDataLines, s.m_nStopTime - s.m_nStartTime));
+}
+
+}  // namespace
+
+bool LooksLikeC1A1Log(std::string_view content) { return content.find(kStartMarker) != npos; }
+
+ImportResult ReadC1A1Log(std::string_view content, const ImportRequest& request,
+                         std::vector<CA1TimeSeries>& list) {
+    LogIfAttached(request.pLog, "Importing CEOS C1A1 log from file [" + request.strPath + "].");
+    return CC1A1Reader(request, list).Read(content);
+}
+
+ImportResult ImportC1A1Log(const ImportRequest& request, std::vector<CA1TimeSeries>& list) {
+    LogIfAttached(request.pLog, "Importing CEOS C1A1 log from file [" + request.strPath + "].");
+    ImportResult result;
+    result.nImportType = IMPORT_C1A1;
+    std::string content;
+    if (!ReadLogFileContent(request, content, result)) return result;
+    return CC1A1Reader(request, list).Read(content);
+}
+
+// ---------------------------------------------------------------------------
+// Extraction of the samples from the stored data texts
+// ("#<image>: ... A1: <magnitude><unit> / <direction> deg ... cnts").
+
+namespace {
+
+bool ExtractC1A1Sample(const CA1TimeSeries& series, std::string_view text, double rotationRad, int mirror,
+                       A1SAMPLE& sample) {
+    if (text.empty()) return false;
+    const std::size_t k = text.find(':');
+    if (k == npos || k < 1) return false;
+    const std::size_t v = text.find(" A1: ", k);
+    if (v == npos || v < 1) return false;
+    const std::size_t s = text.find(" / ", v);
+    if (s == npos || s < 1) return false;
+    if (text.find("deg", s) == npos) return false;
+
+    int image = 0;
+    if (!ReadCheckedInt(text.substr(1, k - 1), image) || image <= 0) return false;
+
+    const std::string_view magnitudeText = text.substr(v + 4);
+    double magnitude = 0.0;
+    std::size_t used = 0;
+    if (!ReadCheckedDouble(magnitudeText, magnitude, &used)) return false;
+    const std::string unit(magnitudeText.substr(used, 2));
+    magnitude *= series.LookupLengthFactor(unit);
+
+    double direction = 0.0;
+    if (!ReadCheckedDouble(text.substr(s + 3), direction)) return false;
+    const double phi = direction * kRadPerDeg + rotationRad;
+
+    sample.nIndex = image;
+    sample.dX = std::cos(phi) * magnitude;
+    sample.dY = mirror * std::sin(phi) * magnitude;
+    sample.dErrX = sample.dErrY = 0.0;
+    return std::isfinite(sample.dX) && std::isfinite(sample.dY);
+}
+
+}  // namespace
+
+void CA1TimeSeries::ExtractC1A1(int mirror, double rotationDeg) {
+    if (!BeginExtraction(IMPORT_C1A1, mirror, rotationDeg)) return;
+    const double rotationRad = rotationDeg * kRadPerDeg;
+    // Data texts stand at indexes 2 ... m_nDataLines + 1; never read beyond
+    // the lines that are really there.
+    const std::size_t last = std::min<std::size_t>(static_cast<std::size_t>(m_nDataLines) + 1,
+                                                   m_astrLines.empty() ? 0 : m_astrLines.size() - 1);
+    m_aSamples.reserve(static_cast<std::size_t>(m_nDataLines));
+    int skipped = 0;
+    for (std::size_t i = 2; i <= last; ++i) {
+        A1SAMPLE sample;
+        if (ExtractC1A1Sample(*this, m_astrLines[i], rotationRad, mirror, sample))
+            m_aSamples.push_back(sample);
+        else
+            ++skipped;
+    }
+    if (skipped > 0)
+        LogIfAttached(m_pLog, FormatText("Warning: %d of %d data lines held no readable astigmatism value and were skipped.",
+                                         skipped, m_nDataLines));
+    FinishExtraction(mirror, rotationDeg);
+}

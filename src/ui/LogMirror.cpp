@@ -3,6 +3,18 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextCursor>
+#include <QTimer>
+
+namespace {
+
+void ScrollToEnd(QPlainTextEdit& field) {
+    field.ensureCursorVisible();
+    QScrollBar* vertical = field.verticalScrollBar();
+    vertical->setValue(vertical->maximum());
+    field.horizontalScrollBar()->setValue(0);
+}
+
+}  // namespace
 
 bool CLogMirror::Update(QPlainTextEdit& field, const std::string& collectedText) {
     // The collected text only grows; should it ever be replaced by a shorter
@@ -26,7 +38,8 @@ bool CLogMirror::Update(QPlainTextEdit& field, const std::string& collectedText)
     cursor.movePosition(QTextCursor::End);
     cursor.insertText(tail);
     field.setTextCursor(cursor);
-    field.ensureCursorVisible();
-    field.horizontalScrollBar()->setValue(0);
+    ScrollToEnd(field);
+    // The scroll range grows only when the new lines have been laid out.
+    QTimer::singleShot(0, &field, [&field] { ScrollToEnd(field); });
     return true;
 }

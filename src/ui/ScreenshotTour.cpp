@@ -34,9 +34,10 @@ bool CScreenshotTour::Run() {
     QDir().mkpath(m_folder);
     m_window.resize(m_window.sizeHint());
     Settle(600);
-    Save(m_window, QStringLiteral("main-window-a22-time.png"));
 
-    if (m_window.SelectedSeries()) {
+    if (!m_window.SelectedSeries()) {
+        Save(m_window, QStringLiteral("main-window-empty.png"));
+    } else {
         m_window.OnCharFunc();
         m_window.OnFitModel();
         const QStringList names = {QStringLiteral("main-window-log-text.png"),

@@ -16,6 +16,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QUrl>
@@ -371,6 +372,7 @@ TEST_F(AppTest, AcceleratorsReachTheCommands) {
 
 TEST_F(AppTest, LogFieldReceivesEveryLineOnlyOnce) {
     auto window = MakeWindow();
+    window->show();
     window->OnLogTimer();
     auto expected = [&] {
         std::string text = window->Log().m_strCollectedText;
@@ -389,6 +391,16 @@ TEST_F(AppTest, LogFieldReceivesEveryLineOnlyOnce) {
     EXPECT_EQ(window->LogField()->toPlainText().toStdString(), expected());
     EXPECT_TRUE(window->LogField()->isReadOnly());
     EXPECT_EQ(window->LogField()->toPlainText().count(QStringLiteral("Line 4")), 1);
+
+    // The end stays in view, scrolled back to the first column.
+    for (int i = 0; i < 40; ++i)
+        window->Log().Write(FormatText("A rather long line of the message log that needs the horizontal bar %d", i));
+    window->OnLogTimer();
+    QApplication::processEvents();
+    QScrollBar* vertical = window->LogField()->verticalScrollBar();
+    EXPECT_GT(vertical->maximum(), 0);
+    EXPECT_EQ(vertical->value(), vertical->maximum());
+    EXPECT_EQ(window->LogField()->horizontalScrollBar()->value(), 0);
 }
 
 TEST_F(AppTest, WelcomeWindowOpensOnFirstTickOnly) {

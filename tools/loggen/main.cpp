@@ -97,7 +97,7 @@ int main(int argc, char** argv) {
             if (!ParseInt(v, 1, 1000000000, n)) return Fail("--first-image must be 1 ... 1000000000");
             spec.nFirstImage = static_cast<int>(n);
         } else if (arg == "--start") {
-            if (!ParseInt(v, 0, 1000000000, n)) return Fail("--start must be 0 ... 1000000000");
+            if (!ParseInt(v, 0, 2000000000, n)) return Fail("--start must be 0 ... 2000000000");
             spec.nStartTime = static_cast<int>(n);
         } else if (arg == "--seed") {
             if (!ParseInt(v, 0, 4294967295ll, seed)) return Fail("--seed must be an unsigned 32-bit number");
@@ -122,6 +122,8 @@ int main(int argc, char** argv) {
     }
     if (spec.nFirstImage + static_cast<long long>(spec.nImages) > 2000000000ll)
         return Fail("image numbers would exceed 2000000000");
+    if (spec.nStartTime + static_cast<double>(seriesCount) * (spec.nImages * spec.dImagePeriodS + 60) > 2.1e9)
+        return Fail("time stamps would exceed 2100000000 s");
 
     loggen::CSplitMix random(static_cast<std::uint64_t>(seed));
     std::string text;

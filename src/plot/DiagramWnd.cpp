@@ -2,11 +2,74 @@
 
 #include "plot/DiagramContent.h"
 #include "plot/PlotPlatform.h"
+#include "text/Format.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+// Pixel positions beyond this are as good as infinitely far outside; keeping
+// them small leaves room for the offsets added to them.
+constexpr double kFar = 268435456.0;  // 2^28
+
+inline std::uint32_t Pack(COLOR c) {
+    return 0xFF000000u | (std::uint32_t(c.r) << 16) | (std::uint32_t(c.g) << 8) | std::uint32_t(c.b);
+}
+
+// trunc(v + 0.5) as an int, for positions that may lie far outside the image.
+inline int RoundPixel(double v) {
+    const double r = std::trunc(v + 0.5);
+    if (!(r > -kFar)) return static_cast<int>(-kFar);
+    if (!(r < kFar)) return static_cast<int>(kFar);
+    return static_cast<int>(r);
+}
+
+// Blends one channel: old + trunc(alpha * (new - old) + 0.5), modulo 256.
+inline std::uint32_t BlendChannel(std::uint32_t old, std::uint32_t target, double alpha) {
+    const int delta = static_cast<int>(alpha * (static_cast<double>(target) - static_cast<double>(old)) + 0.5);
+    return static_cast<std::uint32_t>(static_cast<int>(old) + delta) & 0xFFu;
+}
+
+inline std::uint32_t BlendPacked(std::uint32_t old, COLOR c, double alpha) {
+    const std::uint32_t r = BlendChannel((old >> 16) & 0xFF, c.r, alpha);
+    const std::uint32_t g = BlendChannel((old >> 8) & 0xFF, c.g, alpha);
+    const std::uint32_t b = BlendChannel(old & 0xFF, c.b, alpha);
+    return 0xFF000000u | (r << 16) | (g << 8) | b;
+}
+
+// Coverage of one pixel by a round-capped line of half width h from (x0, y0)
+// along (dx, dy); applies it to *p.
+struct SegmentPainter {
+    double x0, y0, dx, dy, len2, h;
+    std::uint32_t packed;
+    COLOR color;
+
+    inline void Apply(std::uint32_t* p, double X, double Y) const {
+        double u = ((X - x0) * dx + (Y - y0) * dy) / len2;
+        if (u < 0.0) u = 0.0;
+        else if (u > 1.0) u = 1.0;
+        const double ex = X - (x0 + u * dx);
+        const double ey = Y - (y0 + u * dy);
+        const double d = std::sqrt(ex * ex + ey * ey);
+        const double c = 0.5 - (d - h);
+        if (c <= 0.0) return;
+        if (c >= 1.0) *p = packed;
+        else *p = BlendPacked(*p, color, c);
+    }
+};
+
+}  // namespace
 
 CA1DiagramWnd::CA1DiagramWnd(ITextRenderer* text, IImageEncoder* encoder) : m_pText(text), m_pEncoder(encoder) {}
 
 bool CA1DiagramWnd::Create(int width, int height) {
-    if (!m_image.Create(width, height)) return false;
+    CImage32 image;
+    if (!image.Create(width, height)) return false;
+    m_image = std::move(image);
     m_style.nWidth = width;
     m_style.nHeight = height;
     m_style.rcPlot = {m_style.nMargin, m_style.nMargin, width - m_style.nMargin, height - m_style.nMargin};
@@ -15,25 +78,379 @@ bool CA1DiagramWnd::Create(int width, int height) {
 
 bool CA1DiagramWnd::Render(const CA1TimeSeries* series) {
     if (!IsCreated() || !series) return false;
-    return DrawDiagram(series, *this, m_style);
+    const bool drawn = DrawDiagram(series, *this, m_style);
+    ReleaseFonts();
+    return drawn;
 }
 
-bool CA1DiagramWnd::SaveImage(const std::string&) { return false; }
-void CA1DiagramWnd::LineToAA(double x, double y, double, COLOR) { m_dCurX = x; m_dCurY = y; }
-void CA1DiagramWnd::DrawMarker(double, double, unsigned int, unsigned int, COLOR) {}
-void CA1DiagramWnd::DrawCurve(const CURVESPEC*, std::size_t, const double*, const double*) {}
-void CA1DiagramWnd::DrawXTicks(int, int, int, double, double) {}
-void CA1DiagramWnd::DrawLeftTicks(int, int, int, double, double) {}
-void CA1DiagramWnd::DrawRightTicks(int, int, int, double, double) {}
-COLOR CA1DiagramWnd::SelectPen(COLOR color) { COLOR old = m_crPen; m_crPen = color; return old; }
-void CA1DiagramWnd::MoveTo(int x, int y) { m_nPenX = x; m_nPenY = y; }
-void CA1DiagramWnd::LineTo(int x, int y) { m_nPenX = x; m_nPenY = y; }
-bool CA1DiagramWnd::SelectFonts() { return false; }
-COLOR CA1DiagramWnd::SetTextColor(COLOR color) { COLOR old = m_crText; m_crText = color; return old; }
-void CA1DiagramWnd::TextExtent(const std::string&, bool, int& cx, int& cy) { cx = cy = 0; }
-void CA1DiagramWnd::TextOut(int, int, const std::string&, bool) {}
-void CA1DiagramWnd::FillRect(const PLOTRECT& rc, COLOR color) { m_image.FillRect(rc.left, rc.top, rc.right, rc.bottom, color); }
-void CA1DiagramWnd::BlendPixel(int, int, double, COLOR) {}
-void CA1DiagramWnd::DrawTicks(int, int, int, int, double, double) {}
-double ChooseTickStep(double, int) { return 0.0; }
-std::string TickLabel(double, double) { return std::string(); }
+bool CA1DiagramWnd::SaveImage(const std::string& path) {
+    if (!IsCreated() || !m_pEncoder) return false;
+    const std::size_t slash = path.find_last_of('/');
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const std::size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || dot < nameStart) return false;
+    return m_pEncoder->Save(m_image, path, path.substr(dot));
+}
+
+void CA1DiagramWnd::FillRect(const PLOTRECT& rc, COLOR color) {
+    m_image.FillRect(rc.left, rc.top, rc.right, rc.bottom, color);
+}
+
+void CA1DiagramWnd::BlendPixel(int x, int y, double alpha, COLOR color) {
+    if (!m_image.Contains(x, y)) return;
+    std::uint32_t* p = m_image.Data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(m_image.Width()) + x;
+    *p = BlendPacked(*p, color, alpha);
+}
+
+void CA1DiagramWnd::LineToAA(double x1, double y1, double width, COLOR color) {
+    const double x0 = m_dCurX;
+    const double y0 = m_dCurY;
+    m_dCurX = x1;
+    m_dCurY = y1;
+    if (!IsCreated() || !(width > 0.0)) return;
+    if (!std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(x1) || !std::isfinite(y1) || !std::isfinite(width))
+        return;
+    const double h = width / 2.0;
+    const double l = std::trunc(h + 0.5) + 1.0;
+    const double dx = x1 - x0;
+    const double dy = y1 - y0;
+    const double len2 = dx * dx + dy * dy;
+    if (len2 == 0.0 || !std::isfinite(len2)) return;
+
+    const int W = m_image.Width();
+    const int H = m_image.Height();
+    std::uint32_t* const pixels = m_image.Data();
+    const SegmentPainter painter{x0, y0, dx, dy, len2, h, Pack(color), color};
+
+    // Rows (or columns) across the line farther than (h + 0.5) / cos(angle)
+    // from it lie at least h + 0.5 from the segment: no coverage there. The
+    // small margin keeps this a pure shortcut that never changes a pixel.
+    const bool horizontal = std::fabs(dy) <= std::fabs(dx);
+    const double major = horizontal ? dx : dy;
+    const double reach = (h + 0.5) * std::sqrt(len2) / std::fabs(major) + 1e-6;
+
+    // Along the major axis, clipped to the image.
+    const double a0 = horizontal ? x0 : y0;
+    const double a1 = horizontal ? x1 : y1;
+    const double b0 = horizontal ? y0 : x0;
+    const double db = horizontal ? dy : dx;
+    const int majorLimit = horizontal ? W : H;
+    const int minorLimit = horizontal ? H : W;
+    double first = std::floor(std::min(a0, a1)) - l;
+    double last = std::ceil(std::max(a0, a1)) + l;
+    if (first < 0.0) first = 0.0;
+    if (last > majorLimit - 1) last = majorLimit - 1;
+    if (first > last) return;
+
+    for (int A = static_cast<int>(first); A <= static_cast<int>(last); ++A) {
+        const double line = b0 + db * (A - a0) / major;
+        const double center = std::trunc(line + 0.5);
+        double lo = std::max(center - l, std::ceil(line - reach));
+        double hi = std::min(center + l, std::floor(line + reach));
+        if (lo < 0.0) lo = 0.0;
+        if (hi > minorLimit - 1) hi = minorLimit - 1;
+        if (lo > hi) continue;
+        const int bLo = static_cast<int>(lo);
+        const int bHi = static_cast<int>(hi);
+        if (horizontal) {
+            std::uint32_t* p = pixels + static_cast<std::size_t>(bLo) * W + A;
+            for (int B = bLo; B <= bHi; ++B, p += W) painter.Apply(p, A, B);
+        } else {
+            std::uint32_t* p = pixels + static_cast<std::size_t>(A) * W + bLo;
+            for (int B = bLo; B <= bHi; ++B, ++p) painter.Apply(p, B, A);
+        }
+    }
+}
+
+void CA1DiagramWnd::DrawMarker(double x, double y, unsigned int type, unsigned int size, COLOR color) {
+    if (!IsCreated() || type == MARKER_NONE || type > MARKER_DISC || size == 0) return;
+    if (!std::isfinite(x) || !std::isfinite(y)) return;
+    const int xi = RoundPixel(x);
+    const int yi = RoundPixel(y);
+    const double s = size;
+
+    if (type == MARKER_PIXEL) {
+        m_image.SetPixel(xi, yi, color);
+        return;
+    }
+    if (type == MARKER_CROSS) {
+        const COLOR oldPen = SelectPen(color);
+        const double hl = (s - 1.0) / 2.0;
+        MoveTo(RoundPixel(x - hl), yi);
+        LineTo(RoundPixel(x + hl) + 1, yi);
+        MoveTo(xi, RoundPixel(y - hl));
+        LineTo(xi, RoundPixel(y + hl) + 1);
+        SelectPen(oldPen);
+        return;
+    }
+
+    const int R = static_cast<int>(std::trunc(s / 2.0 + 0.5));
+    const double half = s / 2.0;
+    const int W = m_image.Width();
+    const int xFirst = std::max(xi - (R + 1), 0);
+    const int xLast = std::min(xi + R + 1, W - 1);
+    const int yFirst = std::max(yi - (R + 1), 0);
+    const int yLast = std::min(yi + R + 1, m_image.Height() - 1);
+    const std::uint32_t packed = Pack(color);
+    for (int Y = yFirst; Y <= yLast; ++Y) {
+        std::uint32_t* row = m_image.Data() + static_cast<std::size_t>(Y) * W;
+        for (int X = xFirst; X <= xLast; ++X) {
+            double c;
+            if (type == MARKER_SQUARE) {
+                const double ex = std::fabs(X - x) - half;
+                const double ey = std::fabs(Y - y) - half;
+                if (ex >= 0.5 || ey >= 0.5) continue;
+                c = std::clamp(0.5 - ex, 0.0, 1.0) * std::clamp(0.5 - ey, 0.0, 1.0);
+                if (c == 1.0) {
+                    row[X] = packed;
+                    continue;
+                }
+            } else {
+                const double e = std::sqrt((X - x) * (X - x) + (Y - y) * (Y - y)) - half;
+                if (e >= 0.5) continue;
+                if (e < -0.5) {
+                    row[X] = packed;
+                    continue;
+                }
+                c = 0.5 - e;
+            }
+            row[X] = BlendPacked(row[X], color, c);
+        }
+    }
+}
+
+void CA1DiagramWnd::DrawCurve(const CURVESPEC* spec, std::size_t n, const double* xs, const double* ys) {
+    if (!IsCreated() || !spec || !xs || !ys || n == 0) return;
+    const double left = spec->rcPlot.left;
+    const double right = spec->rcPlot.right;
+    const double top = spec->rcPlot.top;
+    const double bottom = spec->rcPlot.bottom;
+    const double x0 = spec->dCenterX - spec->dSpanX / 2.0;
+    const double y0 = spec->dCenterY - spec->dSpanY / 2.0;
+    auto px = [&](double x) { return left + (right - left) * (x - x0) / spec->dSpanX; };
+    auto py = [&](double y) { return bottom + (top - bottom) * (y - y0) / spec->dSpanY; };
+
+    if (spec->nLineWidth > 0 && n > 1) {
+        const double width = spec->nLineWidth;
+        m_dCurX = px(xs[0]);
+        m_dCurY = py(ys[0]);
+        for (std::size_t i = 1; i < n; ++i) LineToAA(px(xs[i]), py(ys[i]), width, spec->crLine);
+    }
+    if (spec->nMarkerSize > 0) {
+        for (std::size_t i = 0; i < n; ++i)
+            DrawMarker(px(xs[i]), py(ys[i]), spec->nMarkerType, spec->nMarkerSize, spec->crMarker);
+    }
+}
+
+// --- 1-pixel pen ---
+
+COLOR CA1DiagramWnd::SelectPen(COLOR color) {
+    const COLOR old = m_crPen;
+    m_crPen = color;
+    return old;
+}
+
+void CA1DiagramWnd::MoveTo(int x, int y) {
+    m_nPenX = x;
+    m_nPenY = y;
+}
+
+void CA1DiagramWnd::LineTo(int x1, int y1) {
+    const int x0 = m_nPenX;
+    const int y0 = m_nPenY;
+    m_nPenX = x1;
+    m_nPenY = y1;
+    if (!IsCreated()) return;
+    const int W = m_image.Width();
+    const int H = m_image.Height();
+    std::uint32_t* const pixels = m_image.Data();
+    const std::uint32_t packed = Pack(m_crPen);
+
+    if (y0 == y1) {  // along a row: [x0, x1) or (x1, x0]
+        if (y0 < 0 || y0 >= H || x0 == x1) return;
+        long long a = x0 < x1 ? x0 : static_cast<long long>(x1) + 1;
+        long long b = x0 < x1 ? static_cast<long long>(x1) - 1 : x0;
+        a = std::max(a, 0LL);
+        b = std::min(b, static_cast<long long>(W - 1));
+        std::uint32_t* row = pixels + static_cast<std::size_t>(y0) * W;
+        for (long long x = a; x <= b; ++x) row[x] = packed;
+        return;
+    }
+    if (x0 == x1) {  // along a column
+        if (x0 < 0 || x0 >= W) return;
+        long long a = y0 < y1 ? y0 : static_cast<long long>(y1) + 1;
+        long long b = y0 < y1 ? static_cast<long long>(y1) - 1 : y0;
+        a = std::max(a, 0LL);
+        b = std::min(b, static_cast<long long>(H - 1));
+        for (long long y = a; y <= b; ++y) pixels[static_cast<std::size_t>(y) * W + x0] = packed;
+        return;
+    }
+
+    // Bresenham along the major axis, the end point excluded. Steps outside
+    // the image are skipped in one go.
+    const long long ddx = std::llabs(static_cast<long long>(x1) - x0);
+    const long long ddy = std::llabs(static_cast<long long>(y1) - y0);
+    const int sx = x1 > x0 ? 1 : -1;
+    const int sy = y1 > y0 ? 1 : -1;
+    const bool xMajor = ddx >= ddy;
+    const long long steps = xMajor ? ddx : ddy;
+    const long long dMajor = xMajor ? ddx : ddy;
+    const long long dMinor = xMajor ? ddy : ddx;
+    // Minor coordinate after i steps: round(i * dMinor / dMajor), ties toward the start.
+    auto minorAt = [&](long long i) { return (2 * i * dMinor + dMajor - 1) / (2 * dMajor); };
+    // The range of steps whose major coordinate lies inside the image.
+    const long long majorStart = xMajor ? x0 : y0;
+    const int majorStep = xMajor ? sx : sy;
+    const long long majorLimit = xMajor ? W : H;
+    long long iFirst = 0;
+    long long iLast = steps - 1;
+    if (majorStep > 0) {
+        iFirst = std::max(iFirst, -majorStart);
+        iLast = std::min(iLast, majorLimit - 1 - majorStart);
+    } else {
+        iFirst = std::max(iFirst, majorStart - (majorLimit - 1));
+        iLast = std::min(iLast, majorStart);
+    }
+    const long long minorStart = xMajor ? y0 : x0;
+    const int minorStep = xMajor ? sy : sx;
+    const long long minorLimit = xMajor ? H : W;
+    for (long long i = iFirst; i <= iLast; ++i) {
+        const long long a = majorStart + majorStep * i;
+        const long long b = minorStart + minorStep * minorAt(i);
+        if (b < 0 || b >= minorLimit) {
+            // Once the minor coordinate has left the image in its own direction it never returns.
+            if ((minorStep > 0) == (b >= minorLimit)) break;
+            continue;
+        }
+        const long long x = xMajor ? a : b;
+        const long long y = xMajor ? b : a;
+        pixels[static_cast<std::size_t>(y) * W + static_cast<std::size_t>(x)] = packed;
+    }
+}
+
+// --- text ---
+
+bool CA1DiagramWnd::SelectFonts() {
+    m_bFonts = false;
+    if (!m_pText || m_style.strFontFace.empty() || m_style.nFontSize == 0) return false;
+    m_bFonts = m_pText->SelectFonts(m_style.strFontFace, m_style.nFontSize);
+    return m_bFonts;
+}
+
+COLOR CA1DiagramWnd::SetTextColor(COLOR color) {
+    const COLOR old = m_crText;
+    m_crText = color;
+    return old;
+}
+
+void CA1DiagramWnd::TextExtent(const std::string& text, bool vertical, int& cx, int& cy) {
+    cx = 0;
+    cy = 0;
+    if (m_bFonts && m_pText) m_pText->TextExtent(text, vertical, cx, cy);
+}
+
+void CA1DiagramWnd::TextOut(int x, int y, const std::string& text, bool vertical) {
+    if (m_bFonts && m_pText && IsCreated()) m_pText->DrawText(m_image, x, y, text, m_crText, vertical);
+}
+
+// --- ticks ---
+
+double ChooseTickStep(double span, int axisLength) {
+    if (!(span >= 1.0 && span < 1000.0)) return 0.0;
+    static constexpr double kSteps[] = {0.1, 0.2, 0.5, 1, 2, 5, 10, 20, 50, 100, 200, 500};
+    const double length = std::fabs(static_cast<double>(axisLength));
+    double chosen = 1.0;
+    double best = length;  // qualifying distances lie below the axis length
+    for (double step : kSteps) {
+        const double spacing = std::trunc(step / span * length + 0.5);
+        const double distance = std::fabs(spacing - 80.0);
+        if (distance < best) {
+            best = distance;
+            chosen = step;
+        }
+    }
+    return chosen;
+}
+
+std::string TickLabel(double value, double step) {
+    if (step >= 1.0) return FormatText("%d", static_cast<int>(std::round(value)));
+    return FormatText("%.1f", value);
+}
+
+void CA1DiagramWnd::DrawXTicks(int left, int bottom, int right, double span, double centre) {
+    DrawTicks(0, bottom, left, right, span, centre);
+}
+
+void CA1DiagramWnd::DrawLeftTicks(int left, int bottom, int top, double span, double centre) {
+    DrawTicks(1, left, bottom, top, span, centre);
+}
+
+void CA1DiagramWnd::DrawRightTicks(int right, int bottom, int top, double span, double centre) {
+    DrawTicks(2, right, bottom, top, span, centre);
+}
+
+namespace {
+struct TICK {
+    int q;              // pixel offset from the axis start
+    std::string label;
+};
+
+// The ticks of an axis of the given length (x axis: offsets truncated after
+// adding 0.5; y axes: rounded half away from zero).
+std::vector<TICK> ComputeTicks(bool xAxis, int length, double span, double centre) {
+    std::vector<TICK> ticks;
+    if (!std::isfinite(centre)) return ticks;
+    const double step = ChooseTickStep(span, length);
+    if (step == 0.0) return ticks;
+    const double e = span;
+    const double f = centre;
+    const double k0 = std::ceil((f - e / 2.0) / step);
+    const double k1 = std::floor((f + e / 2.0) / step);
+    if (!(k0 > -1e15 && k1 < 1e15) || k1 < k0) return ticks;
+    for (long long k = static_cast<long long>(k0); k <= static_cast<long long>(k1); ++k) {
+        const double v = static_cast<double>(k) * step;
+        const double t = (v - f + e / 2.0) / e * length;
+        ticks.push_back(TICK{xAxis ? RoundPixel(t) : static_cast<int>(std::round(t)), TickLabel(v, step)});
+    }
+    return ticks;
+}
+}  // namespace
+
+int CA1DiagramWnd::TickLabelsWidth(int bottom, int top, double span, double centre) {
+    int widest = 0;
+    if (!m_bFonts) return 0;
+    for (const TICK& tick : ComputeTicks(false, top - bottom, span, centre)) {
+        int cx = 0;
+        int cy = 0;
+        TextExtent(tick.label, false, cx, cy);
+        widest = std::max(widest, cx);
+    }
+    return widest;
+}
+
+// axis 0: x axis at row `origin` from column start to end; 1 / 2: left / right
+// axis at column `origin` from row start (bottom) to end (top).
+void CA1DiagramWnd::DrawTicks(int axis, int origin, int start, int end, double span, double centre) {
+    if (!IsCreated()) return;
+    for (const TICK& tick : ComputeTicks(axis == 0, end - start, span, centre)) {
+        const int q = tick.q;
+        int cx = 0;
+        int cy = 0;
+        TextExtent(tick.label, false, cx, cy);
+        const int halfWidth = static_cast<int>(std::trunc(cx / 2.0 + 0.5));
+        const int halfHeight = static_cast<int>(std::trunc(cy / 2.0 + 0.5));
+        if (axis == 0) {
+            MoveTo(start + q, origin + 1);
+            LineTo(start + q, origin + 5);
+            TextOut(start + q - halfWidth, origin + 5, tick.label, false);
+        } else if (axis == 1) {
+            MoveTo(origin - 1, start + q);
+            LineTo(origin - 6, start + q);
+            TextOut(origin - cx - 5, start + q - halfHeight, tick.label, false);
+        } else {
+            MoveTo(origin + 1, start + q);
+            LineTo(origin + 6, start + q);
+            TextOut(origin + 5, start + q - halfHeight, tick.label, false);
+        }
+    }
+}

@@ -100,10 +100,13 @@ public:
     void DrawCurve(const CURVESPEC* spec, std::size_t n, const double* xs, const double* ys);
     // Ticks and labels of the axes; integer pixel ends, span and centre in
     // display units. Ticks use the current pen, labels the current font and
-    // text colour; without fonts nothing is drawn.
+    // text colour; without fonts only the tick marks are drawn.
     void DrawXTicks(int left, int bottom, int right, double span, double centre);
     void DrawLeftTicks(int left, int bottom, int top, double span, double centre);
     void DrawRightTicks(int right, int bottom, int top, double span, double centre);
+    // The widest label that DrawLeftTicks / DrawRightTicks would write on a y
+    // axis from bottom to top; 0 without labels or fonts.
+    int TickLabelsWidth(int bottom, int top, double span, double centre);
 
     // --- 1-pixel solid pen (integer pixels, the end point is not drawn) ---
     // Selects the pen colour and returns the previous one.

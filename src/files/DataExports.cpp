@@ -154,9 +154,12 @@ int RunExport(const CA1TimeSeries& series, const std::string& path, const EXPORT
 
 bool ModelReady(const CA1TimeSeries& s)
 {
-    // The rows' time axis is built from the model lifetime, so one that the
-    // search could not determine leaves nothing to export.
-    return s.CharFuncValid != 0 && s.ModelValid != 0 && std::isfinite(s.ModelLifetime);
+    // The rows' time axis is built from the model lifetime and the image
+    // period: a lifetime the search could not determine, or a period that
+    // gives no time scale, leaves nothing to export.
+    const double t0 = s.m_dImagePeriod;
+    return s.CharFuncValid != 0 && s.ModelValid != 0 && std::isfinite(s.ModelLifetime) && std::isfinite(t0)
+        && t0 > 0.0;
 }
 
 double StayProbabilityAt(const MODELPARAMS& m, double tau, double a2)

@@ -339,19 +339,34 @@ TEST(DataExports, NotReadyWritesOnlyItsLineAndLeavesTheFile)
     }
 }
 
-TEST(DataExports, UndeterminedModelLifetimeIsNotReady)
+TEST(DataExports, UndeterminedModelLifetimeOrNoTimeScaleIsNotReady)
 {
     CScratchFolder folder;
     for (const EXPORTCASE& c : kCases) {
         if (!c.needsModel)
             continue;
-        CRecordingLog log;
-        CA1TimeSeries series = FixedSeries();
-        series.m_pLog = &log;
-        series.ModelLifetime = kNoResult;
-        EXPECT_EQ(c.save(series, folder.File(c.name)), 0) << c.name;
-        EXPECT_EQ(log.m_lines, std::vector<std::string>{c.notReady});
-        EXPECT_FALSE(std::filesystem::exists(folder.File(c.name)));
+        for (int variant = 0; variant < 4; ++variant) {
+            CRecordingLog log;
+            CA1TimeSeries series = FixedSeries();
+            series.m_pLog = &log;
+            if (variant == 0)
+                series.ModelLifetime = kNoResult;
+            else if (variant == 1)
+                series.m_dImagePeriod = 0.0;
+            else if (variant == 2)
+                series.m_dImagePeriod = kNoResult;
+            else
+                series.FitDi = series.FitDa = series.FitS = 0.0;  // f never reaches a^2
+            const int result = c.save(series, folder.File(c.name));
+            if (variant == 3 && std::string(c.name) != "probability.txt") {
+                // Rows are still written: f and the bands of a zero model.
+                EXPECT_EQ(result, 1) << c.name;
+                continue;
+            }
+            EXPECT_EQ(result, 0) << c.name << " " << variant;
+            EXPECT_EQ(log.m_lines, std::vector<std::string>{c.notReady});
+            EXPECT_FALSE(std::filesystem::exists(folder.File(c.name)));
+        }
     }
 }
 

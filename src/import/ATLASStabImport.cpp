@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <utility>
 
 using namespace import_detail;
 
@@ -106,10 +107,10 @@ ImportResult ReadATLASStabText(std::string_view content, const ImportRequest& re
     }
 
     series.ExtractATLASStab(request.nMirror, request.dRotationDeg);
-    list.push_back(series);
+    list.push_back(std::move(series));
     LogDebugIfAttached(log, 3,
                        FormatText("Added A1-time series log (#%d) with %d data sets, total timespan %d s.",
-                                  static_cast<int>(list.size()), data, series.m_nStopTime - series.m_nStartTime));
+                                  static_cast<int>(list.size()), data, static_cast<int>(span)));
     LogDebugIfAttached(log, 2, "Successfully loaded log data from file [" + path + "].");
     LogIfAttached(log, FormatText("Added %d new A1-time series to the data list.", 1));
     result.nSeriesAdded = 1;

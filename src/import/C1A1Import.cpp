@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <utility>
 #include <cstdint>
 
 using namespace import_detail;
@@ -188,11 +189,15 @@ void CC1A1Reader::FinishSeries(std::string_view stamp) {
     if (m_nData == 0) return;  // a series without data lines is dropped
     if (!TimeStampsValid(stopStampValid)) return;
     s.ExtractC1A1(m_request.nMirror, m_request.dRotationDeg);
-    m_list.push_back(s);
+    const int dataLines = s.m_nDataLines, span = s.m_nStopTime - s.m_nStartTime;
+    // The finished series moves into the list; the next one starts from a
+    // fresh scratch series (a moved-from one has lost its unit tables).
+    m_list.push_back(std::move(s));
+    m_scratch = CA1TimeSeries(m_log);
     ++m_nAdded;
     LogDebugIfAttached(m_log, 3,
                        FormatText("Added A1-time series log (#%d) with %d data sets, total timespan %d s.",
-                                  static_cast<int>(m_list.size()), s.m_nDataLines, s.m_nStopTime - s.m_nStartTime));
+                                  static_cast<int>(m_list.size()), dataLines, span));
 }
 
 }  // namespace

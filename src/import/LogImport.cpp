@@ -3,6 +3,7 @@
 #include "import/ATLASStabImport.h"
 #include "import/C1A1Import.h"
 #include "import/ImportHelpers.h"
+#include "files/FileErrorReporter.h"
 #include "log/LogFile.h"
 #include "platform/FileLock.h"
 #include "text/TextFile.h"
@@ -65,6 +66,7 @@ bool ReadLogFileContent(const ImportRequest& request, std::string& content, Impo
     CloseExclusive(file);
     if (!ok) {
         content.clear();
+        ReportFileError(request.strPath, error);
         LogIfAttached(log, "ERROR: Failed to read file [" + request.strPath + "].");
         result.bOpened = false;
         result.strError = "Failed to read the file: " + error;

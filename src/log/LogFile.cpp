@@ -54,12 +54,17 @@ int CLogFile::Write(const std::string& message) {
         std::fseek(m_file, 0, SEEK_END);
         const std::string line = TimeStamp() + ": " + message;
         const std::string out = "\r\n" + line;
-        std::fwrite(out.data(), 1, out.size(), m_file);
+        // A failed write (disk full, I/O error) is not reported as written;
+        // the line still reaches the screen.
+        const bool written = std::fwrite(out.data(), 1, out.size(), m_file) == out.size();
         if (m_bCollectText) m_strCollectedText += out;
         if (m_echo) m_echo(line);
-        result = 1;
+        result = written ? 1 : 0;
     }
-    if (!wasOpen && m_bOpen) Close();
+    if (!wasOpen && m_bOpen) {
+        if (std::fflush(m_file) != 0) result = 0;
+        Close();
+    }
     return result;
 }
 

@@ -105,6 +105,17 @@ TEST_F(LogFileTest, MessageIsDroppedWhenTheFileCannotBeOpened) {
     EXPECT_NE(log.m_strCollectedText.find("kept"), std::string::npos);
 }
 
+TEST_F(LogFileTest, AFailedWriteIsNotReportedAsWritten) {
+    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    CLogFile log;
+    log.m_strPath = "/dev/full";
+    log.m_bCollectText = 1;
+    EXPECT_EQ(log.Write("disk full"), 0);
+    // The screen still shows the line.
+    EXPECT_NE(log.m_strCollectedText.find("disk full"), std::string::npos);
+    EXPECT_EQ(log.m_bOpen, 0);
+}
+
 TEST_F(LogFileTest, DebugLinesFollowTheLevel) {
     CLogFile log;
     log.m_strPath = m_path;

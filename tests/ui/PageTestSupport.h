@@ -107,12 +107,14 @@ inline std::string GeneratedC1A1Log(int images, int periodSeconds, std::uint32_t
 // Imports the generated log through the C1A1 reader into the list.
 inline void ImportGenerated(std::vector<CA1TimeSeries>& list, int images = 600, int period = 2,
                             std::uint32_t seed = 7, const std::string& path = "/data/generated.html",
-                            int mirror = 1, double rotationDeg = 0.0) {
+                            int mirror = 1, double rotationDeg = 0.0, double stepNm = 0.12,
+                            double driftNm = 0.01) {
     ImportRequest request;
     request.strPath = path;
     request.nMirror = mirror;
     request.dRotationDeg = rotationDeg;
-    const ImportResult result = ReadC1A1Log(GeneratedC1A1Log(images, period, seed), request, list);
+    const ImportResult result =
+        ReadC1A1Log(GeneratedC1A1Log(images, period, seed, stepNm, driftNm), request, list);
     ASSERT_EQ(result.nSeriesAdded, 1) << result.strError;
 }
 

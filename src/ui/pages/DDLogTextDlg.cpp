@@ -83,8 +83,12 @@ void CDDLogTextDlg::UpdatePage(CA1TimeSeries* series) {
         if (m_pTextEdit) {
             if (m_nDisplayMode == 1)
                 ShowLogLines(*series);
-            else
+            else {
+                // The report always opens at its top.
                 m_pTextEdit->setPlainText(AsDisplayText(BuildStabilityReport(*series)));
+                m_pTextEdit->verticalScrollBar()->setValue(0);
+                m_pTextEdit->horizontalScrollBar()->setValue(0);
+            }
         }
     }
     if (m_pSourceEdit) {

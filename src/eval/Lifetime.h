@@ -33,11 +33,16 @@ double ComputeTolerance(double energykV, double resolutionAng, double limitPhase
 // Direct lifetime from the characteristic function; stores LifetimeState,
 // Tolerance and DirectLifetime and logs.
 double EvaluateDirectLifetime(CA1TimeSeries& series, double a);
-// Model lifetime (stepping search); stores ModelLifetime and logs. 0 without a model.
+// Model lifetime (stepping search); stores ModelLifetime and logs. 0 without a
+// model; kNoResult (stored, with an "ERROR: " line) when the model does not
+// reach the tolerance within the search bound or its inputs are not finite.
 double EvaluateModelLifetime(CA1TimeSeries& series, double a);
-// The same search with the drift removed, from ModelLifetime; nothing stored.
+// The same search with the drift removed, from ModelLifetime; nothing stored
+// or logged (kNoResult on failure).
 double RandomWalkMeanLifetime(const CA1TimeSeries& series, double a);
-// Time span [s] at which P(a,t) = p, with the full model or the random walk only.
+// Time span [s] at which P(a,t) = p, with the full model or the random walk
+// only: 0 without valid data or for p >= 1, 1.7976931348623156e305 * t0 for
+// p <= 0, kNoResult when the bisection finds no time span.
 double ProbabilityLifetime(const CA1TimeSeries& series, double a, double p);
 double RandomWalkProbabilityLifetime(const CA1TimeSeries& series, double a, double p);
 
@@ -46,7 +51,8 @@ double ModelFunction(const MODELPARAMS& m, double tau);
 double StayProbability(const MODELPARAMS& m, double tau, double a2);
 // The tau at which P(a, tau) = p (bisection); the core of ProbabilityLifetime.
 double InverseStayProbability(const MODELPARAMS& m, double a2, double p);
-// Squared radius r^2 [nm^2] with P(r, tau) = p.
+// Squared radius r^2 [nm^2] with P(r, tau) = p; without a random component
+// the drift s^2 tau^2 itself; kNoResult when the bisection fails.
 double ModelBand(const MODELPARAMS& m, double tau, double p);
 // First-order Marcum Q function Q1(alpha, beta) = P(R > beta) for a Rice
 // variable R of offset alpha and unit variance per component. Q1 depends on

@@ -30,6 +30,24 @@ CA1TimeSeries& CA1TimeSeries::operator=(const CA1TimeSeries& other) {
     return *this;
 }
 
+CA1TimeSeries::CA1TimeSeries(CA1TimeSeries&& other) noexcept : CParameterBlock(other.m_pLog) {
+    InitHeaderAndUnits();
+    *this = std::move(other);
+}
+
+CA1TimeSeries& CA1TimeSeries::operator=(CA1TimeSeries&& other) noexcept {
+    if (this != &other) {
+        m_pLog = other.m_pLog;
+        m_astrLines = std::move(other.m_astrLines);
+        m_aSamples = std::move(other.m_aSamples);
+        m_aCharFunc = std::move(other.m_aCharFunc);
+        m_strSourceFile = std::move(other.m_strSourceFile);
+        CopyScalarsFrom(other);
+        if (m_aLengthUnits.empty()) InitHeaderAndUnits();
+    }
+    return *this;
+}
+
 void CA1TimeSeries::InitHeaderAndUnits() {
     m_nCommentColumn = 40;
     m_nVersion = 2013111301;
@@ -45,14 +63,18 @@ void CA1TimeSeries::InitHeaderAndUnits() {
 
 void CA1TimeSeries::CopyFrom(const CA1TimeSeries& o) {
     // Everything but the unit tables, which every series builds itself.
-    m_nCommentColumn = o.m_nCommentColumn;
-    m_nVersion = o.m_nVersion;
-    m_strName = o.m_strName;
     m_astrLines = o.m_astrLines;
     m_aSamples = o.m_aSamples;
     m_aCharFunc = o.m_aCharFunc;
-    m_nCurrentTab = o.m_nCurrentTab;
     m_strSourceFile = o.m_strSourceFile;
+    CopyScalarsFrom(o);
+}
+
+void CA1TimeSeries::CopyScalarsFrom(const CA1TimeSeries& o) {
+    m_nCommentColumn = o.m_nCommentColumn;
+    m_nVersion = o.m_nVersion;
+    m_strName = o.m_strName;
+    m_nCurrentTab = o.m_nCurrentTab;
     m_nFirstLine = o.m_nFirstLine;
     m_nLastLine = o.m_nLastLine;
     m_nStartTime = o.m_nStartTime;

@@ -33,8 +33,9 @@ public:
     explicit CA1TimeSeries(CLogFile* log);
     CA1TimeSeries(const CA1TimeSeries& other);
     CA1TimeSeries& operator=(const CA1TimeSeries& other);
-    CA1TimeSeries(CA1TimeSeries&&) noexcept = default;
-    CA1TimeSeries& operator=(CA1TimeSeries&&) noexcept = default;
+    // Moves take the lines and sample arrays; both series keep unit tables.
+    CA1TimeSeries(CA1TimeSeries&& other) noexcept;
+    CA1TimeSeries& operator=(CA1TimeSeries&& other) noexcept;
     ~CA1TimeSeries() override = default;
 
     void Reset();
@@ -96,4 +97,5 @@ public:
 private:
     void InitHeaderAndUnits();
     void CopyFrom(const CA1TimeSeries& other);
+    void CopyScalarsFrom(const CA1TimeSeries& other);
 };

@@ -235,6 +235,25 @@ TEST(A1TimeSeries, CopiesKeepLogLinesSamplesAndResultsButRebuildUnits) {
     EXPECT_EQ(list.front().m_pLog, &log);
 }
 
+TEST(A1TimeSeries, MovesKeepUnitTablesOnBothSides) {
+    CA1TimeSeries s;
+    s.m_aSamples = {Sample(1, 1, 2)};
+    s.FitDi = 0.5;
+    CA1TimeSeries moved(std::move(s));
+    EXPECT_EQ(moved.m_aSamples.size(), 1u);
+    EXPECT_EQ(moved.FitDi, 0.5);
+    EXPECT_EQ(moved.m_aAreaUnits.size(), 10u);
+    // The moved-from series can still be reset and reused for the next import.
+    s.Reset();
+    EXPECT_EQ(s.LookupLengthFactor("um"), 1000.0);
+    EXPECT_EQ(s.ChooseTimeUnit(120.0), 2);
+    CA1TimeSeries target;
+    target = std::move(moved);
+    EXPECT_EQ(target.FitDi, 0.5);
+    EXPECT_EQ(moved.m_aLengthUnits.size(), 7u);
+    EXPECT_EQ(target.m_aTimeUnits.size(), 4u);
+}
+
 TEST(A1TimeSeries, SharedExtractionStepsCheckTypeClearAndReport) {
     CRecordingLog log;
     CA1TimeSeries s(&log);

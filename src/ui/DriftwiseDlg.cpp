@@ -8,17 +8,13 @@
 #include "platform/Dialogs.h"
 #include "platform/FileLock.h"
 #include "text/Format.h"
-#include "ui/AboutDlg.h"
-#include "ui/DisclaimerDlg.h"
 #include "ui/Pictures.h"
-#include "ui/SettingsDlg.h"
 #include "ui/SplashDlg.h"
 #include "ui/pages/DDA1TimeDiagramDlg.h"
 #include "ui/pages/DDCFuncDiagramDlg.h"
 #include "ui/pages/DDLogTextDlg.h"
 #include "ui/pages/DDModelDiagramDlg.h"
 
-#include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
@@ -28,7 +24,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -152,75 +147,6 @@ void CDriftwiseDlg::CreateControls() {
     connect(m_pTabs, &QTabWidget::currentChanged, this, &CDriftwiseDlg::OnTabChanged);
 }
 
-void CDriftwiseDlg::CreateMenus() {
-    struct ITEM {
-        Command command;
-        const char* text;
-        QKeySequence key;
-        const char* tip;
-        void (CDriftwiseDlg::*handler)();
-    };
-    const ITEM items[] = {
-        {Command::Import, "Import Data Log...\tCtrl+L", QKeySequence(Qt::CTRL | Qt::Key_L),
-         "Import data from a log file.", &CDriftwiseDlg::OnImport},
-        {Command::ExportImage, "Export Image", {}, nullptr, &CDriftwiseDlg::OnExportImage},
-        {Command::ExportTable, "Export Data Table", {}, nullptr, &CDriftwiseDlg::OnExportTable},
-        {Command::ExportBinary, "Export Binary Data", {}, nullptr, &CDriftwiseDlg::OnExportBinary},
-        {Command::Quit, "Quit", {}, "Quit the application.", &CDriftwiseDlg::OnQuit},
-        {Command::ReExtract, "Re-Extract Data\tCtrl+E", QKeySequence(Qt::CTRL | Qt::Key_E),
-         "Re-extract data from the selected log.", &CDriftwiseDlg::OnReExtract},
-        {Command::CharFunc, "Evaluate Characteristic Function\tCtrl+F", QKeySequence(Qt::CTRL | Qt::Key_F),
-         "Evaluate the characteristic function from the selected data.", &CDriftwiseDlg::OnCharFunc},
-        {Command::FitModel, "Fit Model\tCtrl+M", QKeySequence(Qt::CTRL | Qt::Key_M),
-         "Fit a model function to the current characteristic function", &CDriftwiseDlg::OnFitModel},
-        {Command::ProbabilityPlot, "Probability Plot\tCtrl+P", QKeySequence(Qt::CTRL | Qt::Key_P),
-         "Show the probability plot.", &CDriftwiseDlg::OnProbabilityPlot},
-        {Command::EvaluationSummary, "Evaluation Summary\tCtrl+S", QKeySequence(Qt::CTRL | Qt::Key_S),
-         "Show the evaluation summary.", &CDriftwiseDlg::OnEvaluationSummary},
-        {Command::ProgramParameters, "Program Parameters", {},
-         "Set the program parameters for the data evaluation.", &CDriftwiseDlg::OnProgramParameters},
-        {Command::About, "About", QKeySequence(Qt::ALT | Qt::Key_A), "About Driftwise.", &CDriftwiseDlg::OnAbout},
-        {Command::Disclaimer, "Disclaimer", {}, "Display the disclaimer.", &CDriftwiseDlg::OnDisclaimer},
-    };
-    m_actions.assign(static_cast<std::size_t>(Command::Disclaimer) + 1, nullptr);
-    for (const ITEM& item : items) {
-        auto* action = new QAction(QString::fromUtf8(item.text), this);
-        if (!item.key.isEmpty()) {
-            action->setShortcut(item.key);
-            action->setShortcutContext(Qt::WindowShortcut);
-        }
-        if (item.tip)
-            action->setStatusTip(QString::fromUtf8(item.tip));
-        connect(action, &QAction::triggered, this, item.handler);
-        m_actions[static_cast<std::size_t>(item.command)] = action;
-        addAction(action);  // accelerators work while the menus are closed
-    }
-
-    QMenuBar* bar = menuBar();
-    QMenu* file = bar->addMenu(QStringLiteral("&File"));
-    file->addAction(Action(Command::Import));
-    file->addSeparator();
-    file->addAction(Action(Command::ExportImage));
-    file->addAction(Action(Command::ExportTable));
-    file->addAction(Action(Command::ExportBinary));
-    file->addSeparator();
-    file->addAction(Action(Command::Quit));
-    QMenu* analyze = bar->addMenu(QStringLiteral("A&nalyze"));
-    analyze->addAction(Action(Command::ReExtract));
-    analyze->addAction(Action(Command::CharFunc));
-    analyze->addAction(Action(Command::FitModel));
-    analyze->addSeparator();
-    analyze->addAction(Action(Command::ProbabilityPlot));
-    analyze->addAction(Action(Command::EvaluationSummary));
-    QMenu* settings = bar->addMenu(QStringLiteral("&Settings"));
-    settings->addAction(Action(Command::ProgramParameters));
-    bar->addAction(Action(Command::About));
-    bar->addAction(Action(Command::Disclaimer));
-
-    for (QMenu* menu : {file, analyze, settings})
-        connect(menu, &QMenu::aboutToShow, this, &CDriftwiseDlg::UpdateMenuState);
-}
-
 void CDriftwiseDlg::CreatePages() {
     m_pLogTextPage = new CDDLogTextDlg(1, this);
     m_pSummaryPage = new CDDLogTextDlg(2, this);
@@ -240,8 +166,6 @@ void CDriftwiseDlg::CreatePages() {
         page->Initialize();
     }
 }
-
-QAction* CDriftwiseDlg::Action(Command command) const { return m_actions.at(static_cast<std::size_t>(command)); }
 
 CDDPage* CDriftwiseDlg::Page(TabPage page) const {
     switch (page) {
@@ -396,18 +320,6 @@ void CDriftwiseDlg::ActivateTab(int index) {
     ShowActivePage();
 }
 
-void CDriftwiseDlg::UpdateMenuState() {
-    const MENUSTATE state = ComputeMenuState(SelectedSeries(), m_nActiveTab, m_pTabs->count());
-    Action(Command::ExportImage)->setEnabled(state.bExport);
-    Action(Command::ExportTable)->setEnabled(state.bExport);
-    Action(Command::ExportBinary)->setEnabled(state.bExport);
-    Action(Command::ReExtract)->setEnabled(state.bReExtract);
-    Action(Command::CharFunc)->setEnabled(state.bCharFunc);
-    Action(Command::FitModel)->setEnabled(state.bFitModel);
-    Action(Command::ProbabilityPlot)->setEnabled(state.bProbPlot);
-    Action(Command::EvaluationSummary)->setEnabled(state.bSummary);
-}
-
 // --- import ---
 
 void CDriftwiseDlg::OnImport() {
@@ -533,89 +445,6 @@ void CDriftwiseDlg::OnDeleteAll() {
         RebuildTabs();
     }
     WriteControls();
-}
-
-// --- exports ---
-
-void CDriftwiseDlg::ForwardExport(void (CDDPage::*exportCommand)()) {
-    ReadControls();
-    CA1TimeSeries* series = SelectedSeries();
-    if (series && ExportItemsEnabled(true, m_nActiveTab, m_pTabs->count())) {
-        if (CDDPage* page = Page(ExportPage(*series, m_nActiveTab)))
-            (page->*exportCommand)();
-    }
-    WriteControls();
-}
-
-void CDriftwiseDlg::OnExportImage() { ForwardExport(&CDDPage::OnExportImage); }
-void CDriftwiseDlg::OnExportTable() { ForwardExport(&CDDPage::OnExportTable); }
-void CDriftwiseDlg::OnExportBinary() { ForwardExport(&CDDPage::OnExportBinary); }
-
-// --- Analyze ---
-
-void CDriftwiseDlg::OnReExtract() {
-    ReadControls();
-    if (SelectedSeries())
-        m_pA1TimePage->OnReExtract();
-    WriteControls();
-}
-
-void CDriftwiseDlg::OnCharFunc() {
-    ReadControls();
-    if (SelectedSeries())
-        m_pA1TimePage->OnCharFunc();
-    WriteControls();
-}
-
-void CDriftwiseDlg::OnFitModel() {
-    ReadControls();
-    CA1TimeSeries* series = SelectedSeries();
-    if (series && !series->m_aCharFunc.empty())
-        m_pCFuncPage->OnFitModel();
-    WriteControls();
-}
-
-void CDriftwiseDlg::OnProbabilityPlot() {
-    ReadControls();
-    CA1TimeSeries* series = SelectedSeries();
-    if (series && ComputeMenuState(series, m_nActiveTab, m_pTabs->count()).bProbPlot)
-        ActivateTab(4);
-    WriteControls();
-}
-
-void CDriftwiseDlg::OnEvaluationSummary() {
-    ReadControls();
-    CA1TimeSeries* series = SelectedSeries();
-    if (series && ComputeMenuState(series, m_nActiveTab, m_pTabs->count()).bSummary)
-        ActivateTab(SummaryTab(*series));
-    WriteControls();
-}
-
-// --- dialogs ---
-
-int CDriftwiseDlg::RunDialog(QDialog& dialog) {
-    return m_setup.runDialog ? m_setup.runDialog(dialog) : dialog.exec();
-}
-
-void CDriftwiseDlg::OnProgramParameters() {
-    ReadControls();
-    CDriftwiseSettingsDlg dialog(m_setup.pDialogs, this);
-    dialog.SetValues(m_params.MinDiversity, m_params.LimitPhase);
-    if (RunDialog(dialog) == QDialog::Accepted) {
-        m_params.MinDiversity = dialog.m_nMinDiversity;
-        m_params.LimitPhase = dialog.m_dLimitPhase;
-    }
-    WriteControls();
-}
-
-void CDriftwiseDlg::OnAbout() {
-    CAboutDlg dialog(this);
-    RunDialog(dialog);
-}
-
-void CDriftwiseDlg::OnDisclaimer() {
-    CDisclaimerDlg dialog(this);
-    RunDialog(dialog);
 }
 
 // --- timer ---

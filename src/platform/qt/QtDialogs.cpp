@@ -70,8 +70,29 @@ bool CQtDialogs::RunFileDialog(void* owner, const FILEDIALOGREQUEST& request, FI
         if (index >= 1 && index <= filters.size())
             dialog.selectNameFilter(filters.at(index - 1));
     }
-    if (!request.defaultExtension.empty())
-        dialog.setDefaultSuffix(FromUtf8(request.defaultExtension));
+    // The suffix added to a bare name follows the selected filter ("*.jpg"
+    // gives "jpg"); filters without one extension fall back to the default.
+    const QString fallbackSuffix = FromUtf8(request.defaultExtension);
+    const auto suffixFor = [&](const QString& nameFilter) {
+        const qsizetype at = filters.indexOf(nameFilter);
+        if (at >= 0) {
+            const QStringList parts =
+                FromUtf8(request.filters[static_cast<std::size_t>(at)].pattern).split(QLatin1Char(';'), Qt::SkipEmptyParts);
+            if (parts.size() == 1) {
+                const QString pattern = parts.first().trimmed();
+                if (pattern.startsWith(QLatin1String("*.")) && pattern != QLatin1String("*.*"))
+                    return pattern.mid(2);
+            }
+        }
+        return fallbackSuffix;
+    };
+    if (save && !fallbackSuffix.isEmpty()) {
+        dialog.setDefaultSuffix(suffixFor(dialog.selectedNameFilter()));
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                         [&dialog, suffixFor](const QString& nameFilter) { dialog.setDefaultSuffix(suffixFor(nameFilter)); });
+    } else if (!fallbackSuffix.isEmpty()) {
+        dialog.setDefaultSuffix(fallbackSuffix);
+    }
     const QString folder = FromUtf8(request.initialFolder);
     if (!folder.isEmpty() && QDir(folder).exists())
         dialog.setDirectory(folder);

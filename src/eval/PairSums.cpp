@@ -16,10 +16,11 @@
 // distance. No lane ever mixes the terms of two positions, so every
 // distance sums its terms in increasing k, as a plain loop would.
 //
-// When the image numbers increase strictly, a pair counts exactly when both
-// samples lie in the same run of consecutive image numbers. The sweep then
-// walks the runs without any per-pair test. Otherwise (repeated or falling
-// image numbers) every pair is tested, as a select on a lane mask.
+// A pair inside a run of consecutive image numbers always counts, so the
+// interiors of the runs are swept without any per-pair test. When the image
+// numbers increase strictly, no pair across runs can count and nothing else
+// is needed; otherwise (repeated or falling image numbers) the positions
+// outside the run interiors test every pair, as a select on a lane mask.
 
 #if defined(__GNUC__) || defined(__clang__)
 #define DW_VECTOR_LOOPS 1
@@ -47,12 +48,10 @@ struct PairInput {
     int count = 0;
 };
 
-// Positions [begin, end). An unmasked segment holds consecutive image
-// numbers; a masked one may hold anything.
+// Positions [begin, end) holding consecutive image numbers.
 struct Segment {
     int begin = 0;
     int end = 0;
-    bool masked = false;
 };
 
 // The running sums of one block, lane j belonging to distance d0 + j.
@@ -245,13 +244,14 @@ Kernels SelectKernels(PairKernel choice) {
     return {SumSweepBaseline, DeviationSweepBaseline};
 }
 
-// The positions of a segment past the vector sweep, where only the shorter
-// distances of the block still have partners in the segment. They follow
-// the swept positions, so each distance keeps adding in increasing k.
-void SumTail(const PairInput& in, const Segment& s, int kFrom, int d0, BlockSums& acc) {
+// Scalar steps for the positions [kFrom, kTo) whose partners k + d must
+// stay below limit (the end of the run, or of the series). They follow the
+// swept positions, so each distance keeps adding in increasing k.
+void SumTail(const PairInput& in, int kFrom, int kTo, int limit, int d0, BlockSums& acc) {
     for (int b = 0; b < kBlock; ++b) {
         const int d = d0 + b;
-        for (int k = kFrom; k < s.end - d; ++k) {
+        const int kEnd = std::min(kTo, limit - d);
+        for (int k = kFrom; k < kEnd; ++k) {
             if (in.index[k + d] - in.index[k] != d) continue;
             const double ex = in.x[k + d] - in.x[k], ey = in.y[k + d] - in.y[k];
             acc.sx[b] += ex * ex;
@@ -261,10 +261,11 @@ void SumTail(const PairInput& in, const Segment& s, int kFrom, int d0, BlockSums
     }
 }
 
-void DeviationTail(const PairInput& in, const Segment& s, int kFrom, int d0, BlockSums& acc) {
+void DeviationTail(const PairInput& in, int kFrom, int kTo, int limit, int d0, BlockSums& acc) {
     for (int b = 0; b < kBlock; ++b) {
         const int d = d0 + b;
-        for (int k = kFrom; k < s.end - d; ++k) {
+        const int kEnd = std::min(kTo, limit - d);
+        for (int k = kFrom; k < kEnd; ++k) {
             if (in.index[k + d] - in.index[k] != d) continue;
             const double ex = in.x[k + d] - in.x[k], ey = in.y[k + d] - in.y[k];
             const double qx = ex * ex - acc.fx[b], qy = ey * ey - acc.fy[b];
@@ -274,26 +275,50 @@ void DeviationTail(const PairInput& in, const Segment& s, int kFrom, int d0, Blo
     }
 }
 
-// Both passes for the distances d0 ... d0 + kBlock - 1 over the segments
-// (in position order); stores the distances up to dLast.
-void ProcessBlock(const PairInput& in, const Kernels& kernels, const std::vector<Segment>& segments,
-                  int d0, int dLast, PAIRSTATS* out) {
-    BlockSums acc{};
+// One pass over the positions, in increasing k, for the block starting at
+// d0. runs are runs of consecutive image numbers (in position order):
+// inside a run, as long as the largest distance of the block still has its
+// partner there, no pair needs a test.
+//  - Strictly increasing image numbers: a pair never counts across runs,
+//    so the rest of each run is a short scalar tail.
+//  - Otherwise: everything outside those run interiors is swept with the
+//    lane mask (the positions near the end of the series lane by lane).
+template <class TailFn>
+void Pass(const PairInput& in, SweepFn sweep, TailFn tail, const std::vector<Segment>& runs, bool increasing,
+          int d0, BlockSums& acc) {
+    const int n = in.count;
     const int dMax = d0 + kBlock - 1;
-    for (const Segment& s : segments) {
-        const int kSplit = std::max(s.begin, s.end - dMax);  // swept: k + dMax < end
-        if (kSplit > s.begin) kernels.sums(in, s.begin, kSplit, d0, s.masked, acc);
-        SumTail(in, s, kSplit, d0, acc);
+    auto masked = [&](int from, int to) {
+        const int kVector = std::min(to, n - dMax);  // every partner inside the series
+        if (kVector > from) sweep(in, from, kVector, d0, true, acc);
+        tail(in, std::max(from, kVector), to, n, d0, acc);
+    };
+    int pos = 0;
+    for (const Segment& r : runs) {
+        const int kSplit = std::max(r.begin, r.end - dMax);  // swept: k + dMax < end of the run
+        if (increasing) {
+            if (kSplit > r.begin) sweep(in, r.begin, kSplit, d0, false, acc);
+            tail(in, kSplit, r.end, r.end, d0, acc);
+        } else if (kSplit > r.begin) {
+            if (r.begin > pos) masked(pos, r.begin);
+            sweep(in, r.begin, kSplit, d0, false, acc);
+            pos = kSplit;
+        }
     }
+    if (!increasing && pos < n) masked(pos, n);
+}
+
+// Both passes for the distances d0 ... d0 + kBlock - 1; stores the
+// distances up to dLast.
+void ProcessBlock(const PairInput& in, const Kernels& kernels, const std::vector<Segment>& runs,
+                  bool increasing, int d0, int dLast, PAIRSTATS* out) {
+    BlockSums acc{};
+    Pass(in, kernels.sums, SumTail, runs, increasing, d0, acc);
     for (int b = 0; b < kBlock; ++b) {
         acc.fx[b] = acc.np[b] > 0.0 ? acc.sx[b] / acc.np[b] : 0.0;
         acc.fy[b] = acc.np[b] > 0.0 ? acc.sy[b] / acc.np[b] : 0.0;
     }
-    for (const Segment& s : segments) {
-        const int kSplit = std::max(s.begin, s.end - dMax);
-        if (kSplit > s.begin) kernels.deviations(in, s.begin, kSplit, d0, s.masked, acc);
-        DeviationTail(in, s, kSplit, d0, acc);
-    }
+    Pass(in, kernels.deviations, DeviationTail, runs, increasing, d0, acc);
     for (int b = 0; b < kBlock && d0 + b <= dLast; ++b) {
         PAIRSTATS& r = out[b];
         r.dPairs = acc.np[b];
@@ -308,16 +333,19 @@ void ProcessBlock(const PairInput& in, const Kernels& kernels, const std::vector
 
 // Blocks are dealt out round-robin (first, first + step, ...); each
 // distance is computed by exactly one thread, in the same way whatever the
-// split. Segments too short for the block's smallest distance are dropped
-// as the distances grow (they stay in position order).
-void ProcessBlocks(const PairInput& in, const Kernels& kernels, std::vector<Segment>& segments, int dLast,
-                   int first, int step, std::vector<PAIRSTATS>& stats) {
+// split. Runs that no longer matter are dropped as the distances grow
+// (the rest stay in position order): with increasing image numbers those
+// too short for the smallest distance of the block, otherwise those too
+// short for its largest (they are then covered by the masked sweep).
+void ProcessBlocks(const PairInput& in, const Kernels& kernels, std::vector<Segment>& runs, bool increasing,
+                   int dLast, int first, int step, std::vector<PAIRSTATS>& stats) {
     const int nBlocks = (dLast + kBlock - 1) / kBlock;
     for (int i = first; i < nBlocks; i += step) {
         const int d0 = 1 + i * kBlock;
-        std::erase_if(segments, [d0](const Segment& s) { return s.end - s.begin <= d0; });
-        if (segments.empty()) break;  // no pairs left: the results stay at zero
-        ProcessBlock(in, kernels, segments, d0, dLast, &stats[d0 - 1]);
+        const int shortest = increasing ? d0 : d0 + kBlock - 1;
+        std::erase_if(runs, [shortest](const Segment& r) { return r.end - r.begin <= shortest; });
+        if (increasing && runs.empty()) break;  // no pairs left: the results stay at zero
+        ProcessBlock(in, kernels, runs, increasing, d0, dLast, &stats[d0 - 1]);
     }
 }
 
@@ -345,18 +373,14 @@ std::vector<PAIRSTATS> ComputePairStats(const std::vector<A1SAMPLE>& samples, in
         y[k] = samples[k].dY;
         if (k > 0 && samples[k].nIndex <= samples[k - 1].nIndex) increasing = false;
     }
-    std::vector<Segment> segments;
-    if (increasing) {
-        int begin = 0;
-        for (int k = 1; k <= n; ++k) {
-            if (k == n ||
-                static_cast<std::int64_t>(samples[k].nIndex) != static_cast<std::int64_t>(samples[k - 1].nIndex) + 1) {
-                segments.push_back(Segment{begin, k, false});
-                begin = k;
-            }
+    std::vector<Segment> runs;
+    int begin = 0;
+    for (int k = 1; k <= n; ++k) {
+        if (k == n ||
+            static_cast<std::int64_t>(samples[k].nIndex) != static_cast<std::int64_t>(samples[k - 1].nIndex) + 1) {
+            runs.push_back(Segment{begin, k});
+            begin = k;
         }
-    } else {
-        segments.push_back(Segment{0, n, true});
     }
 
     const PairInput in{index.data(), x.data(), y.data(), n};
@@ -365,22 +389,23 @@ std::vector<PAIRSTATS> ComputePairStats(const std::vector<A1SAMPLE>& samples, in
     int nThreads = threads > 0 ? threads : AutomaticThreadCount(n, dLast);
     nThreads = std::clamp(nThreads, 1, nBlocks);
 
-    // Every share gets its own segment list (it is pruned on the way);
+    // Every share gets its own run list (it is pruned on the way);
     // everything is allocated before the first helper starts.
-    std::vector<std::vector<Segment>> shares(static_cast<std::size_t>(nThreads), segments);
+    std::vector<std::vector<Segment>> shares(static_cast<std::size_t>(nThreads), runs);
     std::vector<std::thread> helpers;
     helpers.reserve(static_cast<std::size_t>(nThreads));
     for (int t = 1; t < nThreads; ++t) {
         try {
-            helpers.emplace_back(ProcessBlocks, std::cref(in), std::cref(kernels), std::ref(shares[t]), dLast, t,
-                                 nThreads, std::ref(stats));
+            helpers.emplace_back(ProcessBlocks, std::cref(in), std::cref(kernels), std::ref(shares[t]), increasing,
+                                 dLast, t, nThreads, std::ref(stats));
         } catch (const std::exception&) {
             break;  // the calling thread takes over the remaining shares
         }
     }
     const int started = static_cast<int>(helpers.size()) + 1;
-    ProcessBlocks(in, kernels, shares[0], dLast, 0, nThreads, stats);
-    for (int t = started; t < nThreads; ++t) ProcessBlocks(in, kernels, shares[t], dLast, t, nThreads, stats);
+    ProcessBlocks(in, kernels, shares[0], increasing, dLast, 0, nThreads, stats);
+    for (int t = started; t < nThreads; ++t)
+        ProcessBlocks(in, kernels, shares[t], increasing, dLast, t, nThreads, stats);
     for (std::thread& h : helpers) h.join();
     return stats;
 }

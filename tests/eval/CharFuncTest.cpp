@@ -309,7 +309,7 @@ void ExpectRelativelyEqual(double expected, double actual, const char* what, int
         << what << " at d = " << d << ": " << expected << " vs " << actual;
 }
 
-enum class Numbering { Consecutive, Gaps, Shuffled };
+enum class Numbering { Consecutive, Gaps, Shuffled, Repeats };
 
 std::vector<A1SAMPLE> RandomSamples(int n, Numbering numbering, std::uint64_t seed) {
     std::mt19937_64 gen(seed);
@@ -323,6 +323,7 @@ std::vector<A1SAMPLE> RandomSamples(int n, Numbering numbering, std::uint64_t se
         y += step(gen);
         if (numbering == Numbering::Gaps && u(gen) < 0.02) index += 1 + static_cast<int>(u(gen) * 5);
         if (numbering == Numbering::Shuffled && u(gen) < 0.01) index -= static_cast<int>(u(gen) * 30);
+        if (numbering == Numbering::Repeats && u(gen) < 0.01) --index;  // the same image number twice
         s[k].nIndex = index++;
         s[k].dX = x + noise(gen);
         s[k].dY = y + noise(gen);
@@ -383,11 +384,13 @@ INSTANTIATE_TEST_SUITE_P(SizesDiversitiesAndNumberings, CharFuncFast,
                                            FastCase{4099, 50, Numbering::Consecutive},
                                            FastCase{3001, 10, Numbering::Consecutive},
                                            FastCase{1999, 5, Numbering::Shuffled},
-                                           FastCase{3333, 11, Numbering::Shuffled}, FastCase{120, 1, Numbering::Gaps},
+                                           FastCase{3333, 11, Numbering::Shuffled}, FastCase{2501, 6, Numbering::Repeats},
+                                           FastCase{120, 1, Numbering::Gaps},
                                            FastCase{75, 1, Numbering::Shuffled}));
 
 TEST(CharFuncFastDeterminism, SameBitsForEveryInstructionSetAndThreadCount) {
-    for (Numbering numbering : {Numbering::Consecutive, Numbering::Gaps, Numbering::Shuffled}) {
+    for (Numbering numbering :
+         {Numbering::Consecutive, Numbering::Gaps, Numbering::Shuffled, Numbering::Repeats}) {
         const std::vector<A1SAMPLE> s = RandomSamples(6007, numbering, 99);
         const std::vector<PAIRSTATS> reference = ComputePairStats(s, 599, PairKernel::Baseline, 1);
         for (PairKernel kernel : {PairKernel::Baseline, PairKernel::Automatic}) {

@@ -2,10 +2,44 @@
 
 #include "Version.h"
 #include "cli/JsonWriter.h"
+#include "eval/Lifetime.h"
 
 namespace {
 
-void WriteSeries(CJsonWriter& j, int index, const CA1TimeSeries& s) {
+void Row(CJsonWriter& j, const A1SAMPLE& a) {
+    j.BeginArray(true);
+    j.Integer(a.nIndex);
+    j.Number(a.dX);
+    j.Number(a.dY);
+    j.Number(a.dErrX);
+    j.Number(a.dErrY);
+    j.EndArray();
+}
+
+// A number that exists only when the condition holds.
+void NumberIf(CJsonWriter& j, const char* key, bool exists, double value) {
+    j.Key(key);
+    if (exists) j.Number(value);
+    else j.Null();
+}
+
+void IntegerIf(CJsonWriter& j, const char* key, bool exists, long long value) {
+    j.Key(key);
+    if (exists) j.Integer(value);
+    else j.Null();
+}
+
+// The three lifetimes at the 84 %, 50 % and 16 % levels.
+void Levels(CJsonWriter& j, double (*lifetime)(const CA1TimeSeries&, double, double), const CA1TimeSeries& s) {
+    j.Key("p84");
+    j.Number(lifetime(s, s.Tolerance, kP84));
+    j.Key("p50");
+    j.Number(lifetime(s, s.Tolerance, kP50));
+    j.Key("p16");
+    j.Number(lifetime(s, s.Tolerance, kP16));
+}
+
+void WriteSeries(CJsonWriter& j, int index, const CA1TimeSeries& s, const CliEvaluation& evaluation) {
     j.BeginObject();
     j.Key("index");
     j.Integer(index);
@@ -27,16 +61,78 @@ void WriteSeries(CJsonWriter& j, int index, const CA1TimeSeries& s) {
     j.Number(s.m_dRotation);
     j.Key("samples");
     j.BeginArray();
-    for (const A1SAMPLE& a : s.m_aSamples) {
-        j.BeginArray(true);
-        j.Integer(a.nIndex);
-        j.Number(a.dX);
-        j.Number(a.dY);
-        j.Number(a.dErrX);
-        j.Number(a.dErrY);
-        j.EndArray();
-    }
+    for (const A1SAMPLE& a : s.m_aSamples) Row(j, a);
     j.EndArray();
+
+    // Characteristic function and direct evaluation.
+    const bool cf = s.CharFuncValid > 0;
+    j.Key("char_func_valid");
+    j.Bool(cf);
+    IntegerIf(j, "used_min_diversity", cf, s.UsedMinDiversity);
+    j.Key("char_func");
+    if (cf) {
+        j.BeginArray();
+        for (const A1SAMPLE& a : s.m_aCharFunc) Row(j, a);
+        j.EndArray();
+    } else {
+        j.Null();
+    }
+    NumberIf(j, "meas_err_nm", cf, s.MeasErr);
+    NumberIf(j, "meas_err_x_nm", cf, s.MeasErrX);
+    NumberIf(j, "meas_err_y_nm", cf, s.MeasErrY);
+    NumberIf(j, "slope_sum", cf, s.SlopeSum);
+    NumberIf(j, "energy_kev", cf, s.UsedElEnergykV);
+    NumberIf(j, "resolution_angstrom", cf, s.UsedTargetResAng);
+    NumberIf(j, "phase", cf, s.UsedLimitPhase);
+    NumberIf(j, "tolerance_nm", cf, s.Tolerance);
+    IntegerIf(j, "lifetime_state", cf, s.LifetimeState);
+    NumberIf(j, "direct_lifetime_s", cf, s.DirectLifetime);
+
+    // Model and the lifetimes derived from it.
+    const bool model = cf && s.ModelValid > 0;
+    j.Key("model_valid");
+    j.Bool(model);
+    j.Key("fit");
+    if (model) {
+        j.BeginObject();
+        j.Key("di_nm");
+        j.Number(s.FitDi);
+        j.Key("da_nm");
+        j.Number(s.FitDa);
+        j.Key("tc_images");
+        j.Number(s.FitTc);
+        j.Key("tc_s");
+        j.Number(s.FitTc * s.m_dImagePeriod);
+        j.Key("s_nm");
+        j.Number(s.FitS);
+        j.Key("ssqr");
+        j.Number(s.FitSSqr);
+        j.Key("seed");
+        if (evaluation.bFitRun) j.Integer(evaluation.nSeed);
+        else j.Null();
+        j.EndObject();
+    } else {
+        j.Null();
+    }
+    NumberIf(j, "model_lifetime_s", model, s.ModelLifetime);
+    j.Key("probability_lifetimes_s");
+    if (model) {
+        j.BeginObject();
+        Levels(j, &ProbabilityLifetime, s);
+        j.EndObject();
+    } else {
+        j.Null();
+    }
+    j.Key("random_walk");
+    if (model) {
+        j.BeginObject();
+        j.Key("mean_lifetime_s");
+        j.Number(RandomWalkMeanLifetime(s, s.Tolerance));
+        Levels(j, &RandomWalkProbabilityLifetime, s);
+        j.EndObject();
+    } else {
+        j.Null();
+    }
     j.EndObject();
 }
 
@@ -61,7 +157,8 @@ std::string CliJsonDocument(const std::vector<CliFileOutcome>& outcomes) {
         else j.String(o.strError);
         j.Key("series");
         j.BeginArray();
-        for (std::size_t i = 0; i < o.aSeries.size(); ++i) WriteSeries(j, o.anIndex[i], o.aSeries[i]);
+        for (std::size_t i = 0; i < o.aSeries.size(); ++i)
+            WriteSeries(j, o.anIndex[i], o.aSeries[i], i < o.aEval.size() ? o.aEval[i] : CliEvaluation{});
         j.EndArray();
         j.EndObject();
     }

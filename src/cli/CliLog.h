@@ -16,7 +16,13 @@ public:
     // False when a log file was given but could not be opened.
     bool FileUsable() const { return m_bFileUsable; }
 
+    // The last message written since ResetLastMessage (without its stamp),
+    // so a caller can tell which outcome line an operation logged.
+    const std::string& LastMessage() const { return m_strLastMessage; }
+    void ResetLastMessage() { m_strLastMessage.clear(); }
+
 private:
     std::FILE* m_echo;
     bool m_bFileUsable = true;
+    std::string m_strLastMessage;
 };

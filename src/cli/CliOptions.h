@@ -49,3 +49,6 @@ inline constexpr double kCliPhaseMin = 0.001;
 inline constexpr double kCliPhaseMax = 1000.0;
 inline constexpr int kCliImageSizeMin = 16;
 inline constexpr int kCliImageSizeMax = 10000;
+// The desktop program's diagram image: its 722 x 442 view less the 1-pixel edge.
+inline constexpr int kCliDefaultImageWidth = 720;
+inline constexpr int kCliDefaultImageHeight = 440;

@@ -1,9 +1,14 @@
 #include "cli/CliRun.h"
 
 #include "Version.h"
+#include "cli/CliExport.h"
 #include "cli/CliLog.h"
+#include "eval/Report.h"
+#include "files/FileErrorReporter.h"
 #include "platform/FileLock.h"
 #include "text/Format.h"
+
+#include <optional>
 
 CliFileOutcome ImportCliFile(const std::string& path, const CliOptions& options, CLogFile* log) {
     CliFileOutcome outcome;
@@ -34,13 +39,54 @@ CliFileOutcome ImportCliFile(const std::string& path, const CliOptions& options,
     return outcome;
 }
 
-std::string SeriesListLine(int index, const CA1TimeSeries& s) {
-    const int span = s.m_nStopTime - s.m_nStartTime;
-    return FormatText("#%.3d: %d samples, %d s (%.2f Hz)", index, s.m_nDataLines, span,
-                      static_cast<double>(s.m_nDataLines) / static_cast<double>(span));
+void EvaluateCliFile(CliFileOutcome& outcome, const CliOptions& options) {
+    outcome.aEval.clear();
+    for (CA1TimeSeries& series : outcome.aSeries) outcome.aEval.push_back(EvaluateCliSeries(series, options));
 }
 
-int RunCli(const CliOptions& options, std::FILE* out, std::FILE* err) {
+std::string CliReportText(const std::vector<CliFileOutcome>& outcomes) {
+    std::string text;
+    for (const CliFileOutcome& o : outcomes)
+        for (std::size_t i = 0; i < o.aSeries.size(); ++i) {
+            text += "== " + o.strPath + FormatText(" series %d\n", o.anIndex[i]);
+            text += BuildStabilityReport(o.aSeries[i]);
+            text += '\n';
+        }
+    return text;
+}
+
+namespace {
+
+// File errors during reading and writing, on the tool's error stream.
+class CCliFileErrorReporter : public IFileErrorReporter {
+public:
+    explicit CCliFileErrorReporter(std::FILE* err) : m_err(err) {}
+    void ReportFileError(const std::string& path, const std::string& errorText) override {
+        std::fprintf(m_err, "driftwise-cli: File error [%s]: %s\n", path.c_str(), errorText.c_str());
+        std::fflush(m_err);
+    }
+
+private:
+    std::FILE* m_err;
+};
+
+// Installs a reporter for the lifetime of the object.
+class CReporterScope {
+public:
+    explicit CReporterScope(IFileErrorReporter* reporter) : m_pPrevious(SetFileErrorReporter(reporter)) {}
+    ~CReporterScope() { SetFileErrorReporter(m_pPrevious); }
+    CReporterScope(const CReporterScope&) = delete;
+    CReporterScope& operator=(const CReporterScope&) = delete;
+
+private:
+    IFileErrorReporter* m_pPrevious;
+};
+
+}  // namespace
+
+int RunCli(const CliOptions& options, std::FILE* out, std::FILE* err, const CliPlatform& platform) {
+    CCliFileErrorReporter reporter(err);
+    const CReporterScope reporterScope(&reporter);
     CCliLog log(options.strLogFile, options.bVerbose ? err : nullptr);
     bool failed = false;
     if (!log.FileUsable()) {
@@ -48,24 +94,32 @@ int RunCli(const CliOptions& options, std::FILE* out, std::FILE* err) {
         failed = true;
     }
 
-    std::vector<CliFileOutcome> outcomes;
-    outcomes.reserve(options.astrFiles.size());
-    for (const std::string& path : options.astrFiles) {
-        outcomes.push_back(ImportCliFile(path, options, &log));
-        const CliFileOutcome& o = outcomes.back();
-        if (!o.strError.empty()) {
-            std::fprintf(err, "driftwise-cli: %s: %s\n", path.c_str(), o.strError.c_str());
+    std::optional<CCliExporter> exporter;
+    if (!options.strExportDir.empty()) {
+        exporter.emplace(options, &log, platform.pText, platform.pEncoder);
+        if (!exporter->Prepare(err)) {
+            // Nothing can be exported; the evaluation and its output go on.
+            exporter.reset();
             failed = true;
         }
     }
 
-    std::string text;
-    if (options.bJson) {
-        text = CliJsonDocument(outcomes);
-    } else {
-        for (const CliFileOutcome& o : outcomes)
-            for (std::size_t i = 0; i < o.aSeries.size(); ++i) text += SeriesListLine(o.anIndex[i], o.aSeries[i]) + "\n";
+    std::vector<CliFileOutcome> outcomes;
+    outcomes.reserve(options.astrFiles.size());
+    for (const std::string& path : options.astrFiles) {
+        outcomes.push_back(ImportCliFile(path, options, &log));
+        CliFileOutcome& o = outcomes.back();
+        if (!o.strError.empty()) {
+            std::fprintf(err, "driftwise-cli: %s: %s\n", path.c_str(), o.strError.c_str());
+            failed = true;
+            continue;
+        }
+        for (CA1TimeSeries& series : o.aSeries) series.m_pLog = &log;
+        EvaluateCliFile(o, options);
+        if (exporter && !exporter->ExportFile(o, err)) failed = true;
     }
+
+    const std::string text = options.bJson ? CliJsonDocument(outcomes) : CliReportText(outcomes);
     if (std::fwrite(text.data(), 1, text.size(), out) != text.size() || std::fflush(out) != 0) {
         std::fprintf(err, "driftwise-cli: cannot write the output\n");
         failed = true;
@@ -73,7 +127,7 @@ int RunCli(const CliOptions& options, std::FILE* out, std::FILE* err) {
     return failed ? 1 : 0;
 }
 
-int CliMain(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+int CliMain(const std::vector<std::string>& args, std::FILE* out, std::FILE* err, const CliPlatform& platform) {
     const CliParseResult parsed = ParseCliOptions(args);
     if (!parsed.bOk) {
         std::fprintf(err, "driftwise-cli: %s (see driftwise-cli --help)\n", parsed.strError.c_str());
@@ -89,5 +143,5 @@ int CliMain(const std::vector<std::string>& args, std::FILE* out, std::FILE* err
     case CliOptions::Action::Run:
         break;
     }
-    return RunCli(parsed.options, out, err);
+    return RunCli(parsed.options, out, err, platform);
 }

@@ -1,85 +1,28 @@
-// The real driftwise-cli binary on the example logs.
+// The real driftwise-cli binary on the example logs: import, options, log.
+
+#include "CliBinary.h"
 
 #include "import/LogImport.h"
-#include "log/RecordingLog.h"
 #include "text/Format.h"
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
 #include <regex>
-#include <sstream>
-#include <sys/wait.h>
 
-namespace fs = std::filesystem;
+using namespace clitest;
 
-namespace {
-
-const std::string kExamples = DW_EXAMPLES_DIR;
-const std::string kC1A1 = kExamples + "/c1a1_two_series.log";
-const std::string kAtlas = kExamples + "/atlas_stab.dat";
-
-std::string Slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::string ShellQuote(const std::string& s) {
-    std::string out = "'";
-    for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
-
-struct CliRun {
-    int status = -1;
-    std::string out, err;
-};
-
-class CliBinary : public ::testing::Test {
-protected:
-    void SetUp() override {
-        PinNumericLocale();
-        m_dir = fs::temp_directory_path() /
-                ("dw_cli_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
-    CliRun Cli(const std::vector<std::string>& args) {
-        std::string cmd = ShellQuote(DW_CLI_PATH);
-        for (const std::string& a : args) cmd += " " + ShellQuote(a);
-        const fs::path out = m_dir / "stdout", err = m_dir / "stderr";
-        cmd += " >" + ShellQuote(out.string()) + " 2>" + ShellQuote(err.string());
-        CliRun r;
-        const int raw = std::system(cmd.c_str());
-        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        r.out = Slurp(out);
-        r.err = Slurp(err);
-        return r;
-    }
-
-    fs::path m_dir;
-};
-
-std::size_t Count(const std::string& text, const std::string& what) {
-    std::size_t n = 0;
-    for (std::size_t p = text.find(what); p != std::string::npos; p = text.find(what, p + 1)) ++n;
-    return n;
-}
-
-}  // namespace
-
-TEST_F(CliBinary, SeriesLinesOfBothExamples) {
+TEST_F(CliBinary, OneReportPerSeriesOfBothExamples) {
     const CliRun r = Cli({kC1A1, kAtlas});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out,
-              "#001: 400 samples, 800 s (0.50 Hz)\n"
-              "#002: 400 samples, 800 s (0.50 Hz)\n"
-              "#001: 397 samples, 798 s (0.50 Hz)\n");
+    EXPECT_EQ(r.out.rfind("== " + kC1A1 + " series 1\n ", 0), 0u) << r.out.substr(0, 200);
+    std::vector<std::string> heads;
+    for (std::size_t p = r.out.find("== "); p != std::string::npos; p = r.out.find("\n== ", p + 1)) {
+        const std::size_t at = p == 0 ? 0 : p + 1;
+        heads.push_back(r.out.substr(at, r.out.find('\n', at) - at));
+    }
+    EXPECT_EQ(heads, (std::vector<std::string>{"== " + kC1A1 + " series 1", "== " + kC1A1 + " series 2",
+                                                "== " + kAtlas + " series 1"}));
+    EXPECT_EQ(Count(r.out, " Driftwise v1.0.2 (build 140206) - Astigmatism Stability Report"), 3u);
+    // Each report ends with its separator and one LF.
+    EXPECT_TRUE(r.out.ends_with("------------------------------------------------------------------------------\n"));
     EXPECT_EQ(r.err, "");
 }
 
@@ -98,7 +41,8 @@ TEST_F(CliBinary, JsonListsBothSeriesWithTheirSamples) {
     EXPECT_EQ(Count(j, "\"image_period_s\": 2,"), 2u);
     EXPECT_EQ(Count(j, "\"mirror\": 1,"), 2u);
     EXPECT_EQ(Count(j, "\"rotation_deg\": 0,"), 2u);
-    EXPECT_EQ(Count(j, "\n            ["), 800u);  // one row per sample
+    // One row per sample and per characteristic-function record (38 each).
+    EXPECT_EQ(Count(j, "\n            ["), 800u + 2u * 38u);
 
     // The rows hold the samples exactly as the import gives them.
     std::vector<CA1TimeSeries> list;
@@ -135,7 +79,8 @@ TEST_F(CliBinary, UnreadableOrEmptyFilesExitOneAndTheRestIsStillOutput) {
     std::ofstream(text) << "nothing to see\n";
     const CliRun r = Cli({(m_dir / "missing.log").string(), kAtlas, text, m_dir.string()});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, "#001: 397 samples, 798 s (0.50 Hz)\n");
+    EXPECT_EQ(r.out.rfind("== " + kAtlas + " series 1\n", 0), 0u);
+    EXPECT_EQ(Count(r.out, "\n== "), 0u);
     EXPECT_NE(r.err.find("missing.log: Failed to open the file: No such file or directory"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("notes.txt: The file is neither a CEOS C1A1 log nor an ATLASStab log."), std::string::npos);
     EXPECT_EQ(Count(r.err, "\n"), 3u);
@@ -185,7 +130,11 @@ TEST_F(CliBinary, LogFileAndVerbose) {
     const std::string stamp = R"(\d{4}/\d{2}/\d{2} \d{2}:\d{2}:\d{2}: )";
     EXPECT_TRUE(std::regex_search(content, std::regex("^earlier\r\n" + stamp + R"(Importing ATLAS Stability log from file \[)")))
         << content.substr(0, 120);
-    EXPECT_TRUE(std::regex_search(content, std::regex("\r\n" + stamp + "Added 1 new A1-time series to the data list\\.$")));
+    EXPECT_TRUE(std::regex_search(content, std::regex("\r\n" + stamp + "Added 1 new A1-time series to the data list\\.\r\n")));
+    // The evaluation follows, up to the model lifetime.
+    EXPECT_TRUE(std::regex_search(content, std::regex("\r\n" + stamp + "Extracting data for the characteristic function\\.\\.\\.\r\n")));
+    EXPECT_TRUE(std::regex_search(content, std::regex("\r\n" + stamp + "Lifetime evaluation from the model function:\r\n")));
+    EXPECT_TRUE(std::regex_search(content, std::regex("\r\n" + stamp + "- Lifetime: [0-9]+\\.[0-9] s\\.$"))) << content;
     EXPECT_EQ(content.find('\n', content.size() - 2), std::string::npos);  // no line end at the end
     // The same lines, with the same stamps, on standard error.
     std::string expected;
@@ -201,5 +150,5 @@ TEST_F(CliBinary, LogFileAndVerbose) {
     const CliRun badLog = Cli({"--log", (m_dir / "no" / "such" / "dir.txt").string(), kAtlas});
     EXPECT_EQ(badLog.status, 1);
     EXPECT_NE(badLog.err.find("cannot open the log file"), std::string::npos);
-    EXPECT_EQ(badLog.out, "#001: 397 samples, 798 s (0.50 Hz)\n");
+    EXPECT_EQ(badLog.out.rfind("== " + kAtlas + " series 1\n", 0), 0u);
 }

@@ -57,8 +57,9 @@ protected:
     }
     void TearDown() override { fs::remove_all(m_dir); }
 
-    CliRun Cli(const std::vector<std::string>& args) {
-        std::string cmd = ShellQuote(DW_CLI_PATH);
+    // envPrefix: a shell prefix such as "env -u NAME " for the command.
+    CliRun Cli(const std::vector<std::string>& args, const std::string& envPrefix = "") {
+        std::string cmd = envPrefix + ShellQuote(DW_CLI_PATH);
         for (const std::string& a : args) cmd += " " + ShellQuote(a);
         const fs::path out = m_dir / "stdout", err = m_dir / "stderr";
         cmd += " >" + ShellQuote(out.string()) + " 2>" + ShellQuote(err.string());

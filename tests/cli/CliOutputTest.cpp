@@ -4,16 +4,20 @@
 #include "CliBinary.h"
 #include "JsonCheck.h"
 
+#include "cli/CliExport.h"
+#include "cli/CliRun.h"
 #include "eval/CharFunc.h"
 #include "eval/Lifetime.h"
 #include "eval/ModelFit.h"
 #include "eval/Report.h"
 #include "import/LogImport.h"
+#include "plot/PlotPlatform.h"
 #include "platform/FileLock.h"
 #include "text/Format.h"
 
 #include <QImage>
 
+#include <cstdio>
 #include <set>
 
 using namespace clitest;
@@ -327,4 +331,72 @@ TEST_F(CliBinary, HelpDescribesEveryOption) {
         EXPECT_NE(h.out.find(option), std::string::npos) << option;
     std::istringstream lines(h.out);
     for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 80u) << line;
+}
+
+TEST_F(CliBinary, RunsHeadlessWithoutAPlatformSetAndQuietly) {
+    const fs::path dir = m_dir / "out";
+    const CliRun r = Cli({"--seed", "2", "--export", dir.string(), kAtlas}, "env -u QT_QPA_PLATFORM -u DISPLAY ");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");  // Qt's own notes only with --verbose
+    EXPECT_FALSE(QImage(QString::fromStdString((dir / "atlas_stab_s001_model.png").string())).isNull());
+}
+
+TEST(CliExportNames, StemAndSeriesNumber) {
+    EXPECT_EQ(CliExportStem("examples/c1a1_two_series.log"), "c1a1_two_series");
+    EXPECT_EQ(CliExportStem("/data/run.2014.02.txt"), "run.2014.02");
+    EXPECT_EQ(CliExportStem("noext"), "noext");
+    EXPECT_EQ(CliExportFileName("run", 7, "_model.dat"), "run_s007_model.dat");
+    EXPECT_EQ(CliExportFileName("run", 1234, "_report.txt"), "run_s1234_report.txt");
+}
+
+namespace {
+
+// Records what it is asked to save and fails for names containing a word.
+class CFakeEncoder : public IImageEncoder {
+public:
+    explicit CFakeEncoder(std::string failOn) : m_strFailOn(std::move(failOn)) {}
+    bool Save(const CImage32& image, const std::string& path, const std::string& extension) override {
+        m_astrPaths.push_back(fs::path(path).filename().string());
+        m_astrExtensions.push_back(extension);
+        m_nWidth = image.Width();
+        return path.find(m_strFailOn) == std::string::npos;
+    }
+    std::string m_strFailOn;
+    std::vector<std::string> m_astrPaths, m_astrExtensions;
+    int m_nWidth = 0;
+};
+
+std::string ReadBack(std::FILE* f) {
+    std::rewind(f);
+    std::string text;
+    for (int c; (c = std::fgetc(f)) != EOF;) text += static_cast<char>(c);
+    return text;
+}
+
+}  // namespace
+
+TEST_F(CliBinary, DiagramsGoThroughThePlatformEncoder) {
+    CliParseResult parsed = ParseCliOptions({"--seed", "4", "--image-format", "bmp", "--image-size", "200x100",
+                                             "--export", (m_dir / "out").string(), kAtlas});
+    ASSERT_TRUE(parsed.bOk);
+    CFakeEncoder encoder("_model.");
+    CliPlatform platform;
+    platform.pEncoder = &encoder;  // no text renderer: diagrams without text
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    ASSERT_TRUE(out && err);
+    const int status = RunCli(parsed.options, out, err, platform);
+    const std::string errText = ReadBack(err);
+    std::fclose(out);
+    std::fclose(err);
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(encoder.m_astrPaths,
+              (std::vector<std::string>{"atlas_stab_s001_a22time.bmp", "atlas_stab_s001_a22_2d.bmp",
+                                        "atlas_stab_s001_charfunc.bmp", "atlas_stab_s001_model.bmp",
+                                        "atlas_stab_s001_probability.bmp"}));
+    EXPECT_EQ(encoder.m_astrExtensions, std::vector<std::string>(5, ".bmp"));
+    EXPECT_EQ(encoder.m_nWidth, 200);
+    EXPECT_EQ(errText, "driftwise-cli: " + kAtlas + " series 1: failed to write " +
+                           (m_dir / "out" / "atlas_stab_s001_model.bmp").string() + "\n");
+    EXPECT_EQ(fs::file_size(m_dir / "out" / "atlas_stab_s001_model.dat"), 8044u);
 }

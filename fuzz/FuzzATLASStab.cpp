@@ -1,4 +1,5 @@
 // Any text through the ATLASStab reader, its extraction and a re-extraction.
+#include "FuzzChecks.h"
 #include "import/ATLASStabImport.h"
 #include "log/LogFile.h"
 
@@ -13,13 +14,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     log.m_nDebugLevel = 4;
     ImportRequest request;
     request.strPath = "fuzz.dat";
-    request.nMirror = size % 2 ? -1 : 1;
-    request.dRotationDeg = static_cast<double>(size % 180) - 90.0;
+    request.nMirror = fuzzcheck::MirrorFor(size);
+    request.dRotationDeg = fuzzcheck::RotationFor(size / 5);
     request.pLog = &log;
-    std::vector<CA1TimeSeries> list;
-    ReadATLASStabLog(text, request, list);
-    for (CA1TimeSeries& s : list) {
+    std::vector<CA1TimeSeries> list(1);  // a series that was there before the import
+    const ImportResult result = ReadATLASStabLog(text, request, list);
+    fuzzcheck::CheckImport(result, 1, list, IMPORT_ATLAS);
+    fuzzcheck::Require(result.nSeriesAdded <= 1, "one series per ATLASStab file");
+    std::string reason;
+    const int sniffed = SniffLogFormat(text, &reason);
+    fuzzcheck::Require(sniffed != IMPORT_NONE || !reason.empty(), "a refused text has a reason");
+    fuzzcheck::Require(result.nSeriesAdded == 0 || sniffed != IMPORT_NONE, "an ATLASStab text is recognised");
+    for (std::size_t i = 1; i < list.size(); ++i) {
+        CA1TimeSeries& s = list[i];
         s.ExtractATLASStab(-request.nMirror, 90.0);
+        fuzzcheck::CheckSamples(s);
         s.ExtractC1A1(1, 0.0);  // wrong type: refused with a message
     }
     return 0;

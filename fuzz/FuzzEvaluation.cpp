@@ -1,5 +1,13 @@
 // Fuzzed samples through the whole evaluation: characteristic function, model
-// fit, lifetimes, probabilities and the report. Every step must end.
+// fit, lifetimes, probabilities, model bands and the report. Every step must
+// end, and quickly: the sample count is capped so that a run stays well under
+// a second, and a slow input is a finding.
+//
+// Input layout: a control byte (minimum diversity and which of the optional
+// doubles follow), a period byte, the optional doubles (image period,
+// energy, resolution, phase limit, a time span), then per sample a step byte
+// (gaps in the image numbers; bit 3: the values follow as two doubles, else
+// as two signed bytes in units of 0.01 nm).
 #include "eval/CharFunc.h"
 #include "eval/Lifetime.h"
 #include "eval/ModelFit.h"
@@ -11,6 +19,11 @@
 #include <cstring>
 
 namespace {
+
+// Up to this many samples; with a minimum diversity of 5 that is about 200
+// characteristic-function records.
+constexpr std::size_t kMaxSamples = 1000;
+
 struct Reader {
     const std::uint8_t* p;
     std::size_t n;
@@ -24,6 +37,7 @@ struct Reader {
         return v;
     }
 };
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -31,15 +45,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Reader in{data, size};
     CA1TimeSeries s;
     const std::uint8_t control = in.Take<std::uint8_t>();
-    const int m = 5 + (control & 15);
     const std::uint8_t periodByte = in.Take<std::uint8_t>();
+    // Bits 0-3: minimum diversity 5 ... 20; bit 4 (rarely) a diversity of
+    // 0, 1 or 50000, which must be handled as well.
+    int m = 5 + (control & 15);
+    if (control & 0x10) m = (control & 3) == 0 ? 0 : (control & 3) == 1 ? 1 : 50000;
     s.m_dImagePeriod = (control & 0x80) ? in.Take<double>() : 0.05 * (1 + periodByte);
     const double energy = (control & 0x40) ? in.Take<double>() : 300.0;
     const double resolution = (control & 0x20) ? in.Take<double>() : 0.5 + periodByte / 64.0;
+    const bool extra = (periodByte & 0x80) != 0 && (control & 0x80) != 0;
+    const double phase = extra ? in.Take<double>() : 0.25;
+    const double tau = extra ? in.Take<double>() : 10.0;
     s.m_nImportType = IMPORT_C1A1;
     int index = 1;
-    // Samples: one step byte (gaps) and two values each, limited so every run stays short.
-    while (in.n >= 3 && s.m_aSamples.size() < 1500) {
+    while (in.n >= 3 && s.m_aSamples.size() < kMaxSamples) {
         const std::uint8_t step = in.Take<std::uint8_t>();
         A1SAMPLE a;
         index += (step & 7) == 0 ? 2 + (step >> 5) : 1;
@@ -55,14 +74,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     // Short series are stretched so the evaluation gets past its length checks.
     const std::size_t n0 = s.m_aSamples.size();
-    for (std::size_t i = n0; n0 > 0 && i < 12u * static_cast<std::size_t>(m); ++i) {
+    const std::size_t want = 12u * static_cast<std::size_t>(m > 20 ? 20 : m);
+    for (std::size_t i = n0; n0 > 0 && i < want; ++i) {
         A1SAMPLE a = s.m_aSamples[i % n0];
         a.nIndex = ++index;
         a.dX += 0.001 * static_cast<double>(i);
         s.m_aSamples.push_back(a);
     }
     ExtractCharacteristicFunction(s, m);
-    const double a = ComputeTolerance(energy, resolution, 0.25);
+    const double a = ComputeTolerance(energy, resolution, phase);
     EvaluateDirectLifetime(s, a);
     FitModel(s, 12345u + control);
     EvaluateModelLifetime(s, a);
@@ -71,10 +91,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ProbabilityLifetime(s, a, kP16);
     RandomWalkProbabilityLifetime(s, a, kP50);
     const MODELPARAMS p = ModelParameters(s);
-    ModelBand(p, 10.0, kP16);
-    StayProbability(p, 10.0, a * a);
+    ModelBand(p, tau, kP16);
+    ModelBand(p, tau, kP84);
+    StayProbability(p, tau, a * a);
+    InverseStayProbability(p, a * a, kP50);
     BuildStabilityReport(s);
     DirectStateText(s);
     ModelStateText(s);
+    // "Refresh" with other inputs recomputes the tolerance and both lifetimes.
+    const double a2 = ComputeTolerance(energy * 0.5, resolution * 2.0, phase);
+    EvaluateDirectLifetime(s, a2);
+    EvaluateModelLifetime(s, a2);
+    BuildStabilityReport(s);
     return 0;
 }

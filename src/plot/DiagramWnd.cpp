@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
@@ -28,37 +29,68 @@ inline int RoundPixel(double v) {
     return static_cast<int>(r);
 }
 
+// floor and ceil for values well inside the range of long long.
+inline long long FloorToInt(double v) {
+    const long long i = static_cast<long long>(v);
+    return i - (static_cast<double>(i) > v);
+}
+inline long long CeilToInt(double v) {
+    const long long i = static_cast<long long>(v);
+    return i + (static_cast<double>(i) < v);
+}
+
 // Blends one channel: old + trunc(alpha * (new - old) + 0.5), modulo 256.
-inline std::uint32_t BlendChannel(std::uint32_t old, std::uint32_t target, double alpha) {
-    const int delta = static_cast<int>(alpha * (static_cast<double>(target) - static_cast<double>(old)) + 0.5);
+inline std::uint32_t BlendChannel(std::uint32_t old, double target, double alpha) {
+    const int delta = static_cast<int>(alpha * (target - static_cast<double>(static_cast<int>(old))) + 0.5);
     return static_cast<std::uint32_t>(static_cast<int>(old) + delta) & 0xFFu;
 }
 
-inline std::uint32_t BlendPacked(std::uint32_t old, COLOR c, double alpha) {
+// A colour's channels as doubles, ready for blending.
+struct BLENDTARGET {
+    double r, g, b;
+    explicit BLENDTARGET(COLOR c) : r(c.r), g(c.g), b(c.b) {}
+};
+
+inline std::uint32_t BlendPacked(std::uint32_t old, const BLENDTARGET& c, double alpha) {
     const std::uint32_t r = BlendChannel((old >> 16) & 0xFF, c.r, alpha);
     const std::uint32_t g = BlendChannel((old >> 8) & 0xFF, c.g, alpha);
     const std::uint32_t b = BlendChannel(old & 0xFF, c.b, alpha);
     return 0xFF000000u | (r << 16) | (g << 8) | b;
 }
 
-// Coverage of one pixel by a round-capped line of half width h from (x0, y0)
-// along (dx, dy); applies it to *p.
+// Coverage of pixels by a round-capped line of half width h from (x0, y0)
+// along (dx, dy): 0.5 - (d - h), d the distance to the nearest point of the
+// segment. Beside the segment that is the distance to the line itself, found
+// without a root and exact for pixels on a row or column line (projecting
+// onto the segment first would leave rounding noise that keeps such pixels
+// just short of full coverage); only the round ends need the full distance.
 struct SegmentPainter {
-    double x0, y0, dx, dy, len2, h;
+    double x0, y0, dx, dy, len2, len, h;
     std::uint32_t packed;
-    COLOR color;
+    BLENDTARGET color;
 
-    inline void Apply(std::uint32_t* p, double X, double Y) const {
-        double u = ((X - x0) * dx + (Y - y0) * dy) / len2;
-        if (u < 0.0) u = 0.0;
-        else if (u > 1.0) u = 1.0;
-        const double ex = X - (x0 + u * dx);
-        const double ey = Y - (y0 + u * dy);
-        const double d = std::sqrt(ex * ex + ey * ey);
-        const double c = 0.5 - (d - h);
-        if (c <= 0.0) return;
-        if (c >= 1.0) *p = packed;
-        else *p = BlendPacked(*p, color, c);
+    inline double Coverage(double X, double Y) const {
+        const double rx = X - x0;
+        const double ry = Y - y0;
+        const double along = rx * dx + ry * dy;
+        double d;
+        if (along > 0.0 && along < len2) {
+            d = std::fabs(rx * dy - ry * dx) / len;
+        } else {
+            const double ex = along <= 0.0 ? rx : X - (x0 + dx);
+            const double ey = along <= 0.0 ? ry : Y - (y0 + dy);
+            d = std::sqrt(ex * ex + ey * ey);
+        }
+        return 0.5 - (d - h);
+    }
+    // Chooses between keeping, setting and blending without a branch: which
+    // one a pixel gets is hard to predict.
+    inline void Apply(std::uint32_t* p, double c) const {
+        const std::uint32_t old = *p;
+        const double alpha = std::min(std::max(c, 0.0), 1.0);
+        const std::uint32_t blended = BlendPacked(old, color, alpha);
+        const std::uint32_t full = c >= 1.0 ? packed : blended;
+        *p = c <= 0.0 ? old : full;
     }
 };
 
@@ -99,7 +131,7 @@ void CA1DiagramWnd::FillRect(const PLOTRECT& rc, COLOR color) {
 void CA1DiagramWnd::BlendPixel(int x, int y, double alpha, COLOR color) {
     if (!m_image.Contains(x, y)) return;
     std::uint32_t* p = m_image.Data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(m_image.Width()) + x;
-    *p = BlendPacked(*p, color, alpha);
+    *p = BlendPacked(*p, BLENDTARGET(color), alpha);
 }
 
 void CA1DiagramWnd::LineToAA(double x1, double y1, double width, COLOR color) {
@@ -120,44 +152,71 @@ void CA1DiagramWnd::LineToAA(double x1, double y1, double width, COLOR color) {
     const int W = m_image.Width();
     const int H = m_image.Height();
     std::uint32_t* const pixels = m_image.Data();
-    const SegmentPainter painter{x0, y0, dx, dy, len2, h, Pack(color), color};
+    const SegmentPainter painter{x0, y0, dx, dy, len2, std::sqrt(len2), h, Pack(color), BLENDTARGET(color)};
 
-    // Rows (or columns) across the line farther than (h + 0.5) / cos(angle)
-    // from it lie at least h + 0.5 from the segment: no coverage there. The
-    // small margin keeps this a pure shortcut that never changes a pixel.
+    // The line runs along the major axis A; across it (B) each step covers
+    // the 2l + 1 pixels around the line's position. Only pixels closer than
+    // h + 0.5 to the segment get any coverage, which bounds both ranges
+    // further: steps more than h + 0.5 beyond the ends, and pixels farther
+    // across than (h + 0.5) / cos(angle) from the line, are skipped. The small
+    // margins keep these pure shortcuts that never change a pixel.
+    constexpr double kMargin = 1e-6;
     const bool horizontal = std::fabs(dy) <= std::fabs(dx);
-    const double major = horizontal ? dx : dy;
-    const double reach = (h + 0.5) * std::sqrt(len2) / std::fabs(major) + 1e-6;
-
-    // Along the major axis, clipped to the image.
     const double a0 = horizontal ? x0 : y0;
     const double a1 = horizontal ? x1 : y1;
     const double b0 = horizontal ? y0 : x0;
+    const double major = horizontal ? dx : dy;
     const double db = horizontal ? dy : dx;
+    const double reach = (h + 0.5) * std::sqrt(len2) / std::fabs(major) + kMargin;
     const int majorLimit = horizontal ? W : H;
     const int minorLimit = horizontal ? H : W;
-    double first = std::floor(std::min(a0, a1)) - l;
-    double last = std::ceil(std::max(a0, a1)) + l;
+
+    const double aMin = std::min(a0, a1);
+    const double aMax = std::max(a0, a1);
+    double first = std::max(std::floor(aMin) - l, std::ceil(aMin - (h + 0.5) - kMargin));
+    double last = std::min(std::ceil(aMax) + l, std::floor(aMax + (h + 0.5) + kMargin));
     if (first < 0.0) first = 0.0;
     if (last > majorLimit - 1) last = majorLimit - 1;
     if (first > last) return;
 
+    // When every pixel within reach lies inside the 2l + 1 around the rounded
+    // line position anyway, that position is not needed and the line's place
+    // can be stepped with a multiplication (its tiny rounding error is far
+    // inside the margin for lines of sensible size).
+    const bool quick = reach <= l - 0.5 - kMargin && std::fabs(b0) < 1e7 && std::fabs(db) < 1e7 &&
+                       std::fabs(a0) < 1e7 && std::fabs(a1) < 1e7;
+    const double slope = db / major;
+    const std::ptrdiff_t stride = horizontal ? W : 1;
+
     for (int A = static_cast<int>(first); A <= static_cast<int>(last); ++A) {
-        const double line = b0 + db * (A - a0) / major;
-        const double center = std::trunc(line + 0.5);
-        double lo = std::max(center - l, std::ceil(line - reach));
-        double hi = std::min(center + l, std::floor(line + reach));
-        if (lo < 0.0) lo = 0.0;
-        if (hi > minorLimit - 1) hi = minorLimit - 1;
-        if (lo > hi) continue;
-        const int bLo = static_cast<int>(lo);
-        const int bHi = static_cast<int>(hi);
-        if (horizontal) {
-            std::uint32_t* p = pixels + static_cast<std::size_t>(bLo) * W + A;
-            for (int B = bLo; B <= bHi; ++B, p += W) painter.Apply(p, A, B);
+        long long bLo, bHi;
+        if (quick) {
+            const double line = b0 + slope * (A - a0);
+            bLo = CeilToInt(line - reach);
+            bHi = FloorToInt(line + reach);
         } else {
-            std::uint32_t* p = pixels + static_cast<std::size_t>(A) * W + bLo;
-            for (int B = bLo; B <= bHi; ++B, ++p) painter.Apply(p, B, A);
+            const double line = b0 + db * (A - a0) / major;
+            if (!(line > -4e18 && line < 4e18)) continue;
+            const double center = std::trunc(line + 0.5);
+            bLo = static_cast<long long>(std::max(center - l, std::ceil(line - reach)));
+            bHi = static_cast<long long>(std::min(center + l, std::floor(line + reach)));
+        }
+        if (bLo < 0) bLo = 0;
+        if (bHi > minorLimit - 1) bHi = minorLimit - 1;
+        if (bLo > bHi) continue;
+        std::uint32_t* p = horizontal ? pixels + static_cast<std::size_t>(bLo) * W + A
+                                      : pixels + static_cast<std::size_t>(A) * W + bLo;
+        // Two pixels at a time: their arithmetic overlaps. The second one
+        // past the end is computed but not applied.
+        for (long long B = bLo; B <= bHi; B += 2) {
+            const double Bd = static_cast<double>(B);
+            const double c0 = horizontal ? painter.Coverage(A, Bd) : painter.Coverage(Bd, A);
+            const double c1 = horizontal ? painter.Coverage(A, Bd + 1) : painter.Coverage(Bd + 1, A);
+            painter.Apply(p, c0);
+            p += stride;
+            if (B + 1 > bHi) break;
+            painter.Apply(p, c1);
+            p += stride;
         }
     }
 }
@@ -192,6 +251,7 @@ void CA1DiagramWnd::DrawMarker(double x, double y, unsigned int type, unsigned i
     const int yFirst = std::max(yi - (R + 1), 0);
     const int yLast = std::min(yi + R + 1, m_image.Height() - 1);
     const std::uint32_t packed = Pack(color);
+    const BLENDTARGET target(color);
     for (int Y = yFirst; Y <= yLast; ++Y) {
         std::uint32_t* row = m_image.Data() + static_cast<std::size_t>(Y) * W;
         for (int X = xFirst; X <= xLast; ++X) {
@@ -214,7 +274,7 @@ void CA1DiagramWnd::DrawMarker(double x, double y, unsigned int type, unsigned i
                 }
                 c = 0.5 - e;
             }
-            row[X] = BlendPacked(row[X], color, c);
+            row[X] = BlendPacked(row[X], target, c);
         }
     }
 }

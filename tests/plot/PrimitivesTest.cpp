@@ -22,10 +22,17 @@ void ReferenceLine(CImage32& image, double x0, double y0, double x1, double y1, 
     if (len2 == 0) return;
     auto pixel = [&](int X, int Y) {
         if (!image.Contains(X, Y)) return;
-        double u = ((X - x0) * dx + (Y - y0) * dy) / len2;
-        u = u < 0 ? 0 : (u > 1 ? 1 : u);
-        const double ex = X - (x0 + u * dx), ey = Y - (y0 + u * dy);
-        const double c = 0.5 - (std::sqrt(ex * ex + ey * ey) - h);
+        // Distance to the segment: to the line beside it, to an end beyond it.
+        const double along = (X - x0) * dx + (Y - y0) * dy;
+        double d;
+        if (along <= 0) {
+            d = std::hypot(X - x0, Y - y0);
+        } else if (along >= len2) {
+            d = std::hypot(X - (x0 + dx), Y - (y0 + dy));
+        } else {
+            d = std::fabs((X - x0) * dy - (Y - y0) * dx) / std::sqrt(len2);
+        }
+        const double c = 0.5 - (d - h);
         if (c <= 0) return;
         if (c >= 1) {
             image.SetPixel(X, Y, col);
@@ -95,6 +102,17 @@ TEST_F(Primitives, WidthOneLineAlongARowSetsExactlyThatRow) {
     EXPECT_EQ(CountNot(wnd.m_image, kWhite), 41);  // neighbours and ends untouched
     EXPECT_EQ(wnd.m_dCurX, 50);
     EXPECT_EQ(wnd.m_dCurY, 20);
+}
+
+TEST_F(Primitives, RowAndColumnLinesAreExactWhereverTheyStart) {
+    // Pixels on the line get full coverage however the line's ends lie.
+    wnd.MoveToAA(-6, 10);
+    wnd.LineToAA(167, 10, 1, kRed);
+    EXPECT_EQ(CountPixels(wnd.m_image, kRed), 60);
+    wnd.MoveToAA(33, 38.0);
+    wnd.LineToAA(33, -1.7, 1, kBlack);
+    EXPECT_EQ(CountPixels(wnd.m_image, kBlack), 39);
+    EXPECT_EQ(CountNot(wnd.m_image, kWhite), 60 + 39 - 1);
 }
 
 TEST_F(Primitives, DiagonalLineBlendsPixelsOnBothSides) {

@@ -177,11 +177,11 @@ CA1TimeSeries RealisticSeries(int n) {
     CA1TimeSeries s;
     s.m_dImagePeriod = 2.5;
     std::mt19937 rng(42);
-    std::normal_distribution<double> walk(0.0, 0.02), noise(0.0, 0.04);
+    std::normal_distribution<double> walk(0.0, 0.05), noise(0.0, 0.04);
     double x = 0.8, y = -0.4;
     for (int i = 0; i < n; ++i) {
-        x += walk(rng) + 0.0012;
-        y += walk(rng) - 0.0007;
+        x += walk(rng) + 0.008;
+        y += walk(rng) - 0.005;
         s.m_aSamples.push_back(A1SAMPLE{i + 1, x + noise(rng), y + noise(rng), 0.04, 0.04});
     }
     ExtractCharacteristicFunction(s, 10);
@@ -197,6 +197,7 @@ CA1TimeSeries RealisticSeries(int n) {
 TEST(QtDiagram, AllFiveTypesRenderWithQtTextAndSave) {
     const CA1TimeSeries series = RealisticSeries(1500);
     ASSERT_GT(series.ModelValid, 0);
+    ASSERT_EQ(series.LifetimeState, 1);  // the direct-lifetime guide shows
     CQtTextRenderer text;
     CQtImageEncoder encoder;
     CA1DiagramWnd wnd(&text, &encoder);

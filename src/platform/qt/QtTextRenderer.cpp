@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QString>
+#include <QStringList>
 
 namespace {
 // Fonts larger than this are refused rather than rasterised.
@@ -21,6 +22,14 @@ bool CQtTextRenderer::SelectFonts(const std::string& face, int pixelHeight) {
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return false;
     if (face.empty() || pixelHeight <= 0 || pixelHeight > kMaxPixelHeight) return false;
     auto font = std::make_unique<QFont>(QString::fromStdString(face));
+    // Where the face itself is missing (no "Times" on most Linux systems)
+    // its metric-compatible stand-ins come next, so text keeps the widths
+    // the layout was made for.
+    QStringList families{QString::fromStdString(face)};
+    const QString key = families.front().toLower();
+    if (key == "times" || key == "times new roman")
+        families << "Times New Roman" << "Liberation Serif" << "Tinos" << "Nimbus Roman" << "TeX Gyre Termes";
+    font->setFamilies(families);
     font->setPixelSize(pixelHeight);
     font->setWeight(QFont::Normal);
     font->setStyle(QFont::StyleNormal);

@@ -2,7 +2,8 @@
 // Text for the diagrams with Qt: QPainter draws straight into the pixels of
 // the CImage32 (a QImage of format RGB32 over the same buffer, no copy).
 // Needs a QGuiApplication; without one SelectFonts fails and the diagrams
-// are drawn without text.
+// are drawn without text. A "Times" face that the system lacks is replaced
+// by a metric-compatible one (Liberation Serif, ...), else any serif face.
 
 #include "plot/PlotPlatform.h"
 

@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzzcheck::Require(result.nSeriesAdded == 0 || sniffed != IMPORT_NONE, "an ATLASStab text is recognised");
     for (std::size_t i = 1; i < list.size(); ++i) {
         CA1TimeSeries& s = list[i];
-        s.ExtractATLASStab(-request.nMirror, 90.0);
+        s.ExtractATLASStab(fuzzcheck::MirrorFor(size + 1), 90.0);
         fuzzcheck::CheckSamples(s);
         s.ExtractC1A1(1, 0.0);  // wrong type: refused with a message
     }

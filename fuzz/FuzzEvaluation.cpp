@@ -20,9 +20,9 @@
 
 namespace {
 
-// Up to this many samples; with a minimum diversity of 5 that is about 200
+// Up to this many samples; with a minimum diversity of 5 that is about 100
 // characteristic-function records.
-constexpr std::size_t kMaxSamples = 1000;
+constexpr std::size_t kMaxSamples = 500;
 
 struct Reader {
     const std::uint8_t* p;

@@ -36,7 +36,7 @@ for t in "${TARGETS[@]}"; do
   if ! "build/fuzz/fuzz/$t" "${options[@]}" "$corpus" "${seeds[@]}" >"build/fuzz/$t.log" 2>&1; then
     echo "!! $t found a problem; see build/fuzz/$t.log and $artifacts"
     grep -E 'ERROR|runtime error|invariant|SUMMARY|Test unit written' "build/fuzz/$t.log" | head -n 20 || true
-    tail -n 40 "build/fuzz/$t.log"
+    tail -n 15 "build/fuzz/$t.log"
     status=1
   fi
   grep -E '^stat::(number_of_executed_units|slowest_unit_time_sec)|^Slowest unit' "build/fuzz/$t.log" || true

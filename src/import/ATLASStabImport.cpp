@@ -173,6 +173,9 @@ bool ExtractATLASSample(std::string_view header, std::string_view line, A1SAMPLE
     int matches = 0;
     bool valid = true;
     while (!header.empty()) {
+        // Once the line has no token left no later column can match: stop
+        // here, or a header of many columns would be walked for every line.
+        if (line.find_first_not_of(' ') == npos) break;
         const std::string_view h = NextToken(header);
         const std::string_view v = NextToken(line);
         if (h.empty() || v.empty()) continue;

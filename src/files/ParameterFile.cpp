@@ -77,6 +77,10 @@ int WriteStringValue(std::FILE* file, const CParameterBlock& block, const std::s
 {
     if (file == nullptr)
         return 0;
+    // A line feed would end the value line early and shift every later value
+    // of the block by one line (paths on this platform may hold one).
+    if (value.find('\n') != std::string::npos)
+        return 0;
     return WriteValueText(file, block, value, comment, path);
 }
 

@@ -23,6 +23,8 @@ int WriteIntValue(std::FILE* file, const CParameterBlock& block, int value, cons
 // "%g": six significant digits, exponents of three digits ("1e+006").
 int WriteDoubleValue(std::FILE* file, const CParameterBlock& block, double value, const std::string& comment,
                      const std::string& path = std::string());
+// A value that holds a line feed is not written (result 0): it would break
+// the line layout of the block.
 int WriteStringValue(std::FILE* file, const CParameterBlock& block, const std::string& value,
                      const std::string& comment, const std::string& path = std::string());
 // Appends max(m_nCommentColumn - length, 6) blanks and the comment; an empty

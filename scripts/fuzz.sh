@@ -20,6 +20,8 @@ export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1${UBSAN_OPTIONS:+:$UBSAN
 export ASAN_OPTIONS="detect_leaks=1${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
 
 status=0
+passed=0
+failed=0
 for t in "${TARGETS[@]}"; do
   corpus="build/fuzz/corpus/$t"
   artifacts="build/fuzz/artifacts/$t"
@@ -38,7 +40,11 @@ for t in "${TARGETS[@]}"; do
     grep -E 'ERROR|runtime error|invariant|SUMMARY|Test unit written' "build/fuzz/$t.log" | head -n 20 || true
     tail -n 15 "build/fuzz/$t.log"
     status=1
+    failed=$((failed + 1))
+  else
+    passed=$((passed + 1))
   fi
   grep -E '^stat::(number_of_executed_units|slowest_unit_time_sec)|^Slowest unit' "build/fuzz/$t.log" || true
 done
+echo "fuzz: $passed passed, $failed failed"
 exit $status

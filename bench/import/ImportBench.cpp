@@ -18,11 +18,11 @@ struct GeneratedFile {
     std::string strText;
     explicit GeneratedFile(int importType) {
         loggen::CSplitMix random(42);
-        loggen::SeriesSpec spec;
-        spec.nImages = kDataLines;
-        spec.dImagePeriodS = 0.5;
-        spec.nStartTime = 1000;
-        loggen::GeneratedSeries g = loggen::SimulateSeries(spec, random);
+        loggen::SeriesSetup setup;
+        setup.nImages = kDataLines;
+        setup.dImagePeriodS = 0.5;
+        setup.nStartTime = 1000;
+        loggen::GeneratedSeries g = loggen::SimulateSeries(setup, random);
         if (importType == IMPORT_C1A1) {
             std::vector<loggen::GeneratedSeries> all = {g};
             loggen::C1A1Layout layout;

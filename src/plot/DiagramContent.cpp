@@ -84,7 +84,7 @@ private:
     void DrawSampledCurve(F value, bool stopAboveTop, unsigned int width, COLOR color);
     void DrawFrame();
     void DrawText();
-    CURVESPEC Spec(const AXIS& y) const;
+    CURVESPEC CurveFor(const AXIS& y) const;
 
     const CA1TimeSeries& m_s;
     CA1DiagramWnd& m_wnd;
@@ -227,14 +227,14 @@ void CDiagramBuilder::Layout() {
     }
 }
 
-CURVESPEC CDiagramBuilder::Spec(const AXIS& y) const {
-    CURVESPEC spec;
-    spec.dCenterX = m_x.centre;
-    spec.dSpanX = m_x.span;
-    spec.dCenterY = y.centre;
-    spec.dSpanY = y.span;
-    spec.rcPlot = m_rc;
-    return spec;
+CURVESPEC CDiagramBuilder::CurveFor(const AXIS& y) const {
+    CURVESPEC curve;
+    curve.dCenterX = m_x.centre;
+    curve.dSpanX = m_x.span;
+    curve.dCenterY = y.centre;
+    curve.dSpanY = y.span;
+    curve.rcPlot = m_rc;
+    return curve;
 }
 
 void CDiagramBuilder::DrawCurves() {
@@ -252,20 +252,20 @@ void CDiagramBuilder::DrawType1() {
     std::vector<double> ts(n), values(n);
     for (std::size_t i = 0; i < n; ++i) ts[i] = m_s.m_aSamples[i].nIndex * m_t0;
 
-    CURVESPEC spec = Spec(m_y);
-    spec.nMarkerType = MARKER_CROSS;
-    spec.nMarkerSize = 5;
-    spec.nLineWidth = 1;
-    spec.crMarker = m_style.crXMarker;
-    spec.crLine = m_style.crXLine;
+    CURVESPEC curve = CurveFor(m_y);
+    curve.nMarkerType = MARKER_CROSS;
+    curve.nMarkerSize = 5;
+    curve.nLineWidth = 1;
+    curve.crMarker = m_style.crXMarker;
+    curve.crLine = m_style.crXLine;
     for (std::size_t i = 0; i < n; ++i) values[i] = m_s.m_aSamples[i].dX;
-    m_wnd.DrawCurve(&spec, n, ts.data(), values.data());
+    m_wnd.DrawCurve(&curve, n, ts.data(), values.data());
 
-    spec.dCenterY = m_y2.centre;
-    spec.crMarker = m_style.crYMarker;
-    spec.crLine = m_style.crYLine;
+    curve.dCenterY = m_y2.centre;
+    curve.crMarker = m_style.crYMarker;
+    curve.crLine = m_style.crYLine;
     for (std::size_t i = 0; i < n; ++i) values[i] = m_s.m_aSamples[i].dY;
-    m_wnd.DrawCurve(&spec, n, ts.data(), values.data());
+    m_wnd.DrawCurve(&curve, n, ts.data(), values.data());
 }
 
 void CDiagramBuilder::DrawType2() {
@@ -275,13 +275,13 @@ void CDiagramBuilder::DrawType2() {
         xs[i] = m_s.m_aSamples[i].dX;
         ys[i] = m_s.m_aSamples[i].dY;
     }
-    CURVESPEC spec = Spec(m_y);
-    spec.nMarkerType = MARKER_CROSS;
-    spec.nMarkerSize = 5;
-    spec.nLineWidth = 1;
-    spec.crMarker = m_style.crScatterMarker;
-    spec.crLine = m_style.crScatterLine;
-    m_wnd.DrawCurve(&spec, n, xs.data(), ys.data());
+    CURVESPEC curve = CurveFor(m_y);
+    curve.nMarkerType = MARKER_CROSS;
+    curve.nMarkerSize = 5;
+    curve.nLineWidth = 1;
+    curve.crMarker = m_style.crScatterMarker;
+    curve.crLine = m_style.crScatterLine;
+    m_wnd.DrawCurve(&curve, n, xs.data(), ys.data());
 }
 
 void CDiagramBuilder::DrawType3() {
@@ -292,11 +292,11 @@ void CDiagramBuilder::DrawType3() {
         ts[i] = m_s.m_aCharFunc[i].nIndex * m_t0;
         fs[i] = m_s.m_aCharFunc[i].dX + m_s.m_aCharFunc[i].dY;
     }
-    CURVESPEC spec = Spec(m_y);
-    spec.nMarkerType = MARKER_DISC;
-    spec.nMarkerSize = m_style.nCFMarkerSize;
-    spec.crMarker = m_style.crCFMarker;
-    m_wnd.DrawCurve(&spec, n, ts.data(), fs.data());
+    CURVESPEC curve = CurveFor(m_y);
+    curve.nMarkerType = MARKER_DISC;
+    curve.nMarkerSize = m_style.nCFMarkerSize;
+    curve.crMarker = m_style.crCFMarker;
+    m_wnd.DrawCurve(&curve, n, ts.data(), fs.data());
 }
 
 template <class F>
@@ -319,10 +319,10 @@ void CDiagramBuilder::DrawSampledCurve(F value, bool stopAboveTop, unsigned int 
         ts.push_back(tau * m_t0);
         vs.push_back(v);
     }
-    CURVESPEC spec = Spec(m_y);
-    spec.nLineWidth = width;
-    spec.crLine = color;
-    m_wnd.DrawCurve(&spec, ts.size(), ts.data(), vs.data());
+    CURVESPEC curve = CurveFor(m_y);
+    curve.nLineWidth = width;
+    curve.crLine = color;
+    m_wnd.DrawCurve(&curve, ts.size(), ts.data(), vs.data());
 }
 
 void CDiagramBuilder::DrawType4() {
@@ -346,11 +346,11 @@ void CDiagramBuilder::DrawType4() {
         ts.push_back(m_s.m_aCharFunc[i].nIndex * m_t0);
         fs.push_back(m_s.m_aCharFunc[i].dX + m_s.m_aCharFunc[i].dY);
     }
-    CURVESPEC spec = Spec(m_y);
-    spec.nMarkerType = MARKER_DISC;
-    spec.nMarkerSize = m_style.nCFMarkerSize;
-    spec.crMarker = m_style.crCFMarker;
-    m_wnd.DrawCurve(&spec, ts.size(), ts.data(), fs.data());
+    CURVESPEC curve = CurveFor(m_y);
+    curve.nMarkerType = MARKER_DISC;
+    curve.nMarkerSize = m_style.nCFMarkerSize;
+    curve.crMarker = m_style.crCFMarker;
+    m_wnd.DrawCurve(&curve, ts.size(), ts.data(), fs.data());
 }
 
 void CDiagramBuilder::DrawType5() {

@@ -279,26 +279,26 @@ void CA1DiagramWnd::DrawMarker(double x, double y, unsigned int type, unsigned i
     }
 }
 
-void CA1DiagramWnd::DrawCurve(const CURVESPEC* spec, std::size_t n, const double* xs, const double* ys) {
-    if (!IsCreated() || !spec || !xs || !ys || n == 0) return;
-    const double left = spec->rcPlot.left;
-    const double right = spec->rcPlot.right;
-    const double top = spec->rcPlot.top;
-    const double bottom = spec->rcPlot.bottom;
-    const double x0 = spec->dCenterX - spec->dSpanX / 2.0;
-    const double y0 = spec->dCenterY - spec->dSpanY / 2.0;
-    auto px = [&](double x) { return left + (right - left) * (x - x0) / spec->dSpanX; };
-    auto py = [&](double y) { return bottom + (top - bottom) * (y - y0) / spec->dSpanY; };
+void CA1DiagramWnd::DrawCurve(const CURVESPEC* curve, std::size_t n, const double* xs, const double* ys) {
+    if (!IsCreated() || !curve || !xs || !ys || n == 0) return;
+    const double left = curve->rcPlot.left;
+    const double right = curve->rcPlot.right;
+    const double top = curve->rcPlot.top;
+    const double bottom = curve->rcPlot.bottom;
+    const double x0 = curve->dCenterX - curve->dSpanX / 2.0;
+    const double y0 = curve->dCenterY - curve->dSpanY / 2.0;
+    auto px = [&](double x) { return left + (right - left) * (x - x0) / curve->dSpanX; };
+    auto py = [&](double y) { return bottom + (top - bottom) * (y - y0) / curve->dSpanY; };
 
-    if (spec->nLineWidth > 0 && n > 1) {
-        const double width = spec->nLineWidth;
+    if (curve->nLineWidth > 0 && n > 1) {
+        const double width = curve->nLineWidth;
         m_dCurX = px(xs[0]);
         m_dCurY = py(ys[0]);
-        for (std::size_t i = 1; i < n; ++i) LineToAA(px(xs[i]), py(ys[i]), width, spec->crLine);
+        for (std::size_t i = 1; i < n; ++i) LineToAA(px(xs[i]), py(ys[i]), width, curve->crLine);
     }
-    if (spec->nMarkerSize > 0) {
+    if (curve->nMarkerSize > 0) {
         for (std::size_t i = 0; i < n; ++i)
-            DrawMarker(px(xs[i]), py(ys[i]), spec->nMarkerType, spec->nMarkerSize, spec->crMarker);
+            DrawMarker(px(xs[i]), py(ys[i]), curve->nMarkerType, curve->nMarkerSize, curve->crMarker);
     }
 }
 

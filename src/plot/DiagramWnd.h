@@ -97,7 +97,7 @@ public:
     void MoveToAA(double x, double y) { m_dCurX = x; m_dCurY = y; }
     void DrawMarker(double x, double y, unsigned int type, unsigned int size, COLOR color);
     // n points given in data coordinates; lines first, then the markers on top.
-    void DrawCurve(const CURVESPEC* spec, std::size_t n, const double* xs, const double* ys);
+    void DrawCurve(const CURVESPEC* curve, std::size_t n, const double* xs, const double* ys);
     // Ticks and labels of the axes; integer pixel ends, span and centre in
     // display units. Ticks use the current pen, labels the current font and
     // text colour; without fonts only the tick marks are drawn.

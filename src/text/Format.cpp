@@ -7,7 +7,7 @@
 
 namespace {
 
-struct Spec {
+struct FormatFlags {
     bool left = false;
     bool plus = false;
     bool space = false;
@@ -17,18 +17,18 @@ struct Spec {
     int precision = -1;
 };
 
-void Pad(std::string& out, const std::string& sign, const std::string& body, const Spec& spec,
+void Pad(std::string& out, const std::string& sign, const std::string& body, const FormatFlags& flags,
          bool allowZeroPad) {
     const size_t len = sign.size() + body.size();
-    const size_t width = spec.width > 0 ? static_cast<size_t>(spec.width) : 0;
+    const size_t width = flags.width > 0 ? static_cast<size_t>(flags.width) : 0;
     if (len >= width) {
         out += sign;
         out += body;
-    } else if (spec.left) {
+    } else if (flags.left) {
         out += sign;
         out += body;
         out.append(width - len, ' ');
-    } else if (spec.zero && allowZeroPad) {
+    } else if (flags.zero && allowZeroPad) {
         out += sign;
         out.append(width - len, '0');
         out += body;
@@ -72,32 +72,32 @@ std::string TrimZeros(const std::string& s, char expChar) {
     return mant + exp;
 }
 
-void FormatFloat(std::string& out, double v, char conv, Spec spec) {
+void FormatFloat(std::string& out, double v, char conv, FormatFlags flags) {
     const bool upper = conv == 'E' || conv == 'G' || conv == 'F';
     std::string sign;
     if (std::signbit(v) && !std::isnan(v)) sign = "-";
-    else if (spec.plus) sign = "+";
-    else if (spec.space) sign = " ";
+    else if (flags.plus) sign = "+";
+    else if (flags.space) sign = " ";
     const double a = std::fabs(v);
     if (!std::isfinite(v)) {
         std::string body = std::isnan(v) ? "nan" : "inf";
         if (upper) for (char& c : body) c = static_cast<char>(c - 'a' + 'A');
-        Pad(out, sign, body, spec, false);
+        Pad(out, sign, body, flags, false);
         return;
     }
-    const int prec = spec.precision < 0 ? 6 : spec.precision;
+    const int prec = flags.precision < 0 ? 6 : flags.precision;
     std::string body;
     const char expChar = 'e';
     switch (conv) {
     case 'f':
     case 'F':
         body = ToChars(a, std::chars_format::fixed, prec);
-        if (spec.alt && prec == 0) body += '.';
+        if (flags.alt && prec == 0) body += '.';
         break;
     case 'e':
     case 'E':
         body = WidenExponent(ToChars(a, std::chars_format::scientific, prec), expChar);
-        if (spec.alt && prec == 0) body.insert(1, ".");
+        if (flags.alt && prec == 0) body.insert(1, ".");
         break;
     default: {  // g, G
         const int p = prec == 0 ? 1 : prec;
@@ -110,7 +110,7 @@ void FormatFloat(std::string& out, double v, char conv, Spec spec) {
         }
         if (p > x && x >= -4) body = ToChars(a, std::chars_format::fixed, p - 1 - x);
         else body = WidenExponent(ToChars(a, std::chars_format::scientific, p - 1), expChar);
-        if (!spec.alt) body = TrimZeros(body, expChar);
+        if (!flags.alt) body = TrimZeros(body, expChar);
         break;
     }
     }
@@ -118,11 +118,11 @@ void FormatFloat(std::string& out, double v, char conv, Spec spec) {
         for (char& c : body)
             if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     }
-    Pad(out, sign, body, spec, true);
+    Pad(out, sign, body, flags, true);
 }
 
 void FormatInteger(std::string& out, long long sv, unsigned long long uv, bool isSigned, char conv,
-                   Spec spec) {
+                   FormatFlags flags) {
     std::string sign;
     unsigned long long mag = uv;
     if (isSigned) {
@@ -131,8 +131,8 @@ void FormatInteger(std::string& out, long long sv, unsigned long long uv, bool i
             mag = static_cast<unsigned long long>(-(sv + 1)) + 1u;
         } else {
             mag = static_cast<unsigned long long>(sv);
-            if (spec.plus) sign = "+";
-            else if (spec.space) sign = " ";
+            if (flags.plus) sign = "+";
+            else if (flags.space) sign = " ";
         }
     }
     const int base = (conv == 'x' || conv == 'X') ? 16 : 10;
@@ -142,13 +142,13 @@ void FormatInteger(std::string& out, long long sv, unsigned long long uv, bool i
     if (conv == 'X')
         for (char& c : body)
             if (c >= 'a' && c <= 'f') c = static_cast<char>(c - 'a' + 'A');
-    if (spec.precision >= 0) {
-        if (spec.precision == 0 && mag == 0) body.clear();
-        if (static_cast<int>(body.size()) < spec.precision)
-            body.insert(0, static_cast<size_t>(spec.precision) - body.size(), '0');
+    if (flags.precision >= 0) {
+        if (flags.precision == 0 && mag == 0) body.clear();
+        if (static_cast<int>(body.size()) < flags.precision)
+            body.insert(0, static_cast<size_t>(flags.precision) - body.size(), '0');
     }
-    if (spec.alt && base == 16 && mag != 0) sign += conv == 'X' ? "0X" : "0x";
-    Pad(out, sign, body, spec, spec.precision < 0);
+    if (flags.alt && base == 16 && mag != 0) sign += conv == 'X' ? "0X" : "0x";
+    Pad(out, sign, body, flags, flags.precision < 0);
 }
 
 }  // namespace
@@ -174,35 +174,35 @@ std::string FormatTextV(const char* format, va_list args) {
             ++p;
             continue;
         }
-        Spec spec;
+        FormatFlags flags;
         for (;; ++p) {
-            if (*p == '-') spec.left = true;
-            else if (*p == '+') spec.plus = true;
-            else if (*p == ' ') spec.space = true;
-            else if (*p == '#') spec.alt = true;
-            else if (*p == '0') spec.zero = true;
+            if (*p == '-') flags.left = true;
+            else if (*p == '+') flags.plus = true;
+            else if (*p == ' ') flags.space = true;
+            else if (*p == '#') flags.alt = true;
+            else if (*p == '0') flags.zero = true;
             else break;
         }
         if (*p == '*') {
             int w = va_arg(args, int);
             if (w < 0) {
-                spec.left = true;
+                flags.left = true;
                 w = -w;
             }
-            spec.width = w;
+            flags.width = w;
             ++p;
         } else {
-            while (*p >= '0' && *p <= '9') spec.width = spec.width * 10 + (*p++ - '0');
+            while (*p >= '0' && *p <= '9') flags.width = flags.width * 10 + (*p++ - '0');
         }
         if (*p == '.') {
             ++p;
             if (*p == '*') {
-                spec.precision = va_arg(args, int);
-                if (spec.precision < 0) spec.precision = -1;
+                flags.precision = va_arg(args, int);
+                if (flags.precision < 0) flags.precision = -1;
                 ++p;
             } else {
-                spec.precision = 0;
-                while (*p >= '0' && *p <= '9') spec.precision = spec.precision * 10 + (*p++ - '0');
+                flags.precision = 0;
+                while (*p >= '0' && *p <= '9') flags.precision = flags.precision * 10 + (*p++ - '0');
             }
         }
         int lengthMod = 0;  // 1 = l, 2 = ll, 3 = z, 4 = h
@@ -231,7 +231,7 @@ std::string FormatTextV(const char* format, va_list args) {
                           : lengthMod == 2 ? va_arg(args, long long)
                           : lengthMod == 3 ? static_cast<long long>(va_arg(args, size_t))
                                            : va_arg(args, int);
-            FormatInteger(out, v, 0, true, conv, spec);
+            FormatInteger(out, v, 0, true, conv, flags);
             break;
         }
         case 'u':
@@ -241,20 +241,20 @@ std::string FormatTextV(const char* format, va_list args) {
                                    : lengthMod == 2 ? va_arg(args, unsigned long long)
                                    : lengthMod == 3 ? va_arg(args, size_t)
                                                     : va_arg(args, unsigned int);
-            FormatInteger(out, 0, v, false, conv, spec);
+            FormatInteger(out, 0, v, false, conv, flags);
             break;
         }
         case 'c': {
             const char c = static_cast<char>(va_arg(args, int));
-            Pad(out, "", std::string(1, c), spec, false);
+            Pad(out, "", std::string(1, c), flags, false);
             break;
         }
         case 's': {
             const char* s = va_arg(args, const char*);
             std::string body = s ? s : "(null)";
-            if (spec.precision >= 0 && body.size() > static_cast<size_t>(spec.precision))
-                body.resize(static_cast<size_t>(spec.precision));
-            Pad(out, "", body, spec, false);
+            if (flags.precision >= 0 && body.size() > static_cast<size_t>(flags.precision))
+                body.resize(static_cast<size_t>(flags.precision));
+            Pad(out, "", body, flags, false);
             break;
         }
         case 'f':
@@ -263,7 +263,7 @@ std::string FormatTextV(const char* format, va_list args) {
         case 'E':
         case 'g':
         case 'G':
-            FormatFloat(out, va_arg(args, double), conv, spec);
+            FormatFloat(out, va_arg(args, double), conv, flags);
             break;
         default:
             // Unknown conversion: print it literally.

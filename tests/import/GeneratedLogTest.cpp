@@ -38,11 +38,11 @@ TEST(GeneratedLogs, C1A1SeriesInPicometreAndNanometreWithGaps) {
     PinNumericLocale();
     for (std::uint64_t seed : {1u, 7u, 12345u}) {
         loggen::CSplitMix random(seed);
-        loggen::SeriesSpec a;
+        loggen::SeriesSetup a;
         a.nImages = 250;
         a.dGapProbability = 0.05;
         a.strUnit = "pm";
-        loggen::SeriesSpec b = a;
+        loggen::SeriesSetup b = a;
         b.strUnit = "nm";
         b.nStartTime = 2000;
         b.nFirstImage = 17;
@@ -64,10 +64,10 @@ TEST(GeneratedLogs, ATLASStabWithErrorsWithAndWithoutEndLine) {
     PinNumericLocale();
     for (bool endLine : {true, false}) {
         loggen::CSplitMix random(99);
-        loggen::SeriesSpec spec;
-        spec.nImages = 400;
-        spec.dGapProbability = 0.02;
-        loggen::GeneratedSeries g = loggen::SimulateSeries(spec, random);
+        loggen::SeriesSetup setup;
+        setup.nImages = 400;
+        setup.dGapProbability = 0.02;
+        loggen::GeneratedSeries g = loggen::SimulateSeries(setup, random);
         loggen::ATLASLayout layout;
         layout.bEndMarker = endLine;
         const std::string text = loggen::WriteATLASStabLog(g, random, layout);
@@ -81,7 +81,7 @@ TEST(GeneratedLogs, ATLASStabWithErrorsWithAndWithoutEndLine) {
 TEST(GeneratedLogs, SameSeedSameLog) {
     auto make = [](std::uint64_t seed) {
         loggen::CSplitMix random(seed);
-        std::vector<loggen::GeneratedSeries> s = {loggen::SimulateSeries(loggen::SeriesSpec{}, random)};
+        std::vector<loggen::GeneratedSeries> s = {loggen::SimulateSeries(loggen::SeriesSetup{}, random)};
         return loggen::WriteC1A1Log(s);
     };
     EXPECT_EQ(make(5), make(5));

@@ -294,20 +294,20 @@ TEST_F(Primitives, PenLinesClipFarOutside) {
 }
 
 TEST_F(Primitives, CurveDrawsMarkersOverItsLines) {
-    CURVESPEC spec;
-    spec.dCenterX = 5;
-    spec.dSpanX = 10;
-    spec.dCenterY = 0.5;
-    spec.dSpanY = 1;
-    spec.rcPlot = {10, 10, 50, 30};
-    spec.nMarkerType = MARKER_CROSS;
-    spec.nMarkerSize = 5;
-    spec.nLineWidth = 1;
-    spec.crMarker = kRed;
-    spec.crLine = RGBColor(0, 0, 255);
+    CURVESPEC curve;
+    curve.dCenterX = 5;
+    curve.dSpanX = 10;
+    curve.dCenterY = 0.5;
+    curve.dSpanY = 1;
+    curve.rcPlot = {10, 10, 50, 30};
+    curve.nMarkerType = MARKER_CROSS;
+    curve.nMarkerSize = 5;
+    curve.nLineWidth = 1;
+    curve.crMarker = kRed;
+    curve.crLine = RGBColor(0, 0, 255);
     const double xs[] = {0, 5, 10};
     const double ys[] = {0, 1, 0};
-    wnd.DrawCurve(&spec, 3, xs, ys);
+    wnd.DrawCurve(&curve, 3, xs, ys);
     // (0, 0) is the bottom-left corner, (5, 1) the top centre.
     EXPECT_EQ(At(10, 30), kRed);
     EXPECT_EQ(At(30, 10), kRed);
@@ -318,14 +318,14 @@ TEST_F(Primitives, CurveDrawsMarkersOverItsLines) {
     EXPECT_EQ(wnd.m_dCurY, 30);
 
     // One point: no line, the marker only.
-    spec.nMarkerType = MARKER_PIXEL;
-    spec.nMarkerSize = 1;
-    spec.crMarker = RGBColor(1, 1, 1);
-    wnd.DrawCurve(&spec, 1, xs + 1, ys + 1);
+    curve.nMarkerType = MARKER_PIXEL;
+    curve.nMarkerSize = 1;
+    curve.crMarker = RGBColor(1, 1, 1);
+    wnd.DrawCurve(&curve, 1, xs + 1, ys + 1);
     EXPECT_EQ(At(30, 10), RGBColor(1, 1, 1));
     EXPECT_EQ(wnd.m_dCurX, 50);
     wnd.DrawCurve(nullptr, 3, xs, ys);
-    wnd.DrawCurve(&spec, 3, nullptr, ys);
+    wnd.DrawCurve(&curve, 3, nullptr, ys);
 }
 
 TEST(DiagramWnd, NothingIsDrawnWithoutAnImage) {

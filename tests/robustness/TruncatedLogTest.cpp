@@ -32,11 +32,11 @@ std::string SmallC1A1Log(bool crlf) {
     loggen::CSplitMix random(31);
     std::vector<loggen::GeneratedSeries> series;
     for (int k = 0; k < 2; ++k) {
-        loggen::SeriesSpec spec;
-        spec.nImages = 6;
-        spec.nStartTime = 100 + 50 * k;
-        spec.strUnit = k ? "nm" : "pm";
-        series.push_back(loggen::SimulateSeries(spec, random));
+        loggen::SeriesSetup setup;
+        setup.nImages = 6;
+        setup.nStartTime = 100 + 50 * k;
+        setup.strUnit = k ? "nm" : "pm";
+        series.push_back(loggen::SimulateSeries(setup, random));
     }
     const std::string text = loggen::WriteC1A1Log(series);
     return crlf ? loggen::ToCrLf(text) : text;
@@ -44,9 +44,9 @@ std::string SmallC1A1Log(bool crlf) {
 
 std::string SmallAtlasLog(bool endMarker) {
     loggen::CSplitMix random(32);
-    loggen::SeriesSpec spec;
-    spec.nImages = 8;
-    loggen::GeneratedSeries series = loggen::SimulateSeries(spec, random);
+    loggen::SeriesSetup setup;
+    setup.nImages = 8;
+    loggen::GeneratedSeries series = loggen::SimulateSeries(setup, random);
     loggen::ATLASLayout layout;
     layout.bEndMarker = endMarker;
     layout.nFileTimeBase = 1391688000u;

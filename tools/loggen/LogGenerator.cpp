@@ -35,16 +35,16 @@ double CSplitMix::Gauss() {
     return r * std::cos(2.0 * kPi * u2);
 }
 
-GeneratedSeries SimulateSeries(const SeriesSpec& spec, CSplitMix& random) {
+GeneratedSeries SimulateSeries(const SeriesSetup& setup, CSplitMix& random) {
     GeneratedSeries out;
-    out.spec = spec;
-    const DriftModel& m = spec.drift;
+    out.setup = setup;
+    const DriftModel& m = setup.drift;
     const double driftX = m.dDriftNmPerImage * std::cos(m.dDriftAngleDeg * kRadPerDeg);
     const double driftY = m.dDriftNmPerImage * std::sin(m.dDriftAngleDeg * kRadPerDeg);
     const double keep = m.dTransientImages > 0 ? std::exp(-1.0 / m.dTransientImages) : 0.0;
     double walkX = 0, walkY = 0, transX = 0, transY = 0;
-    out.aSamples.reserve(spec.nImages > 0 ? static_cast<std::size_t>(spec.nImages) : 0);
-    for (int i = 0; i < spec.nImages; ++i) {
+    out.aSamples.reserve(setup.nImages > 0 ? static_cast<std::size_t>(setup.nImages) : 0);
+    for (int i = 0; i < setup.nImages; ++i) {
         if (i > 0) {
             walkX += m.dDiffusionNm * random.Gauss();
             walkY += m.dDiffusionNm * random.Gauss();
@@ -55,10 +55,10 @@ GeneratedSeries SimulateSeries(const SeriesSpec& spec, CSplitMix& random) {
         const double noiseY = m.dNoiseNm * random.Gauss();
         // The first and the last image are always recorded, so the time stamps
         // frame the series.
-        const bool missing = i > 0 && i + 1 < spec.nImages && random.Uniform() < spec.dGapProbability;
+        const bool missing = i > 0 && i + 1 < setup.nImages && random.Uniform() < setup.dGapProbability;
         if (missing) continue;
         GeneratedSample s;
-        s.nImage = spec.nFirstImage + i;
+        s.nImage = setup.nFirstImage + i;
         s.dTrueX = m.dOffsetXNm + walkX + transX + driftX * i + noiseX;
         s.dTrueY = m.dOffsetYNm + walkY + transY + driftY * i + noiseY;
         out.aSamples.push_back(s);
@@ -95,14 +95,14 @@ std::string WriteC1A1Log(std::vector<GeneratedSeries>& series, const C1A1Layout&
         out.Add(Clock(0) + "Session opened.");
     }
     for (GeneratedSeries& g : series) {
-        const SeriesSpec& spec = g.spec;
-        const bool pm = spec.strUnit == "pm";
+        const SeriesSetup& setup = g.setup;
+        const bool pm = setup.strUnit == "pm";
         const double factor = pm ? 0.001 : 1.0;
         const int magDigits = pm ? layout.nMagnitudeDecimalsPm : layout.nMagnitudeDecimalsNm;
         const int dataLines = static_cast<int>(g.aSamples.size());
-        g.nStartTime = spec.nStartTime;
-        g.nStopTime = spec.nStartTime + static_cast<int>(std::lround(dataLines * spec.dImagePeriodS));
-        const double t0 = spec.nStartTime;
+        g.nStartTime = setup.nStartTime;
+        g.nStopTime = setup.nStartTime + static_cast<int>(std::lround(dataLines * setup.dImagePeriodS));
+        const double t0 = setup.nStartTime;
 
         if (layout.bChatter) out.Add(Clock(t0) + "Tableau acquisition prepared.");
         out.Add(Clock(t0) + "C1A1 series successfully started.");
@@ -110,7 +110,7 @@ std::string WriteC1A1Log(std::vector<GeneratedSeries>& series, const C1A1Layout&
         out.Add(Clock(t0) + FormatText("Series clock dTime: %d.%03d s", g.nStartTime, static_cast<int>(cnts % 1000)));
         int n = 0;
         for (GeneratedSample& s : g.aSamples) {
-            const double t = t0 + (s.nImage - spec.nFirstImage) * spec.dImagePeriodS;
+            const double t = t0 + (s.nImage - setup.nFirstImage) * setup.dImagePeriodS;
             const double magnitudeNm = std::hypot(s.dTrueX, s.dTrueY);
             double directionDeg = std::atan2(s.dTrueY, s.dTrueX) / kRadPerDeg;
             if (directionDeg < 0) directionDeg += 360.0;
@@ -120,7 +120,7 @@ std::string WriteC1A1Log(std::vector<GeneratedSeries>& series, const C1A1Layout&
             cnts = cnts * 6364136223846793005ull + 1442695040888963407ull;
             const double c1 = -20.0 + static_cast<double>((cnts >> 33) % 4000) / 100.0;
             out.Add(Clock(t) + FormatText("#%d: C1: %.2f nm, A1: %s%s / %s deg, %d cnts", s.nImage, c1,
-                                          magText.c_str(), spec.strUnit.c_str(), dirText.c_str(),
+                                          magText.c_str(), setup.strUnit.c_str(), dirText.c_str(),
                                           static_cast<int>(1000 + (cnts >> 40) % 9000)));
             // What the file now holds, computed as the reader does.
             const double mag = ReadLeadingDouble(magText) * factor;
@@ -141,14 +141,14 @@ std::string WriteC1A1Log(std::vector<GeneratedSeries>& series, const C1A1Layout&
 
 std::string WriteATLASStabLog(GeneratedSeries& g, CSplitMix& random, const ATLASLayout& layout) {
     LineCounter out;
-    const SeriesSpec& spec = g.spec;
+    const SeriesSetup& setup = g.setup;
     out.Add("img   a22x err(a22x)  a22y err(a22y)  c1 filetime");
     g.nFirstLine = out.nLines;
     const int d = layout.nDecimals;
     bool first = true;
     for (GeneratedSample& s : g.aSamples) {
-        const double t = (s.nImage - spec.nFirstImage) * spec.dImagePeriodS;
-        const int fileTime = static_cast<int>(layout.nFileTimeBase) + spec.nStartTime + static_cast<int>(std::lround(t));
+        const double t = (s.nImage - setup.nFirstImage) * setup.dImagePeriodS;
+        const int fileTime = static_cast<int>(layout.nFileTimeBase) + setup.nStartTime + static_cast<int>(std::lround(t));
         if (first) g.nStartTime = fileTime;
         first = false;
         g.nStopTime = fileTime;

@@ -41,7 +41,7 @@ struct DriftModel {
     double dOffsetYNm = -0.4;
 };
 
-struct SeriesSpec {
+struct SeriesSetup {
     int nImages = 300;               // image numbers nFirstImage ... nFirstImage + nImages - 1
     int nFirstImage = 1;
     double dImagePeriodS = 2.0;      // seconds per image
@@ -59,7 +59,7 @@ struct GeneratedSample {
 };
 
 struct GeneratedSeries {
-    SeriesSpec spec;
+    SeriesSetup setup;
     std::vector<GeneratedSample> aSamples;  // one per data line, in file order
     int nStartTime = 0;                     // time stamps as printed
     int nStopTime = 0;
@@ -68,7 +68,7 @@ struct GeneratedSeries {
 };
 
 // Simulates one series (true values only; dX ... are filled by a writer).
-GeneratedSeries SimulateSeries(const SeriesSpec& spec, CSplitMix& random);
+GeneratedSeries SimulateSeries(const SeriesSetup& setup, CSplitMix& random);
 
 struct C1A1Layout {
     int nMagnitudeDecimalsPm = 3;   // digits of a magnitude in pm

@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
     std::string format = "c1a1", unit = "pm", output;
     long long seriesCount = 1, seed = 1;
     bool lf = false;
-    loggen::SeriesSpec spec;
+    loggen::SeriesSetup setup;
     loggen::ATLASLayout atlas;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
@@ -92,13 +92,13 @@ int main(int argc, char** argv) {
             if (!ParseInt(v, 1, 1000, seriesCount)) return Fail("--series must be 1 ... 1000");
         } else if (arg == "--images") {
             if (!ParseInt(v, 2, 100000000, n)) return Fail("--images must be 2 ... 100000000");
-            spec.nImages = static_cast<int>(n);
+            setup.nImages = static_cast<int>(n);
         } else if (arg == "--first-image") {
             if (!ParseInt(v, 1, 1000000000, n)) return Fail("--first-image must be 1 ... 1000000000");
-            spec.nFirstImage = static_cast<int>(n);
+            setup.nFirstImage = static_cast<int>(n);
         } else if (arg == "--start") {
             if (!ParseInt(v, 0, 2000000000, n)) return Fail("--start must be 0 ... 2000000000");
-            spec.nStartTime = static_cast<int>(n);
+            setup.nStartTime = static_cast<int>(n);
         } else if (arg == "--seed") {
             if (!ParseInt(v, 0, 4294967295ll, seed)) return Fail("--seed must be an unsigned 32-bit number");
         } else if (arg == "--period" || arg == "--gaps" || arg == "--diffusion" || arg == "--transient" ||
@@ -106,33 +106,33 @@ int main(int argc, char** argv) {
             if (!ParseDouble(v, d) || !(d >= 0) || d > 1e6) return Fail(std::string(arg) + " needs a number >= 0");
             if (arg == "--period") {
                 if (d <= 0) return Fail("--period must be positive");
-                spec.dImagePeriodS = d;
+                setup.dImagePeriodS = d;
             } else if (arg == "--gaps") {
                 if (d >= 1) return Fail("--gaps must be below 1");
-                spec.dGapProbability = d;
-            } else if (arg == "--diffusion") spec.drift.dDiffusionNm = d;
-            else if (arg == "--transient") spec.drift.dTransientNm = d;
-            else if (arg == "--relax") spec.drift.dTransientImages = d;
-            else if (arg == "--drift") spec.drift.dDriftNmPerImage = d;
-            else if (arg == "--noise") spec.drift.dNoiseNm = d;
+                setup.dGapProbability = d;
+            } else if (arg == "--diffusion") setup.drift.dDiffusionNm = d;
+            else if (arg == "--transient") setup.drift.dTransientNm = d;
+            else if (arg == "--relax") setup.drift.dTransientImages = d;
+            else if (arg == "--drift") setup.drift.dDriftNmPerImage = d;
+            else if (arg == "--noise") setup.drift.dNoiseNm = d;
             else atlas.dErrorNm = d;
         } else {
             return Fail("unknown option: " + std::string(arg));
         }
     }
-    if (spec.nFirstImage + static_cast<long long>(spec.nImages) > 2000000000ll)
+    if (setup.nFirstImage + static_cast<long long>(setup.nImages) > 2000000000ll)
         return Fail("image numbers would exceed 2000000000");
-    if (spec.nStartTime + static_cast<double>(seriesCount) * (spec.nImages * spec.dImagePeriodS + 60) > 2.1e9)
+    if (setup.nStartTime + static_cast<double>(seriesCount) * (setup.nImages * setup.dImagePeriodS + 60) > 2.1e9)
         return Fail("time stamps would exceed 2100000000 s");
 
     loggen::CSplitMix random(static_cast<std::uint64_t>(seed));
     std::string text;
     if (format == "atlas") {
-        loggen::GeneratedSeries g = loggen::SimulateSeries(spec, random);
+        loggen::GeneratedSeries g = loggen::SimulateSeries(setup, random);
         text = loggen::WriteATLASStabLog(g, random, atlas);
     } else {
         std::vector<loggen::GeneratedSeries> all;
-        loggen::SeriesSpec s = spec;
+        loggen::SeriesSetup s = setup;
         for (long long k = 0; k < seriesCount; ++k) {
             s.strUnit = unit == "alternate" ? (k % 2 == 0 ? "pm" : "nm") : unit;
             all.push_back(loggen::SimulateSeries(s, random));

@@ -11,7 +11,7 @@ bash scripts/setup.sh
 cmake --preset default >/dev/null
 cmake --build --preset default -j "$JOBS"
 export QT_QPA_PLATFORM=offscreen
-ctest --preset default --output-on-failure
+ctest --preset default --output-on-failure | tee build/ctest-default.log
 
 # The same tests under the sanitizers. Leaks that Qt and the font libraries
 # keep on purpose until the process ends are suppressed (scripts/lsan.supp);
@@ -21,7 +21,15 @@ cmake --preset debug >/dev/null
 cmake --build --preset debug -j "$JOBS"
 export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-ctest --preset debug --output-on-failure
+ctest --preset debug --output-on-failure | tee build/ctest-debug.log
 
 echo "== fuzzing"
 bash scripts/fuzz.sh 60
+
+# One closing line for both suites (every test passed, or the script stopped above).
+total=0
+for f in build/ctest-default.log build/ctest-debug.log; do
+  n=$(sed -n 's/.*tests failed out of \([0-9]*\).*/\1/p' "$f" | tail -n 1)
+  total=$((total + ${n:-0}))
+done
+echo "Tests: ${total} passed, 0 failed"

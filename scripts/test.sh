@@ -13,7 +13,7 @@ cmake --build --preset default -j "$JOBS"
 export QT_QPA_PLATFORM=offscreen
 ctest --preset default --output-on-failure | tee build/ctest-default.log
 
-# The same tests under the sanitizers. Leaks that Qt and the font libraries
+# The same tests under the sanitizers. Leaks that the font libraries below Qt
 # keep on purpose until the process ends are suppressed (scripts/lsan.supp);
 # our own code has no entry there.
 echo "== sanitizer suite (debug preset)"

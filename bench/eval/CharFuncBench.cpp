@@ -18,16 +18,14 @@ void BM_CharacteristicFunction(benchmark::State& state) {
         benchmark::DoNotOptimize(s.m_aCharFunc.data());
     }
     const double n = static_cast<double>(state.range(0));
-    state.counters["pairs/s"] =
-        benchmark::Counter(n * (n / 10.0), benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["pairs/s"] = benchmark::Counter(n * (n / 10.0), benchmark::Counter::kIsIterationInvariantRate);
 }
 
 // A missing image every 20000 samples: the sums walk the runs between
 // the gaps.
 void BM_CharacteristicFunctionWithGaps(benchmark::State& state) {
     CA1TimeSeries s = MakeRandomWalkSeries(static_cast<int>(state.range(0)));
-    for (std::size_t k = 0; k < s.m_aSamples.size(); ++k)
-        s.m_aSamples[k].nIndex += static_cast<int>(k / 20000);
+    for (std::size_t k = 0; k < s.m_aSamples.size(); ++k) s.m_aSamples[k].nIndex += static_cast<int>(k / 20000);
     for (auto _ : state) {
         ExtractCharacteristicFunction(s, 10);
         benchmark::DoNotOptimize(s.m_aCharFunc.data());

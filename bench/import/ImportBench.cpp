@@ -54,7 +54,8 @@ void ImportFromFile(benchmark::State& state, int importType) {
             state.SkipWithError("import failed");
         benchmark::DoNotOptimize(list.data());
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(file.strText.size()));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(file.strText.size()));
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * kDataLines);
 }
 

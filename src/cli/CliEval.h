@@ -10,8 +10,8 @@ struct CliOptions;
 
 // What the evaluation of a series did beyond what the series stores.
 struct CliEvaluation {
-    bool bFitRun = false;    // FitModel was called
-    std::uint32_t nSeed = 0; // its seed
+    bool bFitRun = false;     // FitModel was called
+    std::uint32_t nSeed = 0;  // its seed
 };
 
 // Characteristic function with --min-diversity; when it was extracted, the

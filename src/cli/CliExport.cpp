@@ -22,10 +22,14 @@ struct DATAEXPORT {
 };
 
 const DATAEXPORT kDataExports[] = {
-    {"_a22time.txt", &SaveA1TimeTable},         {"_a22time.dat", &SaveA1TimeData},
-    {"_charfunc.txt", &SaveCharFuncTable},      {"_charfunc.dat", &SaveCharFuncData},
-    {"_model.txt", &SaveModelTable},            {"_model.dat", &SaveModelData},
-    {"_probability.txt", &SaveProbabilityTable}, {"_probability.dat", &SaveProbabilityData},
+    {"_a22time.txt", &SaveA1TimeTable},
+    {"_a22time.dat", &SaveA1TimeData},
+    {"_charfunc.txt", &SaveCharFuncTable},
+    {"_charfunc.dat", &SaveCharFuncData},
+    {"_model.txt", &SaveModelTable},
+    {"_model.dat", &SaveModelData},
+    {"_probability.txt", &SaveProbabilityTable},
+    {"_probability.dat", &SaveProbabilityData},
 };
 
 // Display type and file-name suffix of the five diagrams.
@@ -43,20 +47,16 @@ constexpr std::string_view kNotReadyEnd = "Data is not ready.";
 
 }  // namespace
 
-std::string CliExportStem(const std::string& logPath) {
-    return std::filesystem::path(logPath).stem().string();
-}
+std::string CliExportStem(const std::string& logPath) { return std::filesystem::path(logPath).stem().string(); }
 
 std::string CliExportFileName(const std::string& stem, int index, const std::string& suffix) {
     return stem + FormatText("_s%03d", index) + suffix;
 }
 
 CCliExporter::CCliExporter(const CliOptions& options, CCliLog* log, ITextRenderer* text, IImageEncoder* encoder)
-    : m_strFolder(options.strExportDir),
-      m_strImageExtension("." + options.strImageFormat),
+    : m_strFolder(options.strExportDir), m_strImageExtension("." + options.strImageFormat),
       m_nImageWidth(options.nImageWidth > 0 ? options.nImageWidth : kCliDefaultImageWidth),
-      m_nImageHeight(options.nImageHeight > 0 ? options.nImageHeight : kCliDefaultImageHeight),
-      m_pLog(log),
+      m_nImageHeight(options.nImageHeight > 0 ? options.nImageHeight : kCliDefaultImageHeight), m_pLog(log),
       m_diagram(text, encoder) {}
 
 bool CCliExporter::Prepare(std::FILE* err) {

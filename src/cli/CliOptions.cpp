@@ -30,7 +30,6 @@ bool ParseUnsigned(const std::string& text, unsigned long long max, unsigned lon
     return true;
 }
 
-
 }  // namespace
 
 CliParseResult ParseCliOptions(const std::vector<std::string>& args) {

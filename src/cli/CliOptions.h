@@ -10,10 +10,10 @@ struct CliOptions {
     enum class Action { Run, Help, Version };
     Action action = Action::Run;
 
-    int nImportType = 0;           // 0 = decide by content, 1 = CEOS C1A1, 2 = ATLASStab
-    int nSeries = 0;               // 1-based series of each file, 0 = all
+    int nImportType = 0;  // 0 = decide by content, 1 = CEOS C1A1, 2 = ATLASStab
+    int nSeries = 0;      // 1-based series of each file, 0 = all
     double dRotationDeg = 0.0;
-    int nMirror = 1;               // -1 with --mirror-y
+    int nMirror = 1;  // -1 with --mirror-y
     int nMinDiversity = 10;
     double dEnergykV = 300.0;
     double dResolutionAng = 1.0;
@@ -21,11 +21,11 @@ struct CliOptions {
     bool bFit = true;
     std::optional<std::uint32_t> seed;  // none: from the clock
     bool bJson = false;
-    std::string strExportDir;           // empty: no export
+    std::string strExportDir;  // empty: no export
     std::string strImageFormat = "png";
-    int nImageWidth = 0;                // 0: the desktop program's diagram size
+    int nImageWidth = 0;  // 0: the desktop program's diagram size
     int nImageHeight = 0;
-    std::string strLogFile;             // empty: no log file
+    std::string strLogFile;  // empty: no log file
     bool bVerbose = false;
     std::vector<std::string> astrFiles;
 };

@@ -134,14 +134,9 @@ int CliMain(const std::vector<std::string>& args, std::FILE* out, std::FILE* err
         return 2;
     }
     switch (parsed.options.action) {
-    case CliOptions::Action::Help:
-        std::fputs(CliUsageText().c_str(), out);
-        return 0;
-    case CliOptions::Action::Version:
-        std::fprintf(out, "%s\n", kVersionText);
-        return 0;
-    case CliOptions::Action::Run:
-        break;
+    case CliOptions::Action::Help: std::fputs(CliUsageText().c_str(), out); return 0;
+    case CliOptions::Action::Version: std::fprintf(out, "%s\n", kVersionText); return 0;
+    case CliOptions::Action::Run: break;
     }
     return RunCli(parsed.options, out, err, platform);
 }

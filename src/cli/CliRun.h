@@ -18,7 +18,7 @@ class ITextRenderer;
 
 // What became of one file of the command line.
 struct CliFileOutcome {
-    std::string strPath;                 // as given on the command line
+    std::string strPath;  // as given on the command line
     ImportResult import;
     std::vector<CA1TimeSeries> aSeries;  // the series that are output
     std::vector<int> anIndex;            // their 1-based numbers within the file

@@ -22,8 +22,7 @@ std::size_t Utf8Length(std::string_view t, std::size_t i) {
         n = 4;
         if (c == 0xF0) lo = 0x90;
         if (c == 0xF4) hi = 0x8F;
-    } else
-        return 0;
+    } else return 0;
     if (i + n > t.size()) return 0;
     if (b(i + 1) < lo || b(i + 1) > hi) return 0;
     for (std::size_t k = 2; k < n; ++k)

@@ -52,8 +52,7 @@ void ExtractCharacteristicFunction(CA1TimeSeries& series, int minDiversity) {
     }
     if (n < minDiversity) return;
 
-    const int distances =
-        static_cast<int>(std::floor(static_cast<double>(n - 1) / static_cast<double>(minDiversity)));
+    const int distances = static_cast<int>(std::floor(static_cast<double>(n - 1) / static_cast<double>(minDiversity)));
     if (distances < 10) {
         LogIfAttached(log, "ERROR: The recorded series is too short. Record more images!");
         return;

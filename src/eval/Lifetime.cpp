@@ -114,8 +114,7 @@ SERIESQ SeriesMarcumQ(double alpha, double beta) {
 double AsymptoticMarcumQ(double alpha, double beta) {
     const double d = beta - alpha;
     const double phi = std::exp(-d * d / 2.0) * 0.3989422804014327;  // 1/sqrt(2 pi)
-    const double q = 0.5 * std::erfc(d * 0.7071067811865476) + phi / (2.0 * beta) +
-                     3.0 * d * phi / (8.0 * beta * beta);
+    const double q = 0.5 * std::erfc(d * 0.7071067811865476) + phi / (2.0 * beta) + 3.0 * d * phi / (8.0 * beta * beta);
     return q < 0.0 ? 0.0 : (q > 1.0 ? 1.0 : q);
 }
 
@@ -228,8 +227,9 @@ double BesselI1(double x) {
     if (ax < 3.75) {
         double y = x / 3.75;
         y *= y;
-        ans = ax * (0.5 + y * (0.87890594 +
-                               y * (0.51498869 + y * (0.15084934 + y * (0.02658733 + y * (0.00301532 + y * 0.00032411))))));
+        ans = ax *
+              (0.5 + y * (0.87890594 +
+                          y * (0.51498869 + y * (0.15084934 + y * (0.02658733 + y * (0.00301532 + y * 0.00032411))))));
     } else {
         ans = std::exp(ax) / std::sqrt(ax) * AsymptoticI1Poly(3.75 / ax);
     }
@@ -289,9 +289,7 @@ MODELPARAMS ModelParameters(const CA1TimeSeries& series) {
     return m;
 }
 
-double ModelFunction(const MODELPARAMS& m, double tau) {
-    return 2.0 * tau * DSquare(m, tau) + m.s * m.s * tau * tau;
-}
+double ModelFunction(const MODELPARAMS& m, double tau) { return 2.0 * tau * DSquare(m, tau) + m.s * m.s * tau * tau; }
 
 double StayProbability(const MODELPARAMS& m, double tau, double a2) {
     if (tau > kNoFiniteTau || a2 <= 0.0) return 0.0;
@@ -415,9 +413,10 @@ double EvaluateDirectLifetime(CA1TimeSeries& series, double a) {
     const double a2 = a * a;
     if (a2 < fmin) {
         LogIfAttached(log, "Warning: Lifetime could not be determined from the characteristic function.");
-        LogIfAttached(log, FormatText("         - The squared astigmatism tolerance of %.3f nm\xC2\xB2 is smaller than", a2));
-        LogIfAttached(log,
-                      FormatText("           the smallest value of the characteristic function (%.3f nm\xC2\xB2).", fmin));
+        LogIfAttached(
+            log, FormatText("         - The squared astigmatism tolerance of %.3f nm\xC2\xB2 is smaller than", a2));
+        LogIfAttached(
+            log, FormatText("           the smallest value of the characteristic function (%.3f nm\xC2\xB2).", fmin));
         LogIfAttached(log, "         - Try to record the series with a significantly higher acquisition rate.");
         series.Tolerance = a;
         series.LifetimeState = -1;
@@ -426,9 +425,10 @@ double EvaluateDirectLifetime(CA1TimeSeries& series, double a) {
     }
     if (a2 > fmax) {
         LogIfAttached(log, "Warning: Lifetime could not be determined from the characteristic function.");
-        LogIfAttached(log, FormatText("         - The squared astigmatism tolerance of %.3f nm\xC2\xB2 is larger than", a2));
         LogIfAttached(log,
-                      FormatText("           the largest value of the characteristic function (%.3f nm\xC2\xB2).", fmax));
+                      FormatText("         - The squared astigmatism tolerance of %.3f nm\xC2\xB2 is larger than", a2));
+        LogIfAttached(
+            log, FormatText("           the largest value of the characteristic function (%.3f nm\xC2\xB2).", fmax));
         LogIfAttached(log, "         - Try to record the series over a significantly longer time.");
         LogIfAttached(log, "         - Evaluate the lifetime by extrapolation with a model function.");
         series.Tolerance = a;
@@ -463,9 +463,10 @@ double EvaluateModelLifetime(CA1TimeSeries& series, double a) {
     if (found != SEARCH::Found) {
         series.ModelLifetime = kNoResult;
         if (found == SEARCH::InvalidInput)
-            LogIfAttached(log, FormatText("ERROR: Lifetime evaluation from the model function failed. The model, the "
-                                          "image recording period or the astigmatism tolerance (%.3f nm) is not usable.",
-                                          a));
+            LogIfAttached(log,
+                          FormatText("ERROR: Lifetime evaluation from the model function failed. The model, the "
+                                     "image recording period or the astigmatism tolerance (%.3f nm) is not usable.",
+                                     a));
         else
             LogIfAttached(log, FormatText("ERROR: Lifetime evaluation from the model function failed. The model "
                                           "function does not reach the astigmatism tolerance of %.3f nm.",
@@ -514,8 +515,7 @@ double RandomWalkProbabilityLifetime(const CA1TimeSeries& series, double a, doub
 
 std::string DirectStateText(const CA1TimeSeries& series) {
     switch (series.LifetimeState) {
-    case 0:
-        return "No evaluation present.";
+    case 0: return "No evaluation present.";
     case 1:
         return FormatText("Estimated lifetime: %.1f s, Astigmatism tolerance: %.3f nm", series.DirectLifetime,
                           series.Tolerance);
@@ -525,21 +525,17 @@ std::string DirectStateText(const CA1TimeSeries& series) {
     case -2:
         return FormatText("Estimated lifetime is above the longest timespan (%.1f s). Astigmatism tolerance: %.3f nm",
                           series.DirectLifetime, series.Tolerance);
-    case -3:
-        return "Error during evaluation.";
-    default:
-        return "Unknown state.";
+    case -3: return "Error during evaluation.";
+    default: return "Unknown state.";
     }
 }
 
 std::string ModelStateText(const CA1TimeSeries& series) {
     switch (series.ModelValid) {
-    case 0:
-        return "No evaluation present.";
+    case 0: return "No evaluation present.";
     case 1:
         return "Estimated lifetime: " + SecondsOrNoResult(series.ModelLifetime) +
                FormatText(", Astigmatism tolerance: %.3f nm", series.Tolerance);
-    default:
-        return "Unknown state.";
+    default: return "Unknown state.";
     }
 }

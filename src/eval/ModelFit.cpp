@@ -39,10 +39,9 @@ constexpr double kRandomScale = 1.0 / 32768.0;  // 2^-15
 
 }  // namespace
 
-std::uint32_t SeedFromUtcTime(int year, unsigned month, unsigned day, unsigned hour, unsigned minute,
-                              unsigned second) {
-    return static_cast<std::uint32_t>(second) + 60u * minute + 3600u * hour + 86400u * day +
-           2678400u * month + 32140800u * static_cast<std::uint32_t>(year - 1970);
+std::uint32_t SeedFromUtcTime(int year, unsigned month, unsigned day, unsigned hour, unsigned minute, unsigned second) {
+    return static_cast<std::uint32_t>(second) + 60u * minute + 3600u * hour + 86400u * day + 2678400u * month +
+           32140800u * static_cast<std::uint32_t>(year - 1970);
 }
 
 std::uint32_t SeedFromUtcClock() {
@@ -173,7 +172,6 @@ void FitModel(CA1TimeSeries& series, std::uint32_t seed) {
 
     LogIfAttached(log, FormatText("- fit result: Di = %.3G nm, Da = %.3G nm, tc = %.3G s, s = %.3G nm, "
                                   "s-sqr = %.3G",
-                                  series.FitDi, series.FitDa, series.FitTc * t0, series.FitS,
-                                  series.FitSSqr));
+                                  series.FitDi, series.FitDa, series.FitTc * t0, series.FitS, series.FitSSqr));
     ResetModule(fit);
 }

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <functional>
 #include <exception>
+#include <functional>
 #include <thread>
 
 // How the sums are organised
@@ -126,8 +126,7 @@ DW_ALWAYS_INLINE void SumSweep(const PairInput& in, int k0, int k1, int d0, bool
 }
 
 template <int W>
-DW_ALWAYS_INLINE void DeviationSweep(const PairInput& in, int k0, int k1, int d0, bool masked,
-                                     BlockSums& acc) {
+DW_ALWAYS_INLINE void DeviationSweep(const PairInput& in, int k0, int k1, int d0, bool masked, BlockSums& acc) {
     typedef double V __attribute__((vector_size(8 * W)));
     constexpr int H = kBlock / W;
     V vx[H], vy[H], fx[H], fy[H], dist[H];
@@ -194,8 +193,7 @@ void DeviationSweepBaseline(const PairInput& in, int k0, int k1, int d0, bool ma
 DW_TARGET_AVX2 void SumSweepAvx2(const PairInput& in, int k0, int k1, int d0, bool masked, BlockSums& acc) {
     SumSweep<4>(in, k0, k1, d0, masked, acc);
 }
-DW_TARGET_AVX2 void DeviationSweepAvx2(const PairInput& in, int k0, int k1, int d0, bool masked,
-                                       BlockSums& acc) {
+DW_TARGET_AVX2 void DeviationSweepAvx2(const PairInput& in, int k0, int k1, int d0, bool masked, BlockSums& acc) {
     DeviationSweep<4>(in, k0, k1, d0, masked, acc);
 }
 #endif
@@ -236,8 +234,7 @@ struct Kernels {
 
 Kernels SelectKernels(PairKernel choice) {
 #if DW_X86_DISPATCH
-    if (choice == PairKernel::Automatic && __builtin_cpu_supports("avx2"))
-        return {SumSweepAvx2, DeviationSweepAvx2};
+    if (choice == PairKernel::Automatic && __builtin_cpu_supports("avx2")) return {SumSweepAvx2, DeviationSweepAvx2};
 #else
     (void)choice;
 #endif
@@ -284,8 +281,8 @@ void DeviationTail(const PairInput& in, int kFrom, int kTo, int limit, int d0, B
 //  - Otherwise: everything outside those run interiors is swept with the
 //    lane mask (the positions near the end of the series lane by lane).
 template <class TailFn>
-void Pass(const PairInput& in, SweepFn sweep, TailFn tail, const std::vector<Segment>& runs, bool increasing,
-          int d0, BlockSums& acc) {
+void Pass(const PairInput& in, SweepFn sweep, TailFn tail, const std::vector<Segment>& runs, bool increasing, int d0,
+          BlockSums& acc) {
     const int n = in.count;
     const int dMax = d0 + kBlock - 1;
     auto masked = [&](int from, int to) {
@@ -310,8 +307,8 @@ void Pass(const PairInput& in, SweepFn sweep, TailFn tail, const std::vector<Seg
 
 // Both passes for the distances d0 ... d0 + kBlock - 1; stores the
 // distances up to dLast.
-void ProcessBlock(const PairInput& in, const Kernels& kernels, const std::vector<Segment>& runs,
-                  bool increasing, int d0, int dLast, PAIRSTATS* out) {
+void ProcessBlock(const PairInput& in, const Kernels& kernels, const std::vector<Segment>& runs, bool increasing,
+                  int d0, int dLast, PAIRSTATS* out) {
     BlockSums acc{};
     Pass(in, kernels.sums, SumTail, runs, increasing, d0, acc);
     for (int b = 0; b < kBlock; ++b) {
@@ -337,8 +334,8 @@ void ProcessBlock(const PairInput& in, const Kernels& kernels, const std::vector
 // (the rest stay in position order): with increasing image numbers those
 // too short for the smallest distance of the block, otherwise those too
 // short for its largest (they are then covered by the masked sweep).
-void ProcessBlocks(const PairInput& in, const Kernels& kernels, std::vector<Segment>& runs, bool increasing,
-                   int dLast, int first, int step, std::vector<PAIRSTATS>& stats) {
+void ProcessBlocks(const PairInput& in, const Kernels& kernels, std::vector<Segment>& runs, bool increasing, int dLast,
+                   int first, int step, std::vector<PAIRSTATS>& stats) {
     const int nBlocks = (dLast + kBlock - 1) / kBlock;
     for (int i = first; i < nBlocks; i += step) {
         const int d0 = 1 + i * kBlock;

@@ -56,8 +56,7 @@ std::string BuildStabilityReport(const CA1TimeSeries& s) {
         if (s.DirectLifetime < tmax)
             r.Line(" Estimated lifetime: " + Seconds(s.ModelLifetime) +
                    FormatText(" (direct method: %.1f s)", s.DirectLifetime));
-        else
-            r.Line(" Estimated lifetime: " + Seconds(s.ModelLifetime));
+        else r.Line(" Estimated lifetime: " + Seconds(s.ModelLifetime));
         r.Empty();
         r.Raw("\r\n  Probability related lifetimes:");
         r.LimitLines(ProbabilityLifetime(s, a, kP84), ProbabilityLifetime(s, a, kP50), ProbabilityLifetime(s, a, kP16));
@@ -72,8 +71,8 @@ std::string BuildStabilityReport(const CA1TimeSeries& s) {
     r.Raw("\r\n  Input log file: " + s.m_strSourceFile);
     r.Empty();
     r.Raw("\r\n  Evaluation parameters:");
-    r.Line(FormatText("  - electron energy: %.1f keV, target resolution: %.2f A", s.UsedElEnergykV,
-                      s.UsedTargetResAng));
+    r.Line(
+        FormatText("  - electron energy: %.1f keV, target resolution: %.2f A", s.UsedElEnergykV, s.UsedTargetResAng));
     r.Line(FormatText("  - astigmatism tolerance: %.3f nm, phase tolerance: %.3f Pi", a, s.UsedLimitPhase));
     r.Line(FormatText("  - image series length: %d", static_cast<int>(s.m_aSamples.size())));
     r.Line(FormatText("  - image recording period: %.2f s", t0));
@@ -110,8 +109,7 @@ std::string TextPageSummaryLine(const CA1TimeSeries* series, int displayMode) {
                           series->m_nLastLine, count);
     }
     if (displayMode == 2) {
-        if (series->CharFuncValid > 0 && series->ModelValid > 0)
-            return "Results of the model-based evaluation method.";
+        if (series->CharFuncValid > 0 && series->ModelValid > 0) return "Results of the model-based evaluation method.";
         if (series->CharFuncValid > 0) return "Results of the direct evaluation method.";
         return "No evaluation data present.";
     }

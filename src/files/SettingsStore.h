@@ -16,5 +16,6 @@ public:
     virtual bool GetBinary(const std::string& section, const std::string& key, std::vector<unsigned char>& value) = 0;
     virtual bool WriteString(const std::string& section, const std::string& key, const std::string& value) = 0;
     virtual bool WriteInt(const std::string& section, const std::string& key, int value) = 0;
-    virtual bool WriteBinary(const std::string& section, const std::string& key, const std::vector<unsigned char>& value) = 0;
+    virtual bool WriteBinary(const std::string& section, const std::string& key,
+                             const std::vector<unsigned char>& value) = 0;
 };

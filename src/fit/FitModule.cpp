@@ -18,8 +18,8 @@ constexpr int kMaxIterations = 2000;
 bool ArraysConsistent(const FITMODULE& m) {
     const auto p = static_cast<std::size_t>(m.nParams > 0 ? m.nParams : 0);
     const auto d = static_cast<std::size_t>(m.nData > 0 ? m.nData : 0);
-    return m.adParams.size() == p && m.adRanges.size() == 2 * p && m.anRangeFlags.size() == p &&
-           m.adX.size() == d && m.adY.size() == d && m.adW.size() == d;
+    return m.adParams.size() == p && m.adRanges.size() == 2 * p && m.anRangeFlags.size() == p && m.adX.size() == d &&
+           m.adY.size() == d && m.adW.size() == d;
 }
 
 void FreeParameters(FITMODULE& m) {
@@ -43,8 +43,8 @@ double SSquare(const FITMODULE& m, const CTuple& p) {
 // Backtracking along xi from pOld (Armijo condition), with a quadratic
 // and then cubic model of the s-square along the line. On success pNew and
 // fNew hold the accepted point and its s-square.
-int LineSearch(const FITMODULE& m, const CTuple& pOld, double fOld, const CTuple& g, CTuple& xi,
-               double stpmax, CTuple& pNew, double& fNew) {
+int LineSearch(const FITMODULE& m, const CTuple& pOld, double fOld, const CTuple& g, CTuple& xi, double stpmax,
+               CTuple& pNew, double& fNew) {
     const double norm = xi.Norm();
     if (norm > stpmax) xi = xi.Scaled(stpmax / norm);
     const double slope = g.Dot(xi);
@@ -81,12 +81,9 @@ int LineSearch(const FITMODULE& m, const CTuple& pOld, double fOld, const CTuple
                 tmp = -slope / (2.0 * b);
             } else {
                 const double disc = b * b - 3.0 * a * slope;
-                if (disc < 0.0)
-                    tmp = 0.5 * lambda;
-                else if (b <= 0.0)
-                    tmp = (-b + std::sqrt(disc)) / (3.0 * a);
-                else
-                    tmp = -slope / (b + std::sqrt(disc));
+                if (disc < 0.0) tmp = 0.5 * lambda;
+                else if (b <= 0.0) tmp = (-b + std::sqrt(disc)) / (3.0 * a);
+                else tmp = -slope / (b + std::sqrt(disc));
             }
             tmp = std::fmin(tmp, 0.5 * lambda);  // fmin/fmax: a NaN estimate falls back
         }
@@ -146,8 +143,7 @@ int QuasiNewton(FITMODULE& m, CTuple& p, int* iterations, double gtol) {
             const CTuple u = xi.Scaled(fac) - hdg.Scaled(fad);
             for (int i = 0; i < n; ++i) {
                 double* row = h.data() + static_cast<std::size_t>(i) * n;
-                for (int j = 0; j < n; ++j)
-                    row[j] += fac * xi[i] * xi[j] - fad * hdg[i] * hdg[j] + fae * u[i] * u[j];
+                for (int j = 0; j < n; ++j) row[j] += fac * xi[i] * xi[j] - fad * hdg[i] * hdg[j] + fae * u[i] * u[j];
             }
         }
         xi = -CTuple::MatrixProduct(h.data(), g);
@@ -311,21 +307,13 @@ void ResetModule(FITMODULE& m) {
 
 const char* FitResultMessage(int code) {
     switch (code) {
-        case FIT_NOT_SET_UP:
-            return "ERROR: s-square minimization failed because the module is not properly set up.";
-        case FIT_SUCCESS:
-            return "";
-        case FIT_NO_PARAMETERS:
-            return "ERROR: Minimization routine called with invalid parameter.";
-        case FIT_INVALID_METHOD:
-            return "ERROR: Invalid minimization method.";
-        case FIT_INCONSISTENT_ARRAYS:
-            return "ERROR: Parameter arrays have inconsitent sizes.";
-        case FIT_ROUND_OFF:
-            return "ERROR: Round-off problem in the line-search algorithm.";
-        case FIT_RANGE_VIOLATION:
-            return "ERROR: Range violation during s-square minimization.";
-        default:
-            return "ERROR: s-square minimization failed with an unspecified cause.";
+    case FIT_NOT_SET_UP: return "ERROR: s-square minimization failed because the module is not properly set up.";
+    case FIT_SUCCESS: return "";
+    case FIT_NO_PARAMETERS: return "ERROR: Minimization routine called with invalid parameter.";
+    case FIT_INVALID_METHOD: return "ERROR: Invalid minimization method.";
+    case FIT_INCONSISTENT_ARRAYS: return "ERROR: Parameter arrays have inconsitent sizes.";
+    case FIT_ROUND_OFF: return "ERROR: Round-off problem in the line-search algorithm.";
+    case FIT_RANGE_VIOLATION: return "ERROR: Range violation during s-square minimization.";
+    default: return "ERROR: s-square minimization failed with an unspecified cause.";
     }
 }

@@ -20,13 +20,13 @@ using FitGradient = void (*)(double x, const double* params, double* gradient);
 // the functions below. Keep the arrays at the sizes the functions give
 // them (P, 2P, P, M, M, M); MinimizeSSquare refuses inconsistent sizes.
 struct FITMODULE {
-    CLogFile* pLog = nullptr;  // optional; without it messages are not shown
-    int nWeighted = 0;         // 1: weighted mean of the squares, 0: plain sum
-    int nParams = 0;           // P
-    int nData = 0;             // M
-    std::vector<double> adParams;     // P current values
-    std::vector<double> adRanges;     // lower and upper bound of each parameter
-    std::vector<int> anRangeFlags;    // 1: the range of that parameter is enforced
+    CLogFile* pLog = nullptr;       // optional; without it messages are not shown
+    int nWeighted = 0;              // 1: weighted mean of the squares, 0: plain sum
+    int nParams = 0;                // P
+    int nData = 0;                  // M
+    std::vector<double> adParams;   // P current values
+    std::vector<double> adRanges;   // lower and upper bound of each parameter
+    std::vector<int> anRangeFlags;  // 1: the range of that parameter is enforced
     std::vector<double> adX, adY, adW;
     double dSSquare = -1.0;  // last s-square of the minimiser, -1 when none
     FitFunction pFunction = nullptr;

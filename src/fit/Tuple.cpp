@@ -16,10 +16,8 @@ CTuple::CTuple(const double* values, int count) { Assign(values, count); }
 
 void CTuple::Assign(const double* values, int count) {
     try {
-        if (values && count > 0)
-            m_aValues.assign(values, values + count);
-        else
-            m_aValues.clear();
+        if (values && count > 0) m_aValues.assign(values, values + count);
+        else m_aValues.clear();
     } catch (const std::bad_alloc&) {
         m_aValues.clear();
         m_aValues.shrink_to_fit();

@@ -179,7 +179,11 @@ bool ExtractATLASSample(std::string_view header, std::string_view line, A1SAMPLE
         const std::string_view h = NextToken(header);
         const std::string_view v = NextToken(line);
         if (h.empty() || v.empty()) continue;
-        double* target = h == "a22x" ? &x : h == "err(a22x)" ? &ex : h == "a22y" ? &y : h == "err(a22y)" ? &ey : nullptr;
+        double* target = h == "a22x"        ? &x
+                         : h == "err(a22x)" ? &ex
+                         : h == "a22y"      ? &y
+                         : h == "err(a22y)" ? &ey
+                                            : nullptr;
         if (!target) continue;
         ++matches;
         if (!ReadCheckedDouble(v, *target)) valid = false;
@@ -197,8 +201,8 @@ void CA1TimeSeries::ExtractATLASStab(int mirror, double rotationDeg) {
     const double c = std::cos(rr), s = std::sin(rr);
     const bool rotate = std::fabs(rotationDeg) > 1e-8;
     const std::string_view header = m_astrLines.empty() ? std::string_view() : std::string_view(m_astrLines[0]);
-    const std::size_t last = std::min<std::size_t>(static_cast<std::size_t>(m_nDataLines),
-                                                   m_astrLines.empty() ? 0 : m_astrLines.size() - 1);
+    const std::size_t last =
+        std::min<std::size_t>(static_cast<std::size_t>(m_nDataLines), m_astrLines.empty() ? 0 : m_astrLines.size() - 1);
     m_aSamples.reserve(last);
     int skipped = 0;
     for (std::size_t i = 1; i <= last; ++i) {
@@ -230,7 +234,8 @@ void CA1TimeSeries::ExtractATLASStab(int mirror, double rotationDeg) {
         m_aSamples.push_back(sample);
     }
     if (skipped > 0)
-        LogIfAttached(m_pLog, FormatText("Warning: %d of %d data lines held no readable astigmatism value and were skipped.",
-                                         skipped, m_nDataLines));
+        LogIfAttached(m_pLog,
+                      FormatText("Warning: %d of %d data lines held no readable astigmatism value and were skipped.",
+                                 skipped, m_nDataLines));
     FinishExtraction(mirror, rotationDeg);
 }

@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <utility>
 #include <cstdint>
+#include <utility>
 
 using namespace import_detail;
 
@@ -82,8 +82,9 @@ ImportResult CC1A1Reader::Read(std::string_view content) {
     }
     LogDebugIfAttached(m_log, 3, "Finished reading log file lines.");
     if (m_nState != 0)
-        LogIfAttached(m_log, FormatText("Warning: The series that starts in line %d is incomplete and was not imported.",
-                                        m_scratch.m_nFirstLine));
+        LogIfAttached(m_log,
+                      FormatText("Warning: The series that starts in line %d is incomplete and was not imported.",
+                                 m_scratch.m_nFirstLine));
     LogDebugIfAttached(m_log, 2, "Successfully loaded log data from file [" + m_request.strPath + "].");
     LogIfAttached(m_log, FormatText("Added %d new A1-time series to the data list.", m_nAdded));
 
@@ -154,8 +155,7 @@ void CC1A1Reader::Line(std::string_view line) {
         if (!stamp.empty()) FinishSeries(stamp);
         break;
     }
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -169,9 +169,10 @@ bool CC1A1Reader::TimeStampsValid(bool stopStampValid) {
     }
     const long long span = static_cast<long long>(s.m_nStopTime) - s.m_nStartTime;
     if (span <= 0 || span > INT_MAX) {
-        LogIfAttached(m_log, "ERROR: The series in " + range + " of file [" + m_request.strPath +
-                                 FormatText("] stops at %d s, not after its start at %d s; the series was not imported.",
-                                            s.m_nStopTime, s.m_nStartTime));
+        LogIfAttached(m_log,
+                      "ERROR: The series in " + range + " of file [" + m_request.strPath +
+                          FormatText("] stops at %d s, not after its start at %d s; the series was not imported.",
+                                     s.m_nStopTime, s.m_nStartTime));
         return false;
     }
     return true;
@@ -204,8 +205,7 @@ void CC1A1Reader::FinishSeries(std::string_view stamp) {
 
 bool LooksLikeC1A1Log(std::string_view content) { return content.find(kStartMarker) != npos; }
 
-ImportResult ReadC1A1Log(std::string_view content, const ImportRequest& request,
-                         std::vector<CA1TimeSeries>& list) {
+ImportResult ReadC1A1Log(std::string_view content, const ImportRequest& request, std::vector<CA1TimeSeries>& list) {
     LogIfAttached(request.pLog, "Importing CEOS C1A1 log from file [" + request.strPath + "].");
     return CC1A1Reader(request, list).Read(content);
 }
@@ -270,13 +270,12 @@ void CA1TimeSeries::ExtractC1A1(int mirror, double rotationDeg) {
     int skipped = 0;
     for (std::size_t i = 2; i <= last; ++i) {
         A1SAMPLE sample;
-        if (ExtractC1A1Sample(*this, m_astrLines[i], rotationRad, mirror, sample))
-            m_aSamples.push_back(sample);
-        else
-            ++skipped;
+        if (ExtractC1A1Sample(*this, m_astrLines[i], rotationRad, mirror, sample)) m_aSamples.push_back(sample);
+        else ++skipped;
     }
     if (skipped > 0)
-        LogIfAttached(m_pLog, FormatText("Warning: %d of %d data lines held no readable astigmatism value and were skipped.",
-                                         skipped, m_nDataLines));
+        LogIfAttached(m_pLog,
+                      FormatText("Warning: %d of %d data lines held no readable astigmatism value and were skipped.",
+                                 skipped, m_nDataLines));
     FinishExtraction(mirror, rotationDeg);
 }

@@ -7,8 +7,7 @@
 // Reads all complete series of the text. Writes the import messages from
 // "Importing CEOS C1A1 log from file [...]." to the summary line
 // "Added %d new A1-time series to the data list.".
-ImportResult ReadC1A1Log(std::string_view content, const ImportRequest& request,
-                         std::vector<CA1TimeSeries>& list);
+ImportResult ReadC1A1Log(std::string_view content, const ImportRequest& request, std::vector<CA1TimeSeries>& list);
 // Opens, reads and closes the file, then reads its text as above.
 ImportResult ImportC1A1Log(const ImportRequest& request, std::vector<CA1TimeSeries>& list);
 

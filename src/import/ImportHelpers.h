@@ -12,9 +12,7 @@ namespace import_detail {
 
 // True when a debug line of this level would be written, so the readers
 // format per-line texts only when someone reads them.
-inline bool DebugOn(CLogFile* log, unsigned level) {
-    return log && level != 0 && level <= log->m_nDebugLevel;
-}
+inline bool DebugOn(CLogFile* log, unsigned level) { return log && level != 0 && level <= log->m_nDebugLevel; }
 
 inline std::string_view TrimBlanks(std::string_view s) {
     while (!s.empty() && s.front() == ' ') s.remove_prefix(1);

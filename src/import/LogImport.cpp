@@ -1,9 +1,9 @@
 #include "import/LogImport.h"
 
+#include "files/FileErrorReporter.h"
 #include "import/ATLASStabImport.h"
 #include "import/C1A1Import.h"
 #include "import/ImportHelpers.h"
-#include "files/FileErrorReporter.h"
 #include "log/LogFile.h"
 #include "platform/FileLock.h"
 #include "text/TextFile.h"
@@ -42,10 +42,8 @@ int SniffLogFormat(std::string_view content, std::string* reason) {
         if (e.Recognise(content)) return e.nImportType;
     if (reason) {
         // Text logs never hold zero bytes; binary files and UTF-16 texts do.
-        if (content.find('\0') != std::string_view::npos)
-            *reason = "The file is not a text file.";
-        else
-            *reason = "The file is neither a CEOS C1A1 log nor an ATLASStab log.";
+        if (content.find('\0') != std::string_view::npos) *reason = "The file is not a text file.";
+        else *reason = "The file is neither a CEOS C1A1 log nor an ATLASStab log.";
     }
     return IMPORT_NONE;
 }
@@ -76,8 +74,7 @@ bool ReadLogFileContent(const ImportRequest& request, std::string& content, Impo
     return true;
 }
 
-ImportResult ImportLogFile(const ImportRequest& request, int importType,
-                           std::vector<CA1TimeSeries>& list) {
+ImportResult ImportLogFile(const ImportRequest& request, int importType, std::vector<CA1TimeSeries>& list) {
     if (importType == IMPORT_C1A1) return ImportC1A1Log(request, list);
     if (importType == IMPORT_ATLAS) return ImportATLASStabLog(request, list);
 

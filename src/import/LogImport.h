@@ -28,21 +28,20 @@ struct ImportRequest {
 };
 
 struct ImportResult {
-    bool bOpened = false;       // the file was opened and read (always true for the text readers)
+    bool bOpened = false;           // the file was opened and read (always true for the text readers)
     int nImportType = IMPORT_NONE;  // format that was read: IMPORT_C1A1 or IMPORT_ATLAS
-    int nSeriesAdded = 0;       // series appended to the list
-    std::string strError;       // one-line reason when nothing was added, else empty
+    int nSeriesAdded = 0;           // series appended to the list
+    std::string strError;           // one-line reason when nothing was added, else empty
     bool Ok() const { return bOpened && nSeriesAdded > 0; }
 };
 
 // One log format: how to recognise its content and how to read it.
 struct LogFormatEntry {
-    int nImportType;            // IMPORT_C1A1 or IMPORT_ATLAS
-    const char* szKey;          // "c1a1" or "atlas"
-    const char* szTitle;        // "CEOS C1A1 log" or "ATLASStab log"
+    int nImportType;      // IMPORT_C1A1 or IMPORT_ATLAS
+    const char* szKey;    // "c1a1" or "atlas"
+    const char* szTitle;  // "CEOS C1A1 log" or "ATLASStab log"
     bool (*Recognise)(std::string_view content);
-    ImportResult (*Read)(std::string_view content, const ImportRequest& request,
-                         std::vector<CA1TimeSeries>& list);
+    ImportResult (*Read)(std::string_view content, const ImportRequest& request, std::vector<CA1TimeSeries>& list);
 };
 
 // The known formats, in the order in which content is tested.
@@ -61,8 +60,7 @@ bool ReadLogFileContent(const ImportRequest& request, std::string& content, Impo
 
 // Reads a file in the given format (IMPORT_C1A1, IMPORT_ATLAS), or decides
 // the format by content when importType is IMPORT_NONE.
-ImportResult ImportLogFile(const ImportRequest& request, int importType,
-                           std::vector<CA1TimeSeries>& list);
+ImportResult ImportLogFile(const ImportRequest& request, int importType, std::vector<CA1TimeSeries>& list);
 
 // Removes a UTF-8 byte order mark at the start of a text.
 std::string_view StripByteOrderMark(std::string_view content);

@@ -47,9 +47,7 @@ private:
 };
 
 // Writes through the log only when one is attached.
-inline int LogIfAttached(CLogFile* log, const std::string& message) {
-    return log ? log->Write(message) : 0;
-}
+inline int LogIfAttached(CLogFile* log, const std::string& message) { return log ? log->Write(message) : 0; }
 inline int LogDebugIfAttached(CLogFile* log, unsigned level, const std::string& message) {
     return log ? log->WriteDebug(level, message) : 0;
 }

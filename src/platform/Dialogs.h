@@ -13,7 +13,7 @@ struct FILEFILTER {
 
 struct FILEDIALOGREQUEST {
     std::vector<FILEFILTER> filters;
-    int filterIndex = 1;            // 1-based, as the program's filter indexes
+    int filterIndex = 1;  // 1-based, as the program's filter indexes
     std::string initialFolder;
     std::string initialName;
     std::string defaultExtension;   // without the dot; empty for none

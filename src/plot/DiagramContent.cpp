@@ -92,7 +92,7 @@ private:
     const double m_t0;
     int m_nType = 0;
     MODELPARAMS m_model;
-    double m_dA2 = 0.0;        // squared tolerance
+    double m_dA2 = 0.0;         // squared tolerance
     double m_dT50 = kNoResult;  // type 5 guide time [s]
     AXIS m_x, m_y, m_y2;        // m_y2: A22-y axis of type 1
     PLOTRECT m_rc;

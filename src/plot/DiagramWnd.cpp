@@ -451,7 +451,7 @@ void CA1DiagramWnd::DrawRightTicks(int right, int bottom, int top, double span, 
 
 namespace {
 struct TICK {
-    int q;              // pixel offset from the axis start
+    int q;  // pixel offset from the axis start
     std::string label;
 };
 

@@ -28,13 +28,13 @@ struct PLOTRECT {
 // What to draw and how. Only nDisplayType, the size and the plot rectangle
 // change after construction.
 struct DIAGRAMSTYLE {
-    int nDisplayType = 1;             // 1 to 5, see DrawDiagram
+    int nDisplayType = 1;  // 1 to 5, see DrawDiagram
     std::string strFontFace = "Times";
-    int nFontSize = 18;               // pixel height of both fonts
-    int nWidth = 0;                   // image size, set by Create
+    int nFontSize = 18;  // pixel height of both fonts
+    int nWidth = 0;      // image size, set by Create
     int nHeight = 0;
-    int nMargin = 8;                  // blank border around the drawing area
-    PLOTRECT rcPlot;                  // (nMargin, nMargin, nWidth - nMargin, nHeight - nMargin)
+    int nMargin = 8;  // blank border around the drawing area
+    PLOTRECT rcPlot;  // (nMargin, nMargin, nWidth - nMargin, nHeight - nMargin)
     COLOR crBackground = RGBColor(255, 255, 255);
     COLOR crFrame = RGBColor(0, 0, 0);
     COLOR crScatterMarker = RGBColor(0, 0, 0);
@@ -45,7 +45,7 @@ struct DIAGRAMSTYLE {
     COLOR crXLine = RGBColor(255, 128, 128);
     COLOR crYLine = RGBColor(128, 128, 255);
     COLOR crLifetimeMarker = RGBColor(0, 0, 0);
-    unsigned int nCFMarkerSize = 4;   // disc diameter of characteristic-function points
+    unsigned int nCFMarkerSize = 4;  // disc diameter of characteristic-function points
 };
 
 // One data series on screen. A data point (x, y) maps to the image position
@@ -58,14 +58,20 @@ struct CURVESPEC {
     double dSpanX = 1.0;
     double dSpanY = 1.0;
     PLOTRECT rcPlot;
-    unsigned int nMarkerType = 0;     // 1 pixel, 2 cross, 3 square, 4 disc
-    unsigned int nMarkerSize = 0;     // 0 draws no markers
-    unsigned int nLineWidth = 0;      // 0 draws no connecting line
+    unsigned int nMarkerType = 0;  // 1 pixel, 2 cross, 3 square, 4 disc
+    unsigned int nMarkerSize = 0;  // 0 draws no markers
+    unsigned int nLineWidth = 0;   // 0 draws no connecting line
     COLOR crMarker;
     COLOR crLine;
 };
 
-enum MarkerType : unsigned int { MARKER_NONE = 0, MARKER_PIXEL = 1, MARKER_CROSS = 2, MARKER_SQUARE = 3, MARKER_DISC = 4 };
+enum MarkerType : unsigned int {
+    MARKER_NONE = 0,
+    MARKER_PIXEL = 1,
+    MARKER_CROSS = 2,
+    MARKER_SQUARE = 3,
+    MARKER_DISC = 4
+};
 
 class CA1DiagramWnd {
 public:
@@ -94,7 +100,10 @@ public:
     // Anti-aliased line of the given width with round ends from the current
     // point (m_dCurX, m_dCurY) to (x, y); the current point moves to (x, y).
     void LineToAA(double x, double y, double width, COLOR color);
-    void MoveToAA(double x, double y) { m_dCurX = x; m_dCurY = y; }
+    void MoveToAA(double x, double y) {
+        m_dCurX = x;
+        m_dCurY = y;
+    }
     void DrawMarker(double x, double y, unsigned int type, unsigned int size, COLOR color);
     // n points given in data coordinates; lines first, then the markers on top.
     void DrawCurve(const CURVESPEC* curve, std::size_t n, const double* xs, const double* ys);

@@ -28,7 +28,8 @@ bool CImage32::Create(int width, int height) {
 
 COLOR CImage32::GetPixel(int x, int y) const {
     if (!Contains(x, y)) return COLOR{};
-    const std::uint32_t p = m_pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width) + static_cast<std::size_t>(x)];
+    const std::uint32_t p =
+        m_pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width) + static_cast<std::size_t>(x)];
     return RGBColor((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
 }
 

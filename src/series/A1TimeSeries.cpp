@@ -52,13 +52,11 @@ void CA1TimeSeries::InitHeaderAndUnits() {
     m_nCommentColumn = 40;
     m_nVersion = 2013111301;
     m_strName = "A1-Time Series Data";
-    m_aLengthUnits = {{"nm", 1}, {"fm", 1e-6}, {"pm", 0.001}, {"um", 1000},
-                      {"mm", 1e6}, {"m ", 1e9}, {"km", 1e12}};
+    m_aLengthUnits = {{"nm", 1}, {"fm", 1e-6}, {"pm", 0.001}, {"um", 1000}, {"mm", 1e6}, {"m ", 1e9}, {"km", 1e12}};
     m_aTimeUnits = {{"s  ", 1}, {"ms ", 0.001}, {"min", 60}, {"h  ", 3600}};
-    m_aAreaUnits = {{"nm\u00B2", 1},     {"fm\u00B2", 1e-12}, {"100fm\u00B2", 1e-10},
-                    {"pm\u00B2", 1e-6},  {"A\u00B2 ", 0.01},  {"um\u00B2", 1e6},
-                    {"100um\u00B2", 1e8}, {"mm\u00B2", 1e12}, {"cm\u00B2", 1e14},
-                    {"m\u00B2 ", 1e18}};
+    m_aAreaUnits = {{"nm\u00B2", 1},    {"fm\u00B2", 1e-12}, {"100fm\u00B2", 1e-10}, {"pm\u00B2", 1e-6},
+                    {"A\u00B2 ", 0.01}, {"um\u00B2", 1e6},   {"100um\u00B2", 1e8},   {"mm\u00B2", 1e12},
+                    {"cm\u00B2", 1e14}, {"m\u00B2 ", 1e18}};
 }
 
 void CA1TimeSeries::CopyFrom(const CA1TimeSeries& o) {
@@ -145,8 +143,8 @@ int CA1TimeSeries::ChooseTimeUnit(double value) const { return ChooseUnit(m_aTim
 int CA1TimeSeries::ChooseLengthUnit(double value) const { return ChooseUnit(m_aLengthUnits, value); }
 int CA1TimeSeries::ChooseAreaUnit(double value) const { return ChooseUnit(m_aAreaUnits, value); }
 
-void CA1TimeSeries::GetSampleRanges(double& tMin, double& tMax, double& xMin, double& xMax,
-                                    double& yMin, double& yMax) const {
+void CA1TimeSeries::GetSampleRanges(double& tMin, double& tMax, double& xMin, double& xMax, double& yMin,
+                                    double& yMax) const {
     if (m_aSamples.empty()) return;
     const A1SAMPLE& s0 = m_aSamples.front();
     tMin = tMax = s0.nIndex * m_dImagePeriod;
@@ -196,8 +194,8 @@ void CA1TimeSeries::GetMean(double thetaDeg, double& meanX, double& meanY) const
     meanY = sy / n;
 }
 
-void CA1TimeSeries::GetMoments(double meanX, double meanY, double thetaDeg, double& varX,
-                               double& covXY, double& varY) const {
+void CA1TimeSeries::GetMoments(double meanX, double meanY, double thetaDeg, double& varX, double& covXY,
+                               double& varY) const {
     if (m_aSamples.empty()) return;
     const Rotation r(thetaDeg);
     double sxx = 0, sxy = 0, syy = 0;
@@ -253,8 +251,7 @@ bool CA1TimeSeries::BeginExtraction(int importType, int mirror, double rotationD
     FitDi = FitDa = FitTc = FitS = 0.0;
     ModelLifetime = FitSSqr = 0.0;
     if (m_nDataLines < 2) return false;
-    const std::uint32_t span =
-        static_cast<std::uint32_t>(m_nStopTime) - static_cast<std::uint32_t>(m_nStartTime);
+    const std::uint32_t span = static_cast<std::uint32_t>(m_nStopTime) - static_cast<std::uint32_t>(m_nStartTime);
     m_dImagePeriod = static_cast<double>(span) / m_nDataLines;
     LogIfAttached(m_pLog, importType == IMPORT_C1A1 ? "Extracting astigmatism data from CEOS C1A1 log..."
                                                     : "Extracting astigmatism data from ATLASStab log...");
@@ -266,6 +263,7 @@ bool CA1TimeSeries::BeginExtraction(int importType, int mirror, double rotationD
 void CA1TimeSeries::FinishExtraction(int mirror, double rotationDeg) {
     m_nMirror = mirror;
     m_dRotation = rotationDeg;
-    LogIfAttached(m_pLog, FormatText("- extracted number of astigmatism values: %d", static_cast<int>(m_aSamples.size())));
+    LogIfAttached(m_pLog,
+                  FormatText("- extracted number of astigmatism values: %d", static_cast<int>(m_aSamples.size())));
     LogIfAttached(m_pLog, "Extraction finished.");
 }

@@ -10,11 +10,11 @@
 class CLogFile;
 
 struct A1SAMPLE {
-    int nIndex = 0;     // image number, or image distance d of a characteristic-function point
-    double dX = 0.0;    // A22-x [nm]      | fx [nm^2]
-    double dY = 0.0;    // A22-y [nm]      | fy [nm^2]
-    double dErrX = 0.0; // error [nm]      | Var(fx) [nm^4]
-    double dErrY = 0.0; // error [nm]      | Var(fy) [nm^4]
+    int nIndex = 0;      // image number, or image distance d of a characteristic-function point
+    double dX = 0.0;     // A22-x [nm]      | fx [nm^2]
+    double dY = 0.0;     // A22-y [nm]      | fy [nm^2]
+    double dErrX = 0.0;  // error [nm]      | Var(fx) [nm^4]
+    double dErrY = 0.0;  // error [nm]      | Var(fy) [nm^4]
 };
 
 struct UNIT {
@@ -46,12 +46,10 @@ public:
     int ChooseAreaUnit(double value) const;
 
     // Ranges of time (nIndex * m_dImagePeriod), dX and dY; outputs untouched when empty.
-    void GetSampleRanges(double& tMin, double& tMax, double& xMin, double& xMax, double& yMin,
-                         double& yMax) const;
+    void GetSampleRanges(double& tMin, double& tMax, double& xMin, double& xMax, double& yMin, double& yMax) const;
     // Means and population moments of the samples rotated by thetaDeg.
     void GetMean(double thetaDeg, double& meanX, double& meanY) const;
-    void GetMoments(double meanX, double meanY, double thetaDeg, double& varX, double& covXY,
-                    double& varY) const;
+    void GetMoments(double meanX, double meanY, double thetaDeg, double& varX, double& covXY, double& varY) const;
     // Smallest |correlation| over 900 angles from theta1 to theta2 (degrees).
     // Returns false (outputs untouched) when no angle gave a value below 1.
     bool FindMinCorrelation(double theta1Deg, double theta2Deg, double& rMin, double& angleDeg) const;
@@ -85,8 +83,7 @@ public:
     double m_dRotation = 0.0;
     double m_dImagePeriod = 1.0;
     double MeasErr = 0.0, MeasErrX = 0.0, MeasErrY = 0.0, SlopeSum = 0.0;
-    double Tolerance = 0.0, UsedLimitPhase = 0.0, UsedElEnergykV = 0.0, UsedTargetResAng = 0.0,
-           DirectLifetime = 0.0;
+    double Tolerance = 0.0, UsedLimitPhase = 0.0, UsedElEnergykV = 0.0, UsedTargetResAng = 0.0, DirectLifetime = 0.0;
     double FitDi = 0.0, FitDa = 0.0, FitTc = 0.0, FitS = 0.0;
     double ModelLifetime = 0.0;
     double FitSSqr = 0.0;

@@ -81,7 +81,8 @@ void FormatFloat(std::string& out, double v, char conv, FormatFlags flags) {
     const double a = std::fabs(v);
     if (!std::isfinite(v)) {
         std::string body = std::isnan(v) ? "nan" : "inf";
-        if (upper) for (char& c : body) c = static_cast<char>(c - 'a' + 'A');
+        if (upper)
+            for (char& c : body) c = static_cast<char>(c - 'a' + 'A');
         Pad(out, sign, body, flags, false);
         return;
     }
@@ -121,8 +122,7 @@ void FormatFloat(std::string& out, double v, char conv, FormatFlags flags) {
     Pad(out, sign, body, flags, true);
 }
 
-void FormatInteger(std::string& out, long long sv, unsigned long long uv, bool isSigned, char conv,
-                   FormatFlags flags) {
+void FormatInteger(std::string& out, long long sv, unsigned long long uv, bool isSigned, char conv, FormatFlags flags) {
     std::string sign;
     unsigned long long mag = uv;
     if (isSigned) {
@@ -262,9 +262,7 @@ std::string FormatTextV(const char* format, va_list args) {
         case 'e':
         case 'E':
         case 'g':
-        case 'G':
-            FormatFloat(out, va_arg(args, double), conv, flags);
-            break;
+        case 'G': FormatFloat(out, va_arg(args, double), conv, flags); break;
         default:
             // Unknown conversion: print it literally.
             out += '%';

@@ -103,7 +103,8 @@ double ReadLeadingDouble(std::string_view t, std::size_t* consumed) {
         magnitude = intLen > 0 ? intLen : -leadingFracZeros;
         const std::size_t e = std::string_view(first, static_cast<std::size_t>(last - first)).find_first_of("eE");
         if (e != std::string_view::npos) {
-            const int expValue = ReadLeadingInt(std::string_view(first + e + 1, static_cast<std::size_t>(last - first) - e - 1));
+            const int expValue =
+                ReadLeadingInt(std::string_view(first + e + 1, static_cast<std::size_t>(last - first) - e - 1));
             magnitude += expValue;
         }
         v = magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;

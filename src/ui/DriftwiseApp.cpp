@@ -17,18 +17,15 @@
 
 std::string CDriftwiseApp::ExecutableBaseName() {
     QString name = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
-    if (name.isEmpty())
-        name = QStringLiteral("driftwise");
+    if (name.isEmpty()) name = QStringLiteral("driftwise");
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    if (dot >= 0)
-        name.truncate(dot);
+    if (dot >= 0) name.truncate(dot);
     return name.toStdString();
 }
 
 std::string CDriftwiseApp::DataFolderPath() {
     const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    if (base.isEmpty())
-        return std::string();
+    if (base.isEmpty()) return std::string();
     return base.toStdString() + "/" + ExecutableBaseName();
 }
 
@@ -76,10 +73,8 @@ int CDriftwiseApp::Run(const QStringList& arguments) {
         CDriftwiseDlg window(setup);
         window.show();
         window.ImportFiles(files);
-        if (!screenshotFolder.isEmpty())
-            code = CScreenshotTour(window, screenshotFolder).Run() ? 0 : 1;
-        else
-            code = QApplication::exec();
+        if (!screenshotFolder.isEmpty()) code = CScreenshotTour(window, screenshotFolder).Run() ? 0 : 1;
+        else code = QApplication::exec();
     }
     store.Sync();
     SetFileErrorReporter(previousReporter);

@@ -50,8 +50,7 @@ std::string FolderOfPath(const std::string& path) {
 
 }  // namespace
 
-CDriftwiseDlg::CDriftwiseDlg(DRIFTWISESETUP setup, QWidget* parent)
-    : QMainWindow(parent), m_setup(std::move(setup)) {
+CDriftwiseDlg::CDriftwiseDlg(DRIFTWISESETUP setup, QWidget* parent) : QMainWindow(parent), m_setup(std::move(setup)) {
     StartUp();
     CreateControls();
     CreateMenus();
@@ -61,8 +60,7 @@ CDriftwiseDlg::CDriftwiseDlg(DRIFTWISESETUP setup, QWidget* parent)
     m_pLogTimer = new QTimer(this);
     connect(m_pLogTimer, &QTimer::timeout, this, &CDriftwiseDlg::OnLogTimer);
     m_pLogTimer->start(kLogTimerMs);
-    if (!m_pLogTimer->isActive())
-        m_log.Write("Warning: Failed to start the log update timer.");
+    if (!m_pLogTimer->isActive()) m_log.Write("Warning: Failed to start the log update timer.");
 
     RefreshSeriesList();
     RebuildTabs();
@@ -77,8 +75,7 @@ CDriftwiseDlg::~CDriftwiseDlg() {
 // Start-up sequence: data folder, log, banner, parameters.
 void CDriftwiseDlg::StartUp() {
     m_strDataFolder = m_setup.strDataFolder;
-    if (!m_strDataFolder.empty())
-        CreateFolderPath(m_strDataFolder);  // failures show up as log and parameter errors
+    if (!m_strDataFolder.empty()) CreateFolderPath(m_strDataFolder);  // failures show up as log and parameter errors
 
     m_log.m_strCollectedText.clear();
     m_log.m_bCollectText = 1;
@@ -112,8 +109,7 @@ void CDriftwiseDlg::CreateControls() {
     m_pImport = new QPushButton(QStringLiteral("Import"), seriesGroup);
     m_pDelete = new QPushButton(QStringLiteral("Delete"), seriesGroup);
     m_pDeleteAll = new QPushButton(QStringLiteral("Delete All"), seriesGroup);
-    for (QPushButton* button : {m_pImport, m_pDelete, m_pDeleteAll})
-        button->setAutoDefault(false);
+    for (QPushButton* button : {m_pImport, m_pDelete, m_pDeleteAll}) button->setAutoDefault(false);
     auto* seriesRow = new QHBoxLayout(seriesGroup);
     seriesRow->addWidget(m_pSeriesList, 1);
     seriesRow->addSpacing(12);
@@ -181,18 +177,15 @@ CDDPage* CDriftwiseDlg::Page(TabPage page) const {
 }
 
 CA1TimeSeries* CDriftwiseDlg::SelectedSeries() {
-    if (m_aSeries.empty() || m_nSelected < 0)
-        return nullptr;
-    if (m_nSelected >= static_cast<int>(m_aSeries.size()))
-        return &m_aSeries.front();
+    if (m_aSeries.empty() || m_nSelected < 0) return nullptr;
+    if (m_nSelected >= static_cast<int>(m_aSeries.size())) return &m_aSeries.front();
     return &m_aSeries[static_cast<std::size_t>(m_nSelected)];
 }
 
 // --- control exchange ---
 
 void CDriftwiseDlg::ReadControls() {
-    if (m_pSeriesList->count() > 0)
-        m_nSelected = m_pSeriesList->currentIndex();
+    if (m_pSeriesList->count() > 0) m_nSelected = m_pSeriesList->currentIndex();
 }
 
 void CDriftwiseDlg::WriteControls() {
@@ -212,8 +205,7 @@ void CDriftwiseDlg::RefreshSeriesList() {
         m_nSelected = -1;
     } else {
         for (std::size_t i = 0; i < m_aSeries.size(); ++i)
-            m_pSeriesList->addItem(
-                QString::fromStdString(SeriesListLine(static_cast<int>(i) + 1, m_aSeries[i])));
+            m_pSeriesList->addItem(QString::fromStdString(SeriesListLine(static_cast<int>(i) + 1, m_aSeries[i])));
         const int line = m_nSelected < 0 || m_nSelected >= static_cast<int>(m_aSeries.size()) ? 0 : m_nSelected;
         m_pSeriesList->setCurrentIndex(line);
     }
@@ -228,8 +220,7 @@ void CDriftwiseDlg::RebuildTabs() {
     {
         const QSignalBlocker block(m_pTabs);
         m_bRebuilding = true;
-        while (m_pTabs->count() > 0)
-            m_pTabs->removeTab(0);
+        while (m_pTabs->count() > 0) m_pTabs->removeTab(0);
         if (!series) {
             m_pTabs->setEnabled(false);
             m_nActiveTab = -1;
@@ -239,8 +230,7 @@ void CDriftwiseDlg::RebuildTabs() {
                 m_pTabs->addTab(Page(PageForTab(*series, static_cast<int>(i))), QString::fromStdString(labels[i]));
             // A tab remembered from before a re-extraction may be gone.
             int tab = series->m_nCurrentTab;
-            if (tab < 0 || tab >= m_pTabs->count())
-                tab = tab < 0 ? 0 : m_pTabs->count() - 1;
+            if (tab < 0 || tab >= m_pTabs->count()) tab = tab < 0 ? 0 : m_pTabs->count() - 1;
             m_pTabs->setCurrentIndex(tab);
             m_nActiveTab = tab;
             m_pTabs->setEnabled(true);
@@ -266,15 +256,12 @@ void CDriftwiseDlg::ShowActivePage() {
 void CDriftwiseDlg::SyncDiagramPages(CA1TimeSeries* selected) {
     for (CDDPage* page : {static_cast<CDDPage*>(m_pA1TimePage), static_cast<CDDPage*>(m_pCFuncPage),
                           static_cast<CDDPage*>(m_pModelPage), static_cast<CDDPage*>(m_pProbabilityPage)}) {
-        if (page->Series() == selected && selected)
-            continue;
-        if (!selected)
-            page->ForgetSeries();
+        if (page->Series() == selected && selected) continue;
+        if (!selected) page->ForgetSeries();
         page->UpdatePage(selected);
     }
     for (CDDPage* page : {static_cast<CDDPage*>(m_pLogTextPage), static_cast<CDDPage*>(m_pSummaryPage)})
-        if (page->Series() != selected)
-            page->ForgetSeries();
+        if (page->Series() != selected) page->ForgetSeries();
 }
 
 // Before the list changes: no page may keep a pointer into it.
@@ -282,26 +269,22 @@ void CDriftwiseDlg::ForgetSeriesLinks() {
     for (CDDPage* page : {static_cast<CDDPage*>(m_pLogTextPage), static_cast<CDDPage*>(m_pSummaryPage),
                           static_cast<CDDPage*>(m_pA1TimePage), static_cast<CDDPage*>(m_pCFuncPage),
                           static_cast<CDDPage*>(m_pModelPage), static_cast<CDDPage*>(m_pProbabilityPage)})
-        if (page)
-            page->ForgetSeries();
+        if (page) page->ForgetSeries();
 }
 
 void CDriftwiseDlg::OnSelectionChanged() {
-    if (m_bShutDown)
-        return;
+    if (m_bShutDown) return;
     ReadControls();
     RebuildTabs();
     WriteControls();
 }
 
 void CDriftwiseDlg::OnTabChanged(int index) {
-    if (m_bRebuilding || m_bShutDown)
-        return;
+    if (m_bRebuilding || m_bShutDown) return;
     ReadControls();
     m_nActiveTab = index;
     if (index >= 0) {
-        if (CA1TimeSeries* series = SelectedSeries())
-            series->m_nCurrentTab = index;
+        if (CA1TimeSeries* series = SelectedSeries()) series->m_nCurrentTab = index;
     }
     // Always refresh the page that came up: the tab may have been changed
     // by a command that does not store it in the series.
@@ -310,8 +293,7 @@ void CDriftwiseDlg::OnTabChanged(int index) {
 }
 
 void CDriftwiseDlg::ActivateTab(int index) {
-    if (index < 0 || index >= m_pTabs->count())
-        return;
+    if (index < 0 || index >= m_pTabs->count()) return;
     {
         const QSignalBlocker block(m_pTabs);
         m_pTabs->setCurrentIndex(index);
@@ -323,8 +305,7 @@ void CDriftwiseDlg::ActivateTab(int index) {
 // --- import ---
 
 void CDriftwiseDlg::OnImport() {
-    if (m_bShutDown)
-        return;
+    if (m_bShutDown) return;
     ReadControls();
     m_log.WriteDebug(1, "Starting log file import.");
 
@@ -361,21 +342,19 @@ void CDriftwiseDlg::ImportWithReader(int importType, const std::string& path) {
     request.dRotationDeg = m_params.ImportRotDeg;
     request.pLog = &m_log;
     ForgetSeriesLinks();
-    const ImportResult result = importType == IMPORT_C1A1 ? ImportC1A1Log(request, m_aSeries)
-                                                          : ImportATLASStabLog(request, m_aSeries);
+    const ImportResult result =
+        importType == IMPORT_C1A1 ? ImportC1A1Log(request, m_aSeries) : ImportATLASStabLog(request, m_aSeries);
     AfterImport(result.nSeriesAdded);
 }
 
 void CDriftwiseDlg::AfterImport(int seriesAdded) {
-    if (seriesAdded > 0)
-        m_nSelected = static_cast<int>(m_aSeries.size()) - 1;
+    if (seriesAdded > 0) m_nSelected = static_cast<int>(m_aSeries.size()) - 1;
     RefreshSeriesList();
     RebuildTabs();
 }
 
 void CDriftwiseDlg::ImportFiles(const std::vector<std::string>& paths) {
-    if (m_bShutDown || paths.empty())
-        return;
+    if (m_bShutDown || paths.empty()) return;
     ReadControls();
     // A folder stands for the files in it, in name order.
     std::vector<std::string> files;
@@ -416,15 +395,13 @@ void CDriftwiseDlg::ImportFiles(const std::vector<std::string>& paths) {
 // --- delete ---
 
 void CDriftwiseDlg::OnDelete() {
-    if (m_bShutDown)
-        return;
+    if (m_bShutDown) return;
     ReadControls();
     if (m_nSelected >= 0 && m_nSelected < static_cast<int>(m_aSeries.size())) {
         ForgetSeriesLinks();
         m_aSeries.erase(m_aSeries.begin() + m_nSelected);
         m_nSelected -= 1;
-        if (m_nSelected < 0 && !m_aSeries.empty())
-            m_nSelected = 0;
+        if (m_nSelected < 0 && !m_aSeries.empty()) m_nSelected = 0;
         RefreshSeriesList();
         RebuildTabs();
     }
@@ -432,12 +409,10 @@ void CDriftwiseDlg::OnDelete() {
 }
 
 void CDriftwiseDlg::OnDeleteAll() {
-    if (m_bShutDown)
-        return;
+    if (m_bShutDown) return;
     ReadControls();
     if (!m_aSeries.empty() && m_setup.pDialogs &&
-        m_setup.pDialogs->AskYesNo(static_cast<QWidget*>(this), kDeleteAllQuestion, "Warning",
-                                   MessageIcon::Warning)) {
+        m_setup.pDialogs->AskYesNo(static_cast<QWidget*>(this), kDeleteAllQuestion, "Warning", MessageIcon::Warning)) {
         ForgetSeriesLinks();
         m_aSeries.clear();
         RefreshSeriesList();
@@ -451,8 +426,7 @@ void CDriftwiseDlg::OnDeleteAll() {
 
 void CDriftwiseDlg::OnLogTimer() {
     m_logMirror.Update(*m_pLogField, m_log.m_strCollectedText);
-    if (m_nSplashCountdown > 1)
-        --m_nSplashCountdown;
+    if (m_nSplashCountdown > 1) --m_nSplashCountdown;
     if (m_nSplashCountdown == 1) {
         m_nSplashCountdown = 0;
         CDriftwiseSplashDlg splash(this, m_setup.nWelcomeLockMs, m_setup.nWelcomeCloseMs);
@@ -463,8 +437,7 @@ void CDriftwiseDlg::OnLogTimer() {
 // --- shutdown ---
 
 void CDriftwiseDlg::OnQuit() {
-    if (m_bShutDown)
-        return;
+    if (m_bShutDown) return;
     m_bQuitRequested = 1;
     Shutdown("Program Quit.");
     close();
@@ -483,8 +456,7 @@ void CDriftwiseDlg::Shutdown(const char* lastLine) {
 }
 
 void CDriftwiseDlg::closeEvent(QCloseEvent* event) {
-    if (!m_bShutDown)
-        Shutdown("Program Aborted.");
+    if (!m_bShutDown) Shutdown("Program Aborted.");
     event->accept();
 }
 
@@ -503,16 +475,14 @@ void CDriftwiseDlg::keyPressEvent(QKeyEvent* event) {
             close();
         }
         return;
-    default:
-        QMainWindow::keyPressEvent(event);
+    default: QMainWindow::keyPressEvent(event);
     }
 }
 
 // --- drag and drop ---
 
 void CDriftwiseDlg::dragEnterEvent(QDragEnterEvent* event) {
-    if (m_bShutDown || !event->mimeData()->hasUrls())
-        return;
+    if (m_bShutDown || !event->mimeData()->hasUrls()) return;
     for (const QUrl& url : event->mimeData()->urls()) {
         if (url.isLocalFile()) {
             event->acceptProposedAction();
@@ -524,10 +494,8 @@ void CDriftwiseDlg::dragEnterEvent(QDragEnterEvent* event) {
 void CDriftwiseDlg::dropEvent(QDropEvent* event) {
     std::vector<std::string> paths;
     for (const QUrl& url : event->mimeData()->urls())
-        if (url.isLocalFile())
-            paths.push_back(url.toLocalFile().toStdString());
-    if (paths.empty())
-        return;
+        if (url.isLocalFile()) paths.push_back(url.toLocalFile().toStdString());
+    if (paths.empty()) return;
     event->acceptProposedAction();
     ImportFiles(paths);
 }

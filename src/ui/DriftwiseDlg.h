@@ -34,11 +34,11 @@ class QTimer;
 
 // What the window gets from the application (tests give their own).
 struct DRIFTWISESETUP {
-    IDialogs* pDialogs = nullptr;        // file dialogs and message boxes; required
-    ISettingsStore* pStore = nullptr;    // per-user settings; null: none
-    std::string strDataFolder;           // folder of Log.txt and Setup.prm (created)
-    int nWelcomeLockMs = 2000;           // welcome window: not closable for this long
-    int nWelcomeCloseMs = 4000;          // then closes itself after this
+    IDialogs* pDialogs = nullptr;      // file dialogs and message boxes; required
+    ISettingsStore* pStore = nullptr;  // per-user settings; null: none
+    std::string strDataFolder;         // folder of Log.txt and Setup.prm (created)
+    int nWelcomeLockMs = 2000;         // welcome window: not closable for this long
+    int nWelcomeCloseMs = 4000;        // then closes itself after this
     // Runs a modal dialog (settings, welcome, About, disclaimer) and returns
     // its result; empty: QDialog::exec().
     std::function<int(QDialog&)> runDialog;
@@ -94,8 +94,19 @@ public:
     bool IsShutDown() const { return m_bShutDown; }
 
     enum class Command {
-        Import, ExportImage, ExportTable, ExportBinary, Quit, ReExtract, CharFunc, FitModel,
-        ProbabilityPlot, EvaluationSummary, ProgramParameters, About, Disclaimer
+        Import,
+        ExportImage,
+        ExportTable,
+        ExportBinary,
+        Quit,
+        ReExtract,
+        CharFunc,
+        FitModel,
+        ProbabilityPlot,
+        EvaluationSummary,
+        ProgramParameters,
+        About,
+        Disclaimer
     };
     QAction* Action(Command command) const;
     QComboBox* SeriesList() const { return m_pSeriesList; }

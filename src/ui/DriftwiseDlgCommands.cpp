@@ -39,8 +39,11 @@ void CDriftwiseDlg::CreateMenus() {
          "Show the probability plot.", &CDriftwiseDlg::OnProbabilityPlot},
         {Command::EvaluationSummary, "Evaluation Summary\tCtrl+S", QKeySequence(Qt::CTRL | Qt::Key_S),
          "Show the evaluation summary.", &CDriftwiseDlg::OnEvaluationSummary},
-        {Command::ProgramParameters, "Program Parameters", {},
-         "Set the program parameters for the data evaluation.", &CDriftwiseDlg::OnProgramParameters},
+        {Command::ProgramParameters,
+         "Program Parameters",
+         {},
+         "Set the program parameters for the data evaluation.",
+         &CDriftwiseDlg::OnProgramParameters},
         {Command::About, "About", QKeySequence(Qt::ALT | Qt::Key_A), "About Driftwise.", &CDriftwiseDlg::OnAbout},
         {Command::Disclaimer, "Disclaimer", {}, "Display the disclaimer.", &CDriftwiseDlg::OnDisclaimer},
     };
@@ -51,8 +54,7 @@ void CDriftwiseDlg::CreateMenus() {
             action->setShortcut(item.key);
             action->setShortcutContext(Qt::WindowShortcut);
         }
-        if (item.tip)
-            action->setStatusTip(QString::fromUtf8(item.tip));
+        if (item.tip) action->setStatusTip(QString::fromUtf8(item.tip));
         connect(action, &QAction::triggered, this, item.handler);
         m_actions[static_cast<std::size_t>(item.command)] = action;
         addAction(action);  // accelerators work while the menus are closed
@@ -103,8 +105,7 @@ void CDriftwiseDlg::ForwardExport(void (CDDPage::*exportCommand)()) {
     ReadControls();
     CA1TimeSeries* series = SelectedSeries();
     if (series && ExportItemsEnabled(true, m_nActiveTab, m_pTabs->count())) {
-        if (CDDPage* page = Page(ExportPage(*series, m_nActiveTab)))
-            (page->*exportCommand)();
+        if (CDDPage* page = Page(ExportPage(*series, m_nActiveTab))) (page->*exportCommand)();
     }
     WriteControls();
 }
@@ -117,47 +118,40 @@ void CDriftwiseDlg::OnExportBinary() { ForwardExport(&CDDPage::OnExportBinary); 
 
 void CDriftwiseDlg::OnReExtract() {
     ReadControls();
-    if (SelectedSeries())
-        m_pA1TimePage->OnReExtract();
+    if (SelectedSeries()) m_pA1TimePage->OnReExtract();
     WriteControls();
 }
 
 void CDriftwiseDlg::OnCharFunc() {
     ReadControls();
-    if (SelectedSeries())
-        m_pA1TimePage->OnCharFunc();
+    if (SelectedSeries()) m_pA1TimePage->OnCharFunc();
     WriteControls();
 }
 
 void CDriftwiseDlg::OnFitModel() {
     ReadControls();
     CA1TimeSeries* series = SelectedSeries();
-    if (series && !series->m_aCharFunc.empty())
-        m_pCFuncPage->OnFitModel();
+    if (series && !series->m_aCharFunc.empty()) m_pCFuncPage->OnFitModel();
     WriteControls();
 }
 
 void CDriftwiseDlg::OnProbabilityPlot() {
     ReadControls();
     CA1TimeSeries* series = SelectedSeries();
-    if (series && ComputeMenuState(series, m_nActiveTab, m_pTabs->count()).bProbPlot)
-        ActivateTab(4);
+    if (series && ComputeMenuState(series, m_nActiveTab, m_pTabs->count()).bProbPlot) ActivateTab(4);
     WriteControls();
 }
 
 void CDriftwiseDlg::OnEvaluationSummary() {
     ReadControls();
     CA1TimeSeries* series = SelectedSeries();
-    if (series && ComputeMenuState(series, m_nActiveTab, m_pTabs->count()).bSummary)
-        ActivateTab(SummaryTab(*series));
+    if (series && ComputeMenuState(series, m_nActiveTab, m_pTabs->count()).bSummary) ActivateTab(SummaryTab(*series));
     WriteControls();
 }
 
 // --- dialogs ---
 
-int CDriftwiseDlg::RunDialog(QDialog& dialog) {
-    return m_setup.runDialog ? m_setup.runDialog(dialog) : dialog.exec();
-}
+int CDriftwiseDlg::RunDialog(QDialog& dialog) { return m_setup.runDialog ? m_setup.runDialog(dialog) : dialog.exec(); }
 
 void CDriftwiseDlg::OnProgramParameters() {
     ReadControls();

@@ -23,16 +23,14 @@ bool CLogMirror::Update(QPlainTextEdit& field, const std::string& collectedText)
         field.clear();
         m_nMirrored = 0;
     }
-    if (collectedText.size() == m_nMirrored)
-        return false;
+    if (collectedText.size() == m_nMirrored) return false;
 
     QString tail = QString::fromUtf8(collectedText.data() + m_nMirrored,
                                      static_cast<qsizetype>(collectedText.size() - m_nMirrored));
     m_nMirrored = collectedText.size();
     tail.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     // Every line starts with a line break; the field's first line is not empty.
-    if (field.document()->isEmpty() && tail.startsWith(QLatin1Char('\n')))
-        tail.remove(0, 1);
+    if (field.document()->isEmpty() && tail.startsWith(QLatin1Char('\n'))) tail.remove(0, 1);
 
     QTextCursor cursor = field.textCursor();
     cursor.movePosition(QTextCursor::End);

@@ -17,8 +17,7 @@
 
 void CScreenshotTour::Settle(int ms) {
     QDeadlineTimer deadline(ms);
-    while (!deadline.hasExpired())
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    while (!deadline.hasExpired()) QApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
 bool CScreenshotTour::Save(QWidget& widget, const QString& name) {
@@ -40,12 +39,10 @@ bool CScreenshotTour::Run() {
     } else {
         m_window.OnCharFunc();
         m_window.OnFitModel();
-        const QStringList names = {QStringLiteral("main-window-log-text.png"),
-                                   QStringLiteral("main-window-a22-time.png"),
-                                   QStringLiteral("main-window-charact-func.png"),
-                                   QStringLiteral("main-window-fitted-model.png"),
-                                   QStringLiteral("main-window-prob-plot.png"),
-                                   QStringLiteral("main-window-summary.png")};
+        const QStringList names = {
+            QStringLiteral("main-window-log-text.png"),     QStringLiteral("main-window-a22-time.png"),
+            QStringLiteral("main-window-charact-func.png"), QStringLiteral("main-window-fitted-model.png"),
+            QStringLiteral("main-window-prob-plot.png"),    QStringLiteral("main-window-summary.png")};
         QTabWidget* tabs = m_window.Tabs();
         for (int i = 0; i < tabs->count() && i < names.size(); ++i) {
             tabs->setCurrentIndex(i);

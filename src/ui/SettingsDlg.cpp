@@ -59,8 +59,7 @@ bool CDriftwiseSettingsDlg::ReadFields() {
     if (!HasLeadingNumber(diversityText) || diversity < kMinDiversityLow || diversity > kMinDiversityHigh) {
         if (m_pDialogs)
             m_pDialogs->Message(this,
-                                FormatText("Enter an integer between %d and %d.", kMinDiversityLow,
-                                           kMinDiversityHigh),
+                                FormatText("Enter an integer between %d and %d.", kMinDiversityLow, kMinDiversityHigh),
                                 "Driftwise", MessageIcon::Warning);
         m_pDiversity->setFocus();
         m_pDiversity->selectAll();
@@ -72,16 +71,13 @@ bool CDriftwiseSettingsDlg::ReadFields() {
     if (!m_strLimitPhase.empty()) {
         double phase = ReadLeadingDouble(m_strLimitPhase);
         // Not-a-number cannot come from the reader, but keep the clamp total.
-        if (!(phase >= kLimitPhaseLow))
-            phase = kLimitPhaseLow;
-        if (phase > kLimitPhaseHigh)
-            phase = kLimitPhaseHigh;
+        if (!(phase >= kLimitPhaseLow)) phase = kLimitPhaseLow;
+        if (phase > kLimitPhaseHigh) phase = kLimitPhaseHigh;
         m_dLimitPhase = phase;
     }
     return true;
 }
 
 void CDriftwiseSettingsDlg::accept() {
-    if (ReadFields())
-        QDialog::accept();
+    if (ReadFields()) QDialog::accept();
 }

@@ -30,8 +30,7 @@ CDriftwiseSplashDlg::CDriftwiseSplashDlg(QWidget* parent, int lockMs, int closeM
 
 void CDriftwiseSplashDlg::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (!m_bClosable && !m_pLockTimer->isActive())
-        m_pLockTimer->start();
+    if (!m_bClosable && !m_pLockTimer->isActive()) m_pLockTimer->start();
 }
 
 void CDriftwiseSplashDlg::OnLockTimer() {
@@ -40,30 +39,24 @@ void CDriftwiseSplashDlg::OnLockTimer() {
 }
 
 void CDriftwiseSplashDlg::accept() {
-    if (m_bClosable)
-        QDialog::accept();
+    if (m_bClosable) QDialog::accept();
 }
 
 void CDriftwiseSplashDlg::reject() {
-    if (m_bClosable)
-        QDialog::reject();
+    if (m_bClosable) QDialog::reject();
 }
 
 void CDriftwiseSplashDlg::keyPressEvent(QKeyEvent* event) {
     event->accept();
-    if (m_bClosable)
-        QDialog::accept();
+    if (m_bClosable) QDialog::accept();
 }
 
 void CDriftwiseSplashDlg::mousePressEvent(QMouseEvent* event) {
     event->accept();
-    if (m_bClosable && (event->button() == Qt::LeftButton || event->button() == Qt::RightButton))
-        QDialog::accept();
+    if (m_bClosable && (event->button() == Qt::LeftButton || event->button() == Qt::RightButton)) QDialog::accept();
 }
 
 void CDriftwiseSplashDlg::closeEvent(QCloseEvent* event) {
-    if (m_bClosable)
-        QDialog::closeEvent(event);
-    else
-        event->ignore();
+    if (m_bClosable) QDialog::closeEvent(event);
+    else event->ignore();
 }

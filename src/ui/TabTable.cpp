@@ -47,8 +47,7 @@ bool ExportItemsEnabled(bool seriesSelected, int activeTab, int tabCount) {
 }
 
 TabPage ExportPage(const CA1TimeSeries& series, int activeTab) {
-    if (series.m_aSamples.empty())
-        return TabPage::None;
+    if (series.m_aSamples.empty()) return TabPage::None;
     switch (activeTab) {
     case 1: return TabPage::A1Time;
     case 2: return HasCharFunc(series) ? TabPage::CharFunc : TabPage::None;
@@ -60,8 +59,7 @@ TabPage ExportPage(const CA1TimeSeries& series, int activeTab) {
 
 MENUSTATE ComputeMenuState(const CA1TimeSeries* selected, int activeTab, int tabCount) {
     MENUSTATE state;
-    if (!selected)
-        return state;
+    if (!selected) return state;
     state.bExport = ExportItemsEnabled(true, activeTab, tabCount);
     state.bReExtract = true;
     state.bCharFunc = true;
@@ -77,13 +75,9 @@ std::string SeriesListLine(int number, const CA1TimeSeries& series) {
     const int span = static_cast<int>(std::clamp<long long>(span64, INT_MIN, INT_MAX));
     const double lines = static_cast<double>(series.m_nDataLines);
     double rate;
-    if (span64 != 0)
-        rate = lines / static_cast<double>(span64);
-    else if (lines > 0)
-        rate = std::numeric_limits<double>::infinity();
-    else if (lines < 0)
-        rate = -std::numeric_limits<double>::infinity();
-    else
-        rate = std::numeric_limits<double>::quiet_NaN();
+    if (span64 != 0) rate = lines / static_cast<double>(span64);
+    else if (lines > 0) rate = std::numeric_limits<double>::infinity();
+    else if (lines < 0) rate = -std::numeric_limits<double>::infinity();
+    else rate = std::numeric_limits<double>::quiet_NaN();
     return FormatText("#%.3d: %d samples, %d s (%.2f Hz)", number, series.m_nDataLines, span, rate);
 }

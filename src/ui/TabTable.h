@@ -34,12 +34,12 @@ TabPage ExportPage(const CA1TimeSeries& series, int activeTab);
 
 // Enabled states of the menu items that depend on the selection.
 struct MENUSTATE {
-    bool bExport = false;      // Export Image / Data Table / Binary Data
-    bool bReExtract = false;   // Re-Extract Data
-    bool bCharFunc = false;    // Evaluate Characteristic Function
-    bool bFitModel = false;    // Fit Model
-    bool bProbPlot = false;    // Probability Plot
-    bool bSummary = false;     // Evaluation Summary
+    bool bExport = false;     // Export Image / Data Table / Binary Data
+    bool bReExtract = false;  // Re-Extract Data
+    bool bCharFunc = false;   // Evaluate Characteristic Function
+    bool bFitModel = false;   // Fit Model
+    bool bProbPlot = false;   // Probability Plot
+    bool bSummary = false;    // Evaluation Summary
 };
 // selected: the selected series or null; activeTab and tabCount: the tab row.
 MENUSTATE ComputeMenuState(const CA1TimeSeries* selected, int activeTab, int tabCount);

@@ -6,7 +6,6 @@
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QStringList arguments = QApplication::arguments();
-    if (!arguments.isEmpty())
-        arguments.removeFirst();
+    if (!arguments.isEmpty()) arguments.removeFirst();
     return CDriftwiseApp().Run(arguments);
 }

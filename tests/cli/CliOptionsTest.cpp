@@ -24,10 +24,36 @@ TEST(CliOptions, DefaultsAndEveryOption) {
     EXPECT_EQ(d.nImageWidth, 0);
     EXPECT_EQ(d.astrFiles, Args{"a.log"});
 
-    r = ParseCliOptions({"--format", "atlas", "--series", "2", "--rotation", "-12.5", "--mirror-y", "--min-diversity",
-                         "50000", "--energy", "200", "--resolution=0.8", "--phase", "0.001", "--no-fit", "--seed",
-                         "4294967295", "--json", "--export", "out", "--image-format", "bmp", "--image-size", "640x480",
-                         "--log", "run.txt", "--verbose", "x.dat", "--", "--odd-name.log"});
+    r = ParseCliOptions({"--format",
+                         "atlas",
+                         "--series",
+                         "2",
+                         "--rotation",
+                         "-12.5",
+                         "--mirror-y",
+                         "--min-diversity",
+                         "50000",
+                         "--energy",
+                         "200",
+                         "--resolution=0.8",
+                         "--phase",
+                         "0.001",
+                         "--no-fit",
+                         "--seed",
+                         "4294967295",
+                         "--json",
+                         "--export",
+                         "out",
+                         "--image-format",
+                         "bmp",
+                         "--image-size",
+                         "640x480",
+                         "--log",
+                         "run.txt",
+                         "--verbose",
+                         "x.dat",
+                         "--",
+                         "--odd-name.log"});
     ASSERT_TRUE(r.bOk) << r.strError;
     const CliOptions& o = r.options;
     EXPECT_EQ(o.nImportType, 2);

@@ -11,8 +11,8 @@
 #include "eval/ModelFit.h"
 #include "eval/Report.h"
 #include "import/LogImport.h"
-#include "plot/PlotPlatform.h"
 #include "platform/FileLock.h"
+#include "plot/PlotPlatform.h"
 #include "text/Format.h"
 
 #include <QImage>
@@ -24,11 +24,34 @@ using namespace clitest;
 
 namespace {
 
-const std::vector<std::string> kSeriesKeys = {
-    "index", "first_line", "last_line", "start_time", "stop_time", "data_lines", "image_period_s", "mirror",
-    "rotation_deg", "samples", "char_func_valid", "used_min_diversity", "char_func", "meas_err_nm", "meas_err_x_nm",
-    "meas_err_y_nm", "slope_sum", "energy_kev", "resolution_angstrom", "phase", "tolerance_nm", "lifetime_state",
-    "direct_lifetime_s", "model_valid", "fit", "model_lifetime_s", "probability_lifetimes_s", "random_walk"};
+const std::vector<std::string> kSeriesKeys = {"index",
+                                              "first_line",
+                                              "last_line",
+                                              "start_time",
+                                              "stop_time",
+                                              "data_lines",
+                                              "image_period_s",
+                                              "mirror",
+                                              "rotation_deg",
+                                              "samples",
+                                              "char_func_valid",
+                                              "used_min_diversity",
+                                              "char_func",
+                                              "meas_err_nm",
+                                              "meas_err_x_nm",
+                                              "meas_err_y_nm",
+                                              "slope_sum",
+                                              "energy_kev",
+                                              "resolution_angstrom",
+                                              "phase",
+                                              "tolerance_nm",
+                                              "lifetime_state",
+                                              "direct_lifetime_s",
+                                              "model_valid",
+                                              "fit",
+                                              "model_lifetime_s",
+                                              "probability_lifetimes_s",
+                                              "random_walk"};
 
 JsonValue ParseJson(const std::string& text) {
     JsonValue v;
@@ -55,8 +78,7 @@ std::set<std::string> FilesIn(const fs::path& dir) {
 std::set<std::string> SeriesFiles(const std::string& prefix, bool charFunc, bool model, const std::string& ext) {
     std::set<std::string> names = {prefix + "_a22time.txt", prefix + "_a22time.dat", prefix + "_report.txt",
                                    prefix + "_a22time." + ext, prefix + "_a22_2d." + ext};
-    if (charFunc)
-        names.insert({prefix + "_charfunc.txt", prefix + "_charfunc.dat", prefix + "_charfunc." + ext});
+    if (charFunc) names.insert({prefix + "_charfunc.txt", prefix + "_charfunc.dat", prefix + "_charfunc." + ext});
     if (model)
         names.insert({prefix + "_model.txt", prefix + "_model.dat", prefix + "_probability.txt",
                       prefix + "_probability.dat", prefix + "_model." + ext, prefix + "_probability." + ext});
@@ -167,7 +189,8 @@ TEST_F(CliBinary, JsonIsValidWithEveryKeyOfTheContract) {
 }
 
 TEST_F(CliBinary, NoFitAndNoCharacteristicFunctionGiveNulls) {
-    const CliRun nofit = Cli({"--json", "--no-fit", "--energy", "200", "--resolution", "0.8", "--phase", "0.5", kAtlas});
+    const CliRun nofit =
+        Cli({"--json", "--no-fit", "--energy", "200", "--resolution", "0.8", "--phase", "0.5", kAtlas});
     ASSERT_EQ(nofit.status, 0) << nofit.err;
     const JsonValue nofitDoc = ParseJson(nofit.out);
     const JsonValue& s = nofitDoc["files"].items.at(0)["series"].items.at(0);
@@ -220,7 +243,9 @@ TEST_F(CliBinary, ExportWritesTheWholeSetWithTheirSizes) {
     EXPECT_EQ(fs::file_size(dir / "atlas_stab_s001_a22time.dat"), 8u + 12u * atlas[0].m_aSamples.size());
     // Characteristic function: 3 header reals, then 5 reals per record (min. diversity 10: 38 records).
     EXPECT_EQ(fs::file_size(dir / "atlas_stab_s001_charfunc.dat"), 8u + 12u + 20u * 38u);
-    EXPECT_EQ(Slurp(dir / "atlas_stab_s001_model.txt").rfind("# Driftwise - Exported characteristic function model table\r\n", 0), 0u);
+    EXPECT_EQ(Slurp(dir / "atlas_stab_s001_model.txt")
+                  .rfind("# Driftwise - Exported characteristic function model table\r\n", 0),
+              0u);
     EXPECT_EQ(Count(Slurp(dir / "atlas_stab_s001_probability.txt"), "\r\n"), 6u + 501u);
 
     // The report file holds the bytes of the printed report.
@@ -256,7 +281,8 @@ TEST_F(CliBinary, ExportImageFormatSizeAndSeriesNumber) {
         const fs::path sub = m_dir / format;
         const CliRun f = Cli({"--seed", "3", "--image-format", format, "--export", sub.string(), kAtlas});
         ASSERT_EQ(f.status, 0) << f.err;
-        const QImage loaded(QString::fromStdString((sub / ("atlas_stab_s001_a22time." + std::string(format))).string()));
+        const QImage loaded(
+            QString::fromStdString((sub / ("atlas_stab_s001_a22time." + std::string(format))).string()));
         EXPECT_EQ(loaded.size(), QSize(720, 440)) << format;
     }
 }
@@ -269,7 +295,8 @@ TEST_F(CliBinary, ExportsWithoutDataAreSkippedNotFailed) {
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(FilesIn(dir), SeriesFiles("atlas_stab_s001", true, false, "png"));
     const std::string text = Slurp(log);
-    EXPECT_NE(text.find("ERROR: Aborted saving characteristic function model data. Data is not ready."), std::string::npos);
+    EXPECT_NE(text.find("ERROR: Aborted saving characteristic function model data. Data is not ready."),
+              std::string::npos);
     EXPECT_NE(text.find("ERROR: Aborted saving probability data table. Data is not ready."), std::string::npos);
 
     const fs::path none = m_dir / "none";
@@ -302,7 +329,8 @@ TEST_F(CliBinary, ExportFailuresExitOneAndNameTheFile) {
     EXPECT_EQ(Count(one.err, "failed to write"), 2u) << one.err;
     EXPECT_EQ(fs::file_size(dir / "atlas_stab_s001_probability.dat"), 4028u);
     // An existing file is replaced.
-    EXPECT_EQ(Slurp(dir / "atlas_stab_s001_a22time.txt").rfind("# Driftwise - Exported astigmatism time table\r\n", 0), 0u);
+    EXPECT_EQ(Slurp(dir / "atlas_stab_s001_a22time.txt").rfind("# Driftwise - Exported astigmatism time table\r\n", 0),
+              0u);
     EXPECT_EQ(Slurp(dir / "atlas_stab_s001_a22time.txt").find('~'), std::string::npos);
 }
 
@@ -325,9 +353,10 @@ TEST_F(CliBinary, TwoLogsOfTheSameNameDoNotOverwriteEachOther) {
 TEST_F(CliBinary, HelpDescribesEveryOption) {
     const CliRun h = Cli({"--help"});
     ASSERT_EQ(h.status, 0);
-    for (const char* option : {"--format", "--series", "--rotation", "--mirror-y", "--min-diversity", "--energy",
-                               "--resolution", "--phase", "--no-fit", "--seed", "--json", "--export", "--image-format",
-                               "--image-size", "--log", "--verbose", "--help", "--version", "720x440", "_report.txt"})
+    for (const char* option :
+         {"--format", "--series",  "--rotation", "--mirror-y", "--min-diversity", "--energy",       "--resolution",
+          "--phase",  "--no-fit",  "--seed",     "--json",     "--export",        "--image-format", "--image-size",
+          "--log",    "--verbose", "--help",     "--version",  "720x440",         "_report.txt"})
         EXPECT_NE(h.out.find(option), std::string::npos) << option;
     std::istringstream lines(h.out);
     for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 80u) << line;

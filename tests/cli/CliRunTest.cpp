@@ -19,7 +19,7 @@ TEST_F(CliBinary, OneReportPerSeriesOfBothExamples) {
         heads.push_back(r.out.substr(at, r.out.find('\n', at) - at));
     }
     EXPECT_EQ(heads, (std::vector<std::string>{"== " + kC1A1 + " series 1", "== " + kC1A1 + " series 2",
-                                                "== " + kAtlas + " series 1"}));
+                                               "== " + kAtlas + " series 1"}));
     EXPECT_EQ(Count(r.out, " Driftwise v1.0.2 (build 140206) - Astigmatism Stability Report"), 3u);
     // Each report ends with its separator and one LF.
     EXPECT_TRUE(r.out.ends_with("------------------------------------------------------------------------------\n"));
@@ -81,7 +81,8 @@ TEST_F(CliBinary, UnreadableOrEmptyFilesExitOneAndTheRestIsStillOutput) {
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out.rfind("== " + kAtlas + " series 1\n", 0), 0u);
     EXPECT_EQ(Count(r.out, "\n== "), 0u);
-    EXPECT_NE(r.err.find("missing.log: Failed to open the file: No such file or directory"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("missing.log: Failed to open the file: No such file or directory"), std::string::npos)
+        << r.err;
     EXPECT_NE(r.err.find("notes.txt: The file is neither a CEOS C1A1 log nor an ATLASStab log."), std::string::npos);
     EXPECT_EQ(Count(r.err, "\n"), 3u);
 
@@ -92,15 +93,21 @@ TEST_F(CliBinary, UnreadableOrEmptyFilesExitOneAndTheRestIsStillOutput) {
 
     const CliRun json = Cli({"--json", (m_dir / "missing.log").string()});
     EXPECT_EQ(json.status, 1);
-    EXPECT_NE(json.out.find("\"format\": null,\n      \"error\": \"Failed to open the file: No such file or directory\",\n      \"series\": []"),
-              std::string::npos)
+    EXPECT_NE(
+        json.out.find(
+            "\"format\": null,\n      \"error\": \"Failed to open the file: No such file or directory\",\n      \"series\": []"),
+        std::string::npos)
         << json.out;
 }
 
 TEST_F(CliBinary, UsageErrorsExitTwoWithOneLine) {
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{}, {"--min-diversity", "4", kC1A1}, {"--phase", "0", kC1A1}, {"--seed", "-1", kC1A1},
-          {"--image-size", "10x10", kC1A1}, {"--format", "xml", kC1A1}, {"--frobnicate", kC1A1}}) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{},
+                                                 {"--min-diversity", "4", kC1A1},
+                                                 {"--phase", "0", kC1A1},
+                                                 {"--seed", "-1", kC1A1},
+                                                 {"--image-size", "10x10", kC1A1},
+                                                 {"--format", "xml", kC1A1},
+                                                 {"--frobnicate", kC1A1}}) {
         const CliRun r = Cli(args);
         EXPECT_EQ(r.status, 2) << (args.empty() ? "" : args[0]);
         EXPECT_EQ(r.out, "");
@@ -128,12 +135,16 @@ TEST_F(CliBinary, LogFileAndVerbose) {
     ASSERT_EQ(r.status, 0) << r.err;
     const std::string content = Slurp(log);
     const std::string stamp = R"(\d{4}/\d{2}/\d{2} \d{2}:\d{2}:\d{2}: )";
-    EXPECT_TRUE(std::regex_search(content, std::regex("^earlier\r\n" + stamp + R"(Importing ATLAS Stability log from file \[)")))
+    EXPECT_TRUE(std::regex_search(content,
+                                  std::regex("^earlier\r\n" + stamp + R"(Importing ATLAS Stability log from file \[)")))
         << content.substr(0, 120);
-    EXPECT_TRUE(std::regex_search(content, std::regex("\r\n" + stamp + "Added 1 new A1-time series to the data list\\.\r\n")));
+    EXPECT_TRUE(
+        std::regex_search(content, std::regex("\r\n" + stamp + "Added 1 new A1-time series to the data list\\.\r\n")));
     // The evaluation follows, up to the model lifetime.
-    EXPECT_TRUE(std::regex_search(content, std::regex("\r\n" + stamp + "Extracting data for the characteristic function\\.\\.\\.\r\n")));
-    EXPECT_TRUE(std::regex_search(content, std::regex("\r\n" + stamp + "Lifetime evaluation from the model function:\r\n")));
+    EXPECT_TRUE(std::regex_search(
+        content, std::regex("\r\n" + stamp + "Extracting data for the characteristic function\\.\\.\\.\r\n")));
+    EXPECT_TRUE(
+        std::regex_search(content, std::regex("\r\n" + stamp + "Lifetime evaluation from the model function:\r\n")));
     EXPECT_TRUE(std::regex_search(content, std::regex("\r\n" + stamp + "- Lifetime: [0-9]+\\.[0-9] s\\.$"))) << content;
     EXPECT_EQ(content.find('\n', content.size() - 2), std::string::npos);  // no line end at the end
     // The same lines, with the same stamps, on standard error.

@@ -6,8 +6,8 @@
 
 #include "text/Parse.h"
 
-#include <cstddef>
 #include <cctype>
+#include <cstddef>
 #include <string>
 #include <utility>
 #include <vector>
@@ -60,7 +60,8 @@ private:
         return false;
     }
     void Space() {
-        while (m_p < m_t->size() && ((*m_t)[m_p] == ' ' || (*m_t)[m_p] == '\n' || (*m_t)[m_p] == '\r' || (*m_t)[m_p] == '\t'))
+        while (m_p < m_t->size() &&
+               ((*m_t)[m_p] == ' ' || (*m_t)[m_p] == '\n' || (*m_t)[m_p] == '\r' || (*m_t)[m_p] == '\t'))
             ++m_p;
     }
     bool Literal(const char* word) {
@@ -148,7 +149,10 @@ private:
                 v.items.emplace_back();
                 if (!Value(v.items.back(), depth + 1)) return false;
                 Space();
-                if (m_p < m_t->size() && (*m_t)[m_p] == ',') { ++m_p; continue; }
+                if (m_p < m_t->size() && (*m_t)[m_p] == ',') {
+                    ++m_p;
+                    continue;
+                }
                 if (m_p < m_t->size() && (*m_t)[m_p] == ']') return ++m_p, true;
                 return Fail("expected , or ]");
             }
@@ -169,7 +173,10 @@ private:
                 v.members.emplace_back(key, JsonValue{});
                 if (!Value(v.members.back().second, depth + 1)) return false;
                 Space();
-                if (m_p < m_t->size() && (*m_t)[m_p] == ',') { ++m_p; continue; }
+                if (m_p < m_t->size() && (*m_t)[m_p] == ',') {
+                    ++m_p;
+                    continue;
+                }
                 if (m_p < m_t->size() && (*m_t)[m_p] == '}') return ++m_p, true;
                 return Fail("expected , or }");
             }

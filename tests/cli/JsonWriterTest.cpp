@@ -22,13 +22,14 @@ TEST(JsonWriter, StringsAreEscapedAndAlwaysValidUtf8) {
     EXPECT_EQ(CJsonWriter::Quote("\b\f\n\r\t"), "\"\\b\\f\\n\\r\\t\"");
     EXPECT_EQ(CJsonWriter::Quote(std::string("\0\x01\x1f\x7f", 4)), "\"\\u0000\\u0001\\u001f\\u007f\"");
     // Valid UTF-8 passes unchanged: U+00B5, U+20AC, U+1F600.
-    EXPECT_EQ(CJsonWriter::Quote("\xC2\xB5 \xE2\x82\xAC \xF0\x9F\x98\x80"), "\"\xC2\xB5 \xE2\x82\xAC \xF0\x9F\x98\x80\"");
+    EXPECT_EQ(CJsonWriter::Quote("\xC2\xB5 \xE2\x82\xAC \xF0\x9F\x98\x80"),
+              "\"\xC2\xB5 \xE2\x82\xAC \xF0\x9F\x98\x80\"");
     // Bytes of an 8-bit code page become their code points.
     EXPECT_EQ(CJsonWriter::Quote("M\xFCller"), "\"M\\u00fcller\"");
-    EXPECT_EQ(CJsonWriter::Quote("\xC0\x80"), "\"\\u00c0\\u0080\"");           // overlong NUL
-    EXPECT_EQ(CJsonWriter::Quote("\xED\xA0\x80"), "\"\\u00ed\\u00a0\\u0080\"");  // surrogate
+    EXPECT_EQ(CJsonWriter::Quote("\xC0\x80"), "\"\\u00c0\\u0080\"");                        // overlong NUL
+    EXPECT_EQ(CJsonWriter::Quote("\xED\xA0\x80"), "\"\\u00ed\\u00a0\\u0080\"");             // surrogate
     EXPECT_EQ(CJsonWriter::Quote("\xF4\x90\x80\x80"), "\"\\u00f4\\u0090\\u0080\\u0080\"");  // above U+10FFFF
-    EXPECT_EQ(CJsonWriter::Quote("\xE2\x82"), "\"\\u00e2\\u0082\"");            // cut short at the end
+    EXPECT_EQ(CJsonWriter::Quote("\xE2\x82"), "\"\\u00e2\\u0082\"");                        // cut short at the end
     EXPECT_EQ(CJsonWriter::Quote("\xC3"), "\"\\u00c3\"");
     EXPECT_EQ(CJsonWriter::Quote("\x80x"), "\"\\u0080x\"");
 }
@@ -58,15 +59,14 @@ TEST(JsonWriter, Layout) {
     j.Key("s");
     j.String("x");
     j.EndObject();
-    EXPECT_EQ(j.Text(),
-              "{\n"
-              "  \"a\": -5,\n"
-              "  \"empty\": [],\n"
-              "  \"rows\": [\n"
-              "    [1, 0.5, null],\n"
-              "    [true]\n"
-              "  ],\n"
-              "  \"o\": {},\n"
-              "  \"s\": \"x\"\n"
-              "}\n");
+    EXPECT_EQ(j.Text(), "{\n"
+                        "  \"a\": -5,\n"
+                        "  \"empty\": [],\n"
+                        "  \"rows\": [\n"
+                        "    [1, 0.5, null],\n"
+                        "    [true]\n"
+                        "  ],\n"
+                        "  \"o\": {},\n"
+                        "  \"s\": \"x\"\n"
+                        "}\n");
 }

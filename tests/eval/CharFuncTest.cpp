@@ -2,8 +2,8 @@
 // series), the distance range, the gap rule, the failure paths, and the
 // fast pair sums against a plain two-pass loop.
 
-#include "FitTestSupport.h"
 #include "eval/CharFunc.h"
+#include "FitTestSupport.h"
 #include "eval/PairSums.h"
 
 #include <gtest/gtest.h>
@@ -36,7 +36,8 @@ std::vector<int> Range(int from, int to) {
 TEST(CharFunc, TenTimesDiversityPlusOneGivesTenDistancesOfWhichNineAreEvaluated) {
     for (int m : {5, 10, 37}) {
         CLineRecorder log;
-        CA1TimeSeries s = MakeSeries(10 * m + 1, [](int k) { return 0.01 * k; }, [](int k) { return std::sin(k); });
+        CA1TimeSeries s = MakeSeries(
+            10 * m + 1, [](int k) { return 0.01 * k; }, [](int k) { return std::sin(k); });
         s.m_pLog = &log;
         ExtractCharacteristicFunction(s, m);
         ASSERT_EQ(s.CharFuncValid, 1) << "m = " << m;
@@ -52,7 +53,8 @@ TEST(CharFunc, TenTimesDiversityPlusOneGivesTenDistancesOfWhichNineAreEvaluated)
 
 TEST(CharFunc, TenTimesDiversityIsTooShortAndChangesNothing) {
     CLineRecorder log;
-    CA1TimeSeries s = MakeSeries(100, [](int k) { return k; }, [](int) { return 0.0; });
+    CA1TimeSeries s = MakeSeries(
+        100, [](int k) { return k; }, [](int) { return 0.0; });
     s.m_pLog = &log;
     s.m_aCharFunc = {A1SAMPLE{1, 2.0, 3.0, 4.0, 5.0}};
     s.CharFuncValid = 1;
@@ -71,7 +73,8 @@ TEST(CharFunc, TenTimesDiversityIsTooShortAndChangesNothing) {
 
 TEST(CharFunc, FewerSamplesThanDiversityDoesNothingSilently) {
     CLineRecorder log;
-    CA1TimeSeries s = MakeSeries(9, [](int k) { return k; }, [](int k) { return k; });
+    CA1TimeSeries s = MakeSeries(
+        9, [](int k) { return k; }, [](int k) { return k; });
     s.m_pLog = &log;
     s.ModelValid = 1;
     ExtractCharacteristicFunction(s, 10);
@@ -86,7 +89,8 @@ TEST(CharFunc, FewerSamplesThanDiversityDoesNothingSilently) {
 TEST(CharFunc, NonPositiveDiversityIsRejected) {
     for (int m : {0, -3}) {
         CLineRecorder log;
-        CA1TimeSeries s = MakeSeries(500, [](int k) { return k; }, [](int k) { return k; });
+        CA1TimeSeries s = MakeSeries(
+            500, [](int k) { return k; }, [](int k) { return k; });
         s.m_pLog = &log;
         s.ModelValid = 1;
         ExtractCharacteristicFunction(s, m);
@@ -98,7 +102,8 @@ TEST(CharFunc, NonPositiveDiversityIsRejected) {
 }
 
 TEST(CharFunc, WorksWithoutALog) {
-    CA1TimeSeries s = MakeSeries(101, [](int k) { return 0.1 * k; }, [](int) { return 1.0; });
+    CA1TimeSeries s = MakeSeries(
+        101, [](int k) { return 0.1 * k; }, [](int) { return 1.0; });
     ExtractCharacteristicFunction(s, 10);
     EXPECT_EQ(s.CharFuncValid, 1);
 }
@@ -109,7 +114,8 @@ TEST(CharFunc, PureDriftGrowsWithTheSquareOfTheDistance) {
     // x = 0.5 k, y = -0.25 k: every change over d is exact, so fx = 0.25 d^2,
     // fy = 0.0625 d^2 and the squares do not vary. A line through c d^2 at
     // d = 1, 2, 3 has slope 4c and intercept -10c/3.
-    CA1TimeSeries s = MakeSeries(201, [](int k) { return 0.5 * k; }, [](int k) { return -0.25 * k; });
+    CA1TimeSeries s = MakeSeries(
+        201, [](int k) { return 0.5 * k; }, [](int k) { return -0.25 * k; });
     ExtractCharacteristicFunction(s, 10);
     ASSERT_EQ(s.CharFuncValid, 1);
     ASSERT_EQ(Distances(s), Range(1, 19));
@@ -135,7 +141,8 @@ TEST(CharFunc, WhiteNoiseIsFlatAtTwiceTheVarianceAndTheOffsetRemovesIt) {
     std::vector<double> xs(20001), ys(20001);
     for (double& v : xs) v = e(gen);
     for (double& v : ys) v = e(gen);
-    CA1TimeSeries s = MakeSeries(20001, [&](int k) { return xs[k]; }, [&](int k) { return ys[k]; });
+    CA1TimeSeries s = MakeSeries(
+        20001, [&](int k) { return xs[k]; }, [&](int k) { return ys[k]; });
     ExtractCharacteristicFunction(s, 200);
     ASSERT_EQ(s.CharFuncValid, 1);
     ASSERT_EQ(Distances(s), Range(1, 99));
@@ -161,7 +168,8 @@ TEST(CharFunc, WhiteNoiseIsFlatAtTwiceTheVarianceAndTheOffsetRemovesIt) {
 
 TEST(CharFunc, ConstantSeriesGivesZerosEverywhere) {
     CLineRecorder log;
-    CA1TimeSeries s = MakeSeries(301, [](int) { return 3.25; }, [](int) { return -1.5; });
+    CA1TimeSeries s = MakeSeries(
+        301, [](int) { return 3.25; }, [](int) { return -1.5; });
     s.m_pLog = &log;
     ExtractCharacteristicFunction(s, 10);
     ASSERT_EQ(s.CharFuncValid, 1);
@@ -182,11 +190,11 @@ TEST(CharFunc, ConstantSeriesGivesZerosEverywhere) {
 TEST(CharFunc, AMissingImageNumberDropsExactlyThePairsSpanningIt) {
     // Image numbers 1 ... 50, then 52 ... 201: a pair (k, k + d) counts only
     // when both lie on the same side of the gap.
-    CA1TimeSeries s = MakeSeries(200, [](int k) { return std::cos(0.1 * k); }, [](int k) { return 0.01 * k; });
+    CA1TimeSeries s = MakeSeries(
+        200, [](int k) { return std::cos(0.1 * k); }, [](int k) { return 0.01 * k; });
     for (int k = 50; k < 200; ++k) s.m_aSamples[k].nIndex += 1;
     const std::vector<PAIRSTATS> stats = ComputePairStats(s.m_aSamples, 19);
-    for (int d = 1; d <= 19; ++d)
-        EXPECT_EQ(stats[d - 1].dPairs, (50 - d) + (150 - d)) << "d = " << d;
+    for (int d = 1; d <= 19; ++d) EXPECT_EQ(stats[d - 1].dPairs, (50 - d) + (150 - d)) << "d = " << d;
     ExtractCharacteristicFunction(s, 10);
     EXPECT_EQ(Distances(s), Range(1, 18));  // no distance lost
 }
@@ -194,7 +202,8 @@ TEST(CharFunc, AMissingImageNumberDropsExactlyThePairsSpanningIt) {
 TEST(CharFunc, GapPairsDoNotContributeToTheMeans) {
     // x = image number: a counted pair always changes by exactly d. Were a
     // pair across the gap counted, its change d + 1 would show in fx.
-    CA1TimeSeries s = MakeSeries(120, [](int) { return 0.0; }, [](int) { return 0.0; });
+    CA1TimeSeries s = MakeSeries(
+        120, [](int) { return 0.0; }, [](int) { return 0.0; });
     for (int k = 0; k < 120; ++k) {
         A1SAMPLE& a = s.m_aSamples[k];
         a.nIndex = 1 + k + (k >= 40 ? 3 : 0);
@@ -211,7 +220,8 @@ TEST(CharFunc, ADistanceWithoutPairsGetsNoRecord) {
     // Blocks of six images in the order 1 3 5 0 2 4 (plus 6 j): position
     // distance 6 always pairs, 5 never does.
     const int order[6] = {1, 3, 5, 0, 2, 4};
-    CA1TimeSeries s = MakeSeries(600, [](int k) { return 0.01 * k; }, [](int k) { return std::sin(k); });
+    CA1TimeSeries s = MakeSeries(
+        600, [](int k) { return 0.01 * k; }, [](int k) { return std::sin(k); });
     for (int k = 0; k < 600; ++k) s.m_aSamples[k].nIndex = 6 * (k / 6) + order[k % 6];
     ExtractCharacteristicFunction(s, 1);
     ASSERT_EQ(s.CharFuncValid, 1);
@@ -224,7 +234,8 @@ TEST(CharFunc, ADistanceWithoutPairsGetsNoRecord) {
 TEST(CharFunc, FewerThanThreeDistancesWithPairsIsAnErrorAndLeavesNoFunction) {
     // Runs of three consecutive images: only the distances 1 and 2 pair.
     CLineRecorder log;
-    CA1TimeSeries s = MakeSeries(300, [](int k) { return 0.1 * k; }, [](int) { return 0.0; });
+    CA1TimeSeries s = MakeSeries(
+        300, [](int k) { return 0.1 * k; }, [](int) { return 0.0; });
     for (int k = 0; k < 300; ++k) s.m_aSamples[k].nIndex = 10 * (k / 3) + k % 3;
     s.m_pLog = &log;
     s.ModelValid = 1;
@@ -243,7 +254,8 @@ TEST(CharFunc, FewerThanThreeDistancesWithPairsIsAnErrorAndLeavesNoFunction) {
 }
 
 TEST(CharFunc, ANewExtractionResetsTheEvaluationButKeepsTheUsedInputs) {
-    CA1TimeSeries s = MakeSeries(500, [](int k) { return 0.01 * k; }, [](int k) { return std::sin(0.1 * k); });
+    CA1TimeSeries s = MakeSeries(
+        500, [](int k) { return 0.01 * k; }, [](int k) { return std::sin(0.1 * k); });
     s.ModelValid = 1;
     s.LifetimeState = 3;
     s.Tolerance = 1.0;
@@ -378,19 +390,16 @@ TEST_P(CharFuncFast, EqualsThePlainTwoPassLoop) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(SizesDiversitiesAndNumberings, CharFuncFast,
-                         ::testing::Values(FastCase{1003, 5, Numbering::Gaps}, FastCase{2777, 7, Numbering::Gaps},
-                                           FastCase{5001, 10, Numbering::Gaps},
-                                           FastCase{4099, 50, Numbering::Consecutive},
-                                           FastCase{3001, 10, Numbering::Consecutive},
-                                           FastCase{1999, 5, Numbering::Shuffled},
-                                           FastCase{3333, 11, Numbering::Shuffled}, FastCase{2501, 6, Numbering::Repeats},
-                                           FastCase{120, 1, Numbering::Gaps},
-                                           FastCase{75, 1, Numbering::Shuffled}));
+INSTANTIATE_TEST_SUITE_P(
+    SizesDiversitiesAndNumberings, CharFuncFast,
+    ::testing::Values(FastCase{1003, 5, Numbering::Gaps}, FastCase{2777, 7, Numbering::Gaps},
+                      FastCase{5001, 10, Numbering::Gaps}, FastCase{4099, 50, Numbering::Consecutive},
+                      FastCase{3001, 10, Numbering::Consecutive}, FastCase{1999, 5, Numbering::Shuffled},
+                      FastCase{3333, 11, Numbering::Shuffled}, FastCase{2501, 6, Numbering::Repeats},
+                      FastCase{120, 1, Numbering::Gaps}, FastCase{75, 1, Numbering::Shuffled}));
 
 TEST(CharFuncFastDeterminism, SameBitsForEveryInstructionSetAndThreadCount) {
-    for (Numbering numbering :
-         {Numbering::Consecutive, Numbering::Gaps, Numbering::Shuffled, Numbering::Repeats}) {
+    for (Numbering numbering : {Numbering::Consecutive, Numbering::Gaps, Numbering::Shuffled, Numbering::Repeats}) {
         const std::vector<A1SAMPLE> s = RandomSamples(6007, numbering, 99);
         const std::vector<PAIRSTATS> reference = ComputePairStats(s, 599, PairKernel::Baseline, 1);
         for (PairKernel kernel : {PairKernel::Baseline, PairKernel::Automatic}) {

@@ -38,8 +38,7 @@ TEST(Tolerance, DefaultsGiveOnePointTwoSevenNanometres) {
     // a = d^2 0.01 phi / lambda with the relativistic wavelength.
     const double lambda = 1.239842447 / std::sqrt(300.0 * 1322.0);
     EXPECT_NEAR(lambda, 0.0019687, 5e-8);
-    EXPECT_NEAR(ComputeTolerance(200.0, 2.0, 0.5), 4.0 * 0.01 * 0.5 * std::sqrt(200.0 * 1222.0) / 1.239842447,
-                1e-12);
+    EXPECT_NEAR(ComputeTolerance(200.0, 2.0, 0.5), 4.0 * 0.01 * 0.5 * std::sqrt(200.0 * 1222.0) / 1.239842447, 1e-12);
 }
 
 TEST(Tolerance, NoEnergyGivesAnInfiniteToleranceThatNothingHangsOn) {
@@ -243,8 +242,7 @@ TEST(StayProbability, WithoutDriftIsTheRayleighDistribution) {
     for (double tau : {0.5, 3.0, 20.0, 150.0, 4000.0}) {
         for (double a2 : {0.01, 0.3, 1.6129, 25.0}) {
             const double d2 = 0.01 + 0.04 * std::exp(-tau / 7.0);
-            EXPECT_NEAR(StayProbability(m, tau, a2), 1.0 - std::exp(-a2 / (2.0 * d2 * tau)), 1e-14)
-                << tau << " " << a2;
+            EXPECT_NEAR(StayProbability(m, tau, a2), 1.0 - std::exp(-a2 / (2.0 * d2 * tau)), 1e-14) << tau << " " << a2;
         }
     }
     EXPECT_EQ(StayProbability(m, 10.0, 0.0), 0.0);

@@ -2,9 +2,9 @@
 // improvement over the start on generated series, reproducibility for a
 // seed, the seed formula and the generator sequence.
 
+#include "eval/ModelFit.h"
 #include "FitTestSupport.h"
 #include "eval/CharFunc.h"
-#include "eval/ModelFit.h"
 #include "eval/Random.h"
 
 #include <gtest/gtest.h>
@@ -155,7 +155,8 @@ TEST(ModelFit, TheSameSeedGivesTheSameFit) {
 TEST(ModelFit, WithoutAnyImprovementTheStartValuesAreKept) {
     // A constant series: f = 0 everywhere, the start (0, 0, 9, 0) is exact
     // and no trial can do better.
-    CA1TimeSeries s = MakeSeries(301, [](int) { return 1.0; }, [](int) { return 2.0; });
+    CA1TimeSeries s = MakeSeries(
+        301, [](int) { return 1.0; }, [](int) { return 2.0; });
     ExtractCharacteristicFunction(s, 10);
     ASSERT_EQ(s.CharFuncValid, 1);
     FitModel(s, 7);
@@ -174,8 +175,8 @@ TEST(ModelFit, AFallingStartStillFitsWithFiniteResults) {
     s.SlopeSum = -0.4;
     FitModel(s, 3);
     EXPECT_EQ(s.ModelValid, 1);
-    EXPECT_TRUE(std::isfinite(s.FitDi) && std::isfinite(s.FitDa) && std::isfinite(s.FitTc) &&
-                std::isfinite(s.FitS) && std::isfinite(s.FitSSqr));
+    EXPECT_TRUE(std::isfinite(s.FitDi) && std::isfinite(s.FitDa) && std::isfinite(s.FitTc) && std::isfinite(s.FitS) &&
+                std::isfinite(s.FitSSqr));
 }
 
 TEST(FitSeed, FoldsTheUtcDateAndTimeIntoThirtyTwoBits) {

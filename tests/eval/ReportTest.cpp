@@ -2,8 +2,8 @@
 // The three reports of fixed series are compared byte for byte with
 // tests/data/report_*.txt (see report_README.txt for regenerating them).
 
-#include "eval/Lifetime.h"
 #include "eval/Report.h"
+#include "eval/Lifetime.h"
 
 #include "LifetimeTestSupport.h"
 
@@ -109,9 +109,10 @@ TEST(StabilityReport, WithoutCharacteristicFunctionOnlyABlank) {
 TEST(StabilityReport, LayoutDetails) {
     const std::string r = BuildStabilityReport(FixedSeries(true));
     const std::string sep = "\r\n " + std::string(78, '-');
-    EXPECT_EQ(r.rfind(" " + sep + "\r\n  Driftwise v1.0.2 (build 140206) - Astigmatism Stability Report" + sep + "\r\n \r\n",
-                      0),
-              0u);
+    EXPECT_EQ(
+        r.rfind(" " + sep + "\r\n  Driftwise v1.0.2 (build 140206) - Astigmatism Stability Report" + sep + "\r\n \r\n",
+                0),
+        0u);
     EXPECT_EQ(r.substr(r.size() - sep.size() - 3), "\r\n " + sep);
     EXPECT_TRUE(Contains(r, "\r\n  Estimated lifetime: 25.0 s (direct method: 25.2 s)\r\n \r\n  Probability"));
     EXPECT_TRUE(Contains(r, "\r\n   - lower limit  (84% stability): "));

@@ -21,8 +21,7 @@ namespace {
 
 // The series of the expected files export_*: a few samples, characteristic-
 // function records and a fitted model, all set directly.
-CA1TimeSeries FixedSeries()
-{
+CA1TimeSeries FixedSeries() {
     CA1TimeSeries s;
     s.m_strSourceFile = "/data/logs/c1a1_sample.txt";
     s.m_nFirstLine = 5;
@@ -55,11 +54,11 @@ struct EXPORTCASE {
     int (*save)(const CA1TimeSeries&, const std::string&);
     bool needsCharFunc;
     bool needsModel;
-    const char* what;         // subject of the opening line
-    const char* notReady;     // nullptr: always ready
+    const char* what;      // subject of the opening line
+    const char* notReady;  // nullptr: always ready
     const char* success;
     const char* failure;
-    const char* openFailed;   // ending of the open-failure line
+    const char* openFailed;  // ending of the open-failure line
 };
 
 const EXPORTCASE kCases[] = {
@@ -76,8 +75,7 @@ const EXPORTCASE kCases[] = {
     {"charfunc.txt", SaveCharFuncTable, true, false, "characteristic function table",
      "ERROR: Aborted saving characteristic function table. Data is not ready.",
      "Successfully saved characteristic function table to file [",
-     "ERROR: Failed to save characteristic function table to file [",
-     "] for writing characteristic function table."},
+     "ERROR: Failed to save characteristic function table to file [", "] for writing characteristic function table."},
     {"model.dat", SaveModelData, true, true, "characteristic function model data",
      "ERROR: Aborted saving characteristic function model data. Data is not ready.",
      "Successfully saved characteristic function model data to file [",
@@ -97,52 +95,45 @@ const EXPORTCASE kCases[] = {
      "] for writing probability data table."},
 };
 
-std::int32_t IntAt(const std::string& bytes, std::size_t offset)
-{
+std::int32_t IntAt(const std::string& bytes, std::size_t offset) {
     std::uint32_t v = 0;
     for (int i = 0; i < 4; ++i)
         v |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[offset + i])) << (8 * i);
     return static_cast<std::int32_t>(v);
 }
 
-float RealAt(const std::string& bytes, std::size_t offset)
-{
+float RealAt(const std::string& bytes, std::size_t offset) {
     const std::uint32_t bits = static_cast<std::uint32_t>(IntAt(bytes, offset));
     float f = 0.0f;
     std::memcpy(&f, &bits, sizeof f);
     return f;
 }
 
-std::vector<std::string> TextLines(const std::string& bytes)
-{
+std::vector<std::string> TextLines(const std::string& bytes) {
     std::vector<std::string> lines;
     CLineSplitter splitter(bytes);
     std::string_view line;
-    while (splitter.Next(line))
-        lines.emplace_back(line);
+    while (splitter.Next(line)) lines.emplace_back(line);
     return lines;
 }
 
 // The numbers of a table row "t; v1; v2 ...".
-std::vector<double> RowValues(const std::string& row)
-{
+std::vector<double> RowValues(const std::string& row) {
     std::vector<double> values;
     std::size_t pos = 0;
     while (pos < row.size()) {
         const std::size_t end = row.find(';', pos);
         const std::string field = row.substr(pos, end == std::string::npos ? std::string::npos : end - pos);
         values.push_back(ReadLeadingDouble(field));
-        if (end == std::string::npos)
-            break;
+        if (end == std::string::npos) break;
         pos = end + 1;
     }
     return values;
 }
 
-} // namespace
+}  // namespace
 
-TEST(DataExports, AstigmatismTimeFilesAreByteExact)
-{
+TEST(DataExports, AstigmatismTimeFilesAreByteExact) {
     CScratchFolder folder;
     const CA1TimeSeries series = FixedSeries();
     ASSERT_EQ(SaveA1TimeTable(series, folder.File("a.txt")), 1);
@@ -151,8 +142,7 @@ TEST(DataExports, AstigmatismTimeFilesAreByteExact)
     ExpectSameAsGolden(folder.File("a.dat"), "export_a22time.dat");
 }
 
-TEST(DataExports, CharacteristicFunctionFilesAreByteExact)
-{
+TEST(DataExports, CharacteristicFunctionFilesAreByteExact) {
     CScratchFolder folder;
     const CA1TimeSeries series = FixedSeries();
     ASSERT_EQ(SaveCharFuncTable(series, folder.File("c.txt")), 1);
@@ -167,8 +157,7 @@ TEST(DataExports, CharacteristicFunctionFilesAreByteExact)
     EXPECT_EQ(RealAt(bytes, row1 + 8), 0.25f);
 }
 
-TEST(DataExports, ModelAndProbabilityFilesAreByteExact)
-{
+TEST(DataExports, ModelAndProbabilityFilesAreByteExact) {
     CScratchFolder folder;
     const CA1TimeSeries series = FixedSeries();
     ASSERT_EQ(SaveModelTable(series, folder.File("m.txt")), 1);
@@ -181,8 +170,7 @@ TEST(DataExports, ModelAndProbabilityFilesAreByteExact)
     ExpectSameAsGolden(folder.File("p.dat"), "export_probability.dat");
 }
 
-TEST(DataExports, BinarySizesAndHeaders)
-{
+TEST(DataExports, BinarySizesAndHeaders) {
     CScratchFolder folder;
     CA1TimeSeries series = FixedSeries();
     series.m_aSamples.pop_back();  // three samples
@@ -194,8 +182,8 @@ TEST(DataExports, BinarySizesAndHeaders)
     ASSERT_EQ(a.size(), 44u);
     EXPECT_EQ(IntAt(a, 0), 3);
     EXPECT_EQ(IntAt(a, 4), 3);
-    EXPECT_EQ(RealAt(a, 8), 0.0f);    // image 1 at t = 0
-    EXPECT_EQ(RealAt(a, 20), 0.5f);   // image 2 at t = t0
+    EXPECT_EQ(RealAt(a, 8), 0.0f);   // image 1 at t = 0
+    EXPECT_EQ(RealAt(a, 20), 0.5f);  // image 2 at t = t0
 
     const std::string m = ReadFileBytes(folder.File("m.dat"));
     ASSERT_EQ(m.size(), 8044u);
@@ -203,11 +191,10 @@ TEST(DataExports, BinarySizesAndHeaders)
     EXPECT_EQ(IntAt(m, 4), 4);
     EXPECT_EQ(RealAt(m, 8), 0.1f);
     EXPECT_EQ(RealAt(m, 12), 0.2f);
-    EXPECT_EQ(RealAt(m, 16), 4.5f);   // tc = FitTc * t0 in seconds
+    EXPECT_EQ(RealAt(m, 16), 4.5f);  // tc = FitTc * t0 in seconds
     EXPECT_EQ(RealAt(m, 20), 0.01f);
     EXPECT_EQ(RealAt(m, 24), 0.5f);
-    for (int c = 0; c < 4; ++c)
-        EXPECT_EQ(RealAt(m, 28 + 4 * c), 0.0f);  // row 0
+    for (int c = 0; c < 4; ++c) EXPECT_EQ(RealAt(m, 28 + 4 * c), 0.0f);  // row 0
     const std::size_t lastModelRow = 28 + 500 * 16;
     EXPECT_FLOAT_EQ(RealAt(m, lastModelRow), static_cast<float>(1.15 * 30.8));
     const MODELPARAMS params = ModelParameters(series);
@@ -228,8 +215,7 @@ TEST(DataExports, BinarySizesAndHeaders)
     EXPECT_FLOAT_EQ(RealAt(p, 20 + 500 * 8), static_cast<float>(2.0 * 30.8));
 }
 
-TEST(DataExports, TableRowsAndHeaders)
-{
+TEST(DataExports, TableRowsAndHeaders) {
     CScratchFolder folder;
     const CA1TimeSeries series = FixedSeries();
     ASSERT_EQ(SaveModelTable(series, folder.File("m.txt")), 1);
@@ -258,8 +244,7 @@ TEST(DataExports, TableRowsAndHeaders)
     EXPECT_NEAR(last[0], ProbabilityLifetime(series, 1.27, 0.05), 0.006);
 }
 
-TEST(DataExports, SmallValuesUseThreeDigitExponents)
-{
+TEST(DataExports, SmallValuesUseThreeDigitExponents) {
     CScratchFolder folder;
     CA1TimeSeries series;
     series.m_aSamples = {{1, 1.234567e-5, -9.87654e-12, 0.0, 0.0}};
@@ -269,8 +254,7 @@ TEST(DataExports, SmallValuesUseThreeDigitExponents)
     EXPECT_EQ(lines[4], "          0.00;   1.23457E-005;  -9.87654E-012");
 }
 
-TEST(DataExports, EmptySeriesGivesHeaderOnlyFiles)
-{
+TEST(DataExports, EmptySeriesGivesHeaderOnlyFiles) {
     CScratchFolder folder;
     CA1TimeSeries series;
     ASSERT_EQ(SaveA1TimeData(series, folder.File("a.dat")), 1);
@@ -279,16 +263,14 @@ TEST(DataExports, EmptySeriesGivesHeaderOnlyFiles)
     EXPECT_EQ(TextLines(ReadFileBytes(folder.File("a.txt"))).size(), 4u);
 }
 
-TEST(DataExports, ZeroModelLifetimeGivesZeroRows)
-{
+TEST(DataExports, ZeroModelLifetimeGivesZeroRows) {
     CScratchFolder folder;
     CA1TimeSeries series = FixedSeries();
     series.ModelLifetime = 0.0;
     ASSERT_EQ(SaveModelData(series, folder.File("m.dat")), 1);
     ASSERT_EQ(SaveProbabilityData(series, folder.File("p.dat")), 1);
     const std::string m = ReadFileBytes(folder.File("m.dat"));
-    for (std::size_t off = 28; off < m.size(); off += 4)
-        ASSERT_EQ(RealAt(m, off), 0.0f) << off;
+    for (std::size_t off = 28; off < m.size(); off += 4) ASSERT_EQ(RealAt(m, off), 0.0f) << off;
     const std::string p = ReadFileBytes(folder.File("p.dat"));
     for (std::size_t off = 20; off < p.size(); off += 8) {
         ASSERT_EQ(RealAt(p, off), 0.0f);
@@ -296,8 +278,7 @@ TEST(DataExports, ZeroModelLifetimeGivesZeroRows)
     }
 }
 
-TEST(DataExports, MessagesOfASuccessfulExport)
-{
+TEST(DataExports, MessagesOfASuccessfulExport) {
     CScratchFolder folder;
     for (const EXPORTCASE& c : kCases) {
         CRecordingLog log;
@@ -311,22 +292,17 @@ TEST(DataExports, MessagesOfASuccessfulExport)
     }
 }
 
-TEST(DataExports, NotReadyWritesOnlyItsLineAndLeavesTheFile)
-{
+TEST(DataExports, NotReadyWritesOnlyItsLineAndLeavesTheFile) {
     CScratchFolder folder;
     for (const EXPORTCASE& c : kCases) {
-        if (c.notReady == nullptr)
-            continue;
+        if (c.notReady == nullptr) continue;
         for (int variant = 0; variant < 2; ++variant) {
-            if (variant == 1 && !c.needsModel)
-                continue;
+            if (variant == 1 && !c.needsModel) continue;
             CRecordingLog log;
             CA1TimeSeries series = FixedSeries();
             series.m_pLog = &log;
-            if (variant == 0)
-                series.CharFuncValid = 0;
-            else
-                series.ModelValid = 0;
+            if (variant == 0) series.CharFuncValid = 0;
+            else series.ModelValid = 0;
             const std::string path = folder.File(c.name);
             WriteFileBytes(path, "previous");
             EXPECT_EQ(c.save(series, path), 0) << c.name;
@@ -339,24 +315,18 @@ TEST(DataExports, NotReadyWritesOnlyItsLineAndLeavesTheFile)
     }
 }
 
-TEST(DataExports, UndeterminedModelLifetimeOrNoTimeScaleIsNotReady)
-{
+TEST(DataExports, UndeterminedModelLifetimeOrNoTimeScaleIsNotReady) {
     CScratchFolder folder;
     for (const EXPORTCASE& c : kCases) {
-        if (!c.needsModel)
-            continue;
+        if (!c.needsModel) continue;
         for (int variant = 0; variant < 4; ++variant) {
             CRecordingLog log;
             CA1TimeSeries series = FixedSeries();
             series.m_pLog = &log;
-            if (variant == 0)
-                series.ModelLifetime = kNoResult;
-            else if (variant == 1)
-                series.m_dImagePeriod = 0.0;
-            else if (variant == 2)
-                series.m_dImagePeriod = kNoResult;
-            else
-                series.FitDi = series.FitDa = series.FitS = 0.0;  // f never reaches a^2
+            if (variant == 0) series.ModelLifetime = kNoResult;
+            else if (variant == 1) series.m_dImagePeriod = 0.0;
+            else if (variant == 2) series.m_dImagePeriod = kNoResult;
+            else series.FitDi = series.FitDa = series.FitS = 0.0;  // f never reaches a^2
             const int result = c.save(series, folder.File(c.name));
             if (variant == 3 && std::string(c.name) != "probability.txt") {
                 // Rows are still written: f and the bands of a zero model.
@@ -370,8 +340,7 @@ TEST(DataExports, UndeterminedModelLifetimeOrNoTimeScaleIsNotReady)
     }
 }
 
-TEST(DataExports, FullDiskFailsEveryExport)
-{
+TEST(DataExports, FullDiskFailsEveryExport) {
     for (const EXPORTCASE& c : kCases) {
         CRecordingReporter reporter;
         CRecordingLog log(0);
@@ -385,8 +354,7 @@ TEST(DataExports, FullDiskFailsEveryExport)
     }
 }
 
-TEST(DataExports, FileThatCannotBeCreated)
-{
+TEST(DataExports, FileThatCannotBeCreated) {
     CScratchFolder folder;
     const std::string plainFile = folder.File("plain");
     WriteFileBytes(plainFile, "x");
@@ -409,8 +377,7 @@ TEST(DataExports, FileThatCannotBeCreated)
     EXPECT_EQ(ReadFileBytes(locked), "kept");
 }
 
-TEST(DataExports, WithoutALogTheResultsStay)
-{
+TEST(DataExports, WithoutALogTheResultsStay) {
     CScratchFolder folder;
     for (const EXPORTCASE& c : kCases) {
         CA1TimeSeries series = FixedSeries();

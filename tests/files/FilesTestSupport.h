@@ -18,8 +18,7 @@
 class CRecordingLog : public CLogFile {
 public:
     explicit CRecordingLog(unsigned debugLevel = 1) { m_nDebugLevel = debugLevel; }
-    int Write(const std::string& message) override
-    {
+    int Write(const std::string& message) override {
         m_lines.push_back(message);
         return 1;
     }
@@ -34,8 +33,7 @@ public:
     CRecordingReporter(const CRecordingReporter&) = delete;
     CRecordingReporter& operator=(const CRecordingReporter&) = delete;
 
-    void ReportFileError(const std::string& path, const std::string& errorText) override
-    {
+    void ReportFileError(const std::string& path, const std::string& errorText) override {
         m_calls.emplace_back(path, errorText);
     }
     std::vector<std::pair<std::string, std::string>> m_calls;
@@ -47,17 +45,13 @@ private:
 // A fresh folder under the system's temporary folder, removed afterwards.
 class CScratchFolder {
 public:
-    CScratchFolder()
-    {
+    CScratchFolder() {
         std::string pattern = (std::filesystem::temp_directory_path() / "dw_files_XXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr)
-            m_path = pattern;
+        if (::mkdtemp(pattern.data()) != nullptr) m_path = pattern;
     }
-    ~CScratchFolder()
-    {
+    ~CScratchFolder() {
         std::error_code ec;
-        if (!m_path.empty())
-            std::filesystem::remove_all(m_path, ec);
+        if (!m_path.empty()) std::filesystem::remove_all(m_path, ec);
     }
     CScratchFolder(const CScratchFolder&) = delete;
     CScratchFolder& operator=(const CScratchFolder&) = delete;
@@ -69,28 +63,22 @@ private:
     std::string m_path;
 };
 
-inline std::string ReadFileBytes(const std::string& path)
-{
+inline std::string ReadFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-inline void WriteFileBytes(const std::string& path, const std::string& bytes)
-{
+inline void WriteFileBytes(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-inline std::string TestDataFile(const std::string& name)
-{
-    return std::string(DW_TEST_DATA_DIR) + "/" + name;
-}
+inline std::string TestDataFile(const std::string& name) { return std::string(DW_TEST_DATA_DIR) + "/" + name; }
 
 // Compares a produced file with an expected file of tests/data. With
 // DW_UPDATE_GOLDEN=1 in the environment the expected file is rewritten
 // from the produced one instead.
-inline void ExpectSameAsGolden(const std::string& produced, const std::string& goldenName)
-{
+inline void ExpectSameAsGolden(const std::string& produced, const std::string& goldenName) {
     const std::string golden = TestDataFile(goldenName);
     const char* update = std::getenv("DW_UPDATE_GOLDEN");
     if (update != nullptr && std::string(update) == "1") {

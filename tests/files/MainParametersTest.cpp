@@ -13,8 +13,7 @@ namespace {
 
 const std::string kSection = "Main Parameters";
 
-void ExpectDefaults(const CMainParameters& p)
-{
+void ExpectDefaults(const CMainParameters& p) {
     EXPECT_EQ(p.ImportType, 1);
     EXPECT_EQ(p.ImportPath, "");
     EXPECT_EQ(p.OutputPath, "");
@@ -28,8 +27,7 @@ void ExpectDefaults(const CMainParameters& p)
 }
 
 // Values that differ from every default (those of setup_values.prm).
-void SetValues(CMainParameters& p)
-{
+void SetValues(CMainParameters& p) {
     p.ImportPath = "/home/user/logs/";
     p.OutputPath = "/home/user/out/";
     p.ImportType = 2;
@@ -43,8 +41,7 @@ void SetValues(CMainParameters& p)
 }
 
 // Other values again, to see what a failed load leaves alone.
-void SetOtherValues(CMainParameters& p)
-{
+void SetOtherValues(CMainParameters& p) {
     p.ImportPath = "keep/";
     p.OutputPath = "keep-out/";
     p.ImportType = 7;
@@ -57,8 +54,7 @@ void SetOtherValues(CMainParameters& p)
     p.LimitPhase = 0.5;
 }
 
-void ExpectOtherValues(const CMainParameters& p)
-{
+void ExpectOtherValues(const CMainParameters& p) {
     EXPECT_EQ(p.ImportPath, "keep/");
     EXPECT_EQ(p.OutputPath, "keep-out/");
     EXPECT_EQ(p.ImportType, 7);
@@ -71,15 +67,11 @@ void ExpectOtherValues(const CMainParameters& p)
     EXPECT_EQ(p.LimitPhase, 0.5);
 }
 
-std::vector<std::string> Lines(std::initializer_list<std::string> lines)
-{
-    return std::vector<std::string>(lines);
-}
+std::vector<std::string> Lines(std::initializer_list<std::string> lines) { return std::vector<std::string>(lines); }
 
-} // namespace
+}  // namespace
 
-TEST(MainParameters, ConstructionAndReset)
-{
+TEST(MainParameters, ConstructionAndReset) {
     CMainParameters p;
     EXPECT_EQ(p.m_pLog, nullptr);
     EXPECT_EQ(p.m_nCommentColumn, 40);
@@ -93,8 +85,7 @@ TEST(MainParameters, ConstructionAndReset)
     EXPECT_EQ(p.m_nVersion, 5);  // the header is not touched
 }
 
-TEST(MainParametersFile, DefaultsGiveTheTwelveLineFile)
-{
+TEST(MainParametersFile, DefaultsGiveTheTwelveLineFile) {
     CScratchFolder folder;
     CRecordingLog log;
     CMainParameters p;
@@ -106,8 +97,7 @@ TEST(MainParametersFile, DefaultsGiveTheTwelveLineFile)
                                   "DEBUG>  Successfully saved program parameters to file [" + path + "]."}));
 }
 
-TEST(MainParametersFile, LoadsEveryValue)
-{
+TEST(MainParametersFile, LoadsEveryValue) {
     for (const char* name : {"setup_values.prm", "setup_values_lf.prm"}) {
         CRecordingLog log;
         CMainParameters p;
@@ -129,8 +119,7 @@ TEST(MainParametersFile, LoadsEveryValue)
     }
 }
 
-TEST(MainParametersFile, SaveAndLoadRoundTripKeepsSixDigits)
-{
+TEST(MainParametersFile, SaveAndLoadRoundTripKeepsSixDigits) {
     CScratchFolder folder;
     const std::string path = folder.File("Setup.prm");
     CMainParameters saved;
@@ -143,8 +132,7 @@ TEST(MainParametersFile, SaveAndLoadRoundTripKeepsSixDigits)
     EXPECT_EQ(loaded.LimitPhase, 1e-5);
 }
 
-TEST(MainParametersFile, MissingFileKeepsTheValues)
-{
+TEST(MainParametersFile, MissingFileKeepsTheValues) {
     CScratchFolder folder;
     CRecordingLog log(0);
     CMainParameters p;
@@ -155,15 +143,14 @@ TEST(MainParametersFile, MissingFileKeepsTheValues)
     EXPECT_EQ(log.m_lines, Lines({"ERROR: Failed to open file [" + path + "]."}));
 }
 
-TEST(MainParametersFile, ForeignOrDamagedHeaderChangesNothing)
-{
+TEST(MainParametersFile, ForeignOrDamagedHeaderChangesNothing) {
     CScratchFolder folder;
     const std::string emptyFile = folder.File("empty.prm");
     WriteFileBytes(emptyFile, "");
     const std::string caseFile = folder.File("case.prm");
     WriteFileBytes(caseFile, "'[main parameters]'\r\nVersion 2013111101\r\n");
-    for (const std::string& path : {TestDataFile("setup_foreign.prm"), TestDataFile("setup_binary.prm"), emptyFile,
-                                    caseFile}) {
+    for (const std::string& path :
+         {TestDataFile("setup_foreign.prm"), TestDataFile("setup_binary.prm"), emptyFile, caseFile}) {
         CRecordingLog log(0);
         CMainParameters p;
         p.m_pLog = &log;
@@ -176,8 +163,7 @@ TEST(MainParametersFile, ForeignOrDamagedHeaderChangesNothing)
     }
 }
 
-TEST(MainParametersFile, OtherVersionLoadsDefaults)
-{
+TEST(MainParametersFile, OtherVersionLoadsDefaults) {
     CRecordingLog log(0);
     CMainParameters p;
     p.m_pLog = &log;
@@ -189,8 +175,7 @@ TEST(MainParametersFile, OtherVersionLoadsDefaults)
                                   "ERROR: Failed to load program parameters from file [" + path + "]."}));
 }
 
-TEST(MainParametersFile, TruncatedFileKeepsWhatWasRead)
-{
+TEST(MainParametersFile, TruncatedFileKeepsWhatWasRead) {
     CRecordingLog log(0);
     CMainParameters p;
     p.m_pLog = &log;
@@ -211,8 +196,7 @@ TEST(MainParametersFile, TruncatedFileKeepsWhatWasRead)
                                   "ERROR: Failed to load program parameters from file [" + path + "]."}));
 }
 
-TEST(MainParametersFile, EmptyValueLineStopsTheRead)
-{
+TEST(MainParametersFile, EmptyValueLineStopsTheRead) {
     CMainParameters p;
     SetOtherValues(p);
     EXPECT_EQ(LoadProgramParameters(p, TestDataFile("setup_empty_value.prm")), 0);
@@ -222,8 +206,7 @@ TEST(MainParametersFile, EmptyValueLineStopsTheRead)
     EXPECT_EQ(p.LimitPhase, 0.25);
 }
 
-TEST(MainParametersFile, EmptyPathDoesNothing)
-{
+TEST(MainParametersFile, EmptyPathDoesNothing) {
     CRecordingLog log;
     CMainParameters p;
     p.m_pLog = &log;
@@ -232,8 +215,7 @@ TEST(MainParametersFile, EmptyPathDoesNothing)
     EXPECT_TRUE(log.m_lines.empty());
 }
 
-TEST(MainParametersFile, NullStreamIsAnInterfaceError)
-{
+TEST(MainParametersFile, NullStreamIsAnInterfaceError) {
     CRecordingLog log;
     CMainParameters p;
     p.m_pLog = &log;
@@ -243,8 +225,7 @@ TEST(MainParametersFile, NullStreamIsAnInterfaceError)
                                   "ERROR: Internal interface error while reading main parameter from file."}));
 }
 
-TEST(MainParametersFile, FullDiskIsAFailedSave)
-{
+TEST(MainParametersFile, FullDiskIsAFailedSave) {
     CRecordingReporter reporter;
     CRecordingLog log(0);
     CMainParameters p;
@@ -255,8 +236,7 @@ TEST(MainParametersFile, FullDiskIsAFailedSave)
     EXPECT_EQ(log.m_lines, Lines({"ERROR: Failed to save program parameters to file [/dev/full]."}));
 }
 
-TEST(MainParametersFile, WriteErrorStopsAtTheFirstFailedLine)
-{
+TEST(MainParametersFile, WriteErrorStopsAtTheFirstFailedLine) {
     CRecordingReporter reporter;
     CRecordingLog log(0);
     CMainParameters p;
@@ -270,8 +250,7 @@ TEST(MainParametersFile, WriteErrorStopsAtTheFirstFailedLine)
     EXPECT_EQ(log.m_lines, Lines({"ERROR: Failed to write main parameters to file."}));
 }
 
-TEST(MainParametersFile, FolderThatDoesNotExistOrIsAFile)
-{
+TEST(MainParametersFile, FolderThatDoesNotExistOrIsAFile) {
     CScratchFolder folder;
     const std::string plainFile = folder.File("plain");
     WriteFileBytes(plainFile, "x");
@@ -281,13 +260,12 @@ TEST(MainParametersFile, FolderThatDoesNotExistOrIsAFile)
         p.m_pLog = &log;
         EXPECT_EQ(SaveProgramParameters(p, path), 0) << path;
         EXPECT_EQ(LoadProgramParameters(p, path), 0) << path;
-        EXPECT_EQ(log.m_lines, Lines({"ERROR: Failed to open file [" + path + "].",
-                                      "ERROR: Failed to open file [" + path + "]."}));
+        EXPECT_EQ(log.m_lines,
+                  Lines({"ERROR: Failed to open file [" + path + "].", "ERROR: Failed to open file [" + path + "]."}));
     }
 }
 
-TEST(MainParametersFile, FileLockedByAnotherInstance)
-{
+TEST(MainParametersFile, FileLockedByAnotherInstance) {
     CScratchFolder folder;
     const std::string path = folder.File("Setup.prm");
     const std::string original = ReadFileBytes(TestDataFile("setup_values.prm"));
@@ -302,15 +280,14 @@ TEST(MainParametersFile, FileLockedByAnotherInstance)
     ExpectDefaults(p);
     EXPECT_EQ(SaveProgramParameters(p, path), 0);
     EXPECT_EQ(ReadFileBytes(path), original);  // not truncated
-    EXPECT_EQ(log.m_lines, Lines({"ERROR: Failed to open file [" + path + "].",
-                                  "ERROR: Failed to open file [" + path + "]."}));
+    EXPECT_EQ(log.m_lines,
+              Lines({"ERROR: Failed to open file [" + path + "].", "ERROR: Failed to open file [" + path + "]."}));
     CloseExclusive(holder);
     EXPECT_EQ(LoadProgramParameters(p, path), 1);
     EXPECT_EQ(p.MinDiversity, 25);
 }
 
-TEST(MainParametersProfile, RoundTripThroughTheStore)
-{
+TEST(MainParametersProfile, RoundTripThroughTheStore) {
     CMemorySettingsStore store;
     CMainParameters saved;
     SetValues(saved);
@@ -329,8 +306,7 @@ TEST(MainParametersProfile, RoundTripThroughTheStore)
     EXPECT_EQ(loaded.LimitPhase, 1e-5);
 }
 
-TEST(MainParametersProfile, DoublesAreLittleEndianBytes)
-{
+TEST(MainParametersProfile, DoublesAreLittleEndianBytes) {
     CMemorySettingsStore store;
     CMainParameters p;
     ASSERT_EQ(SaveToProfile(&store, p), 1);
@@ -345,8 +321,7 @@ TEST(MainParametersProfile, DoublesAreLittleEndianBytes)
     EXPECT_EQ(s, "");
 }
 
-TEST(MainParametersProfile, StoreWinsOverTheFileAtStartUp)
-{
+TEST(MainParametersProfile, StoreWinsOverTheFileAtStartUp) {
     CScratchFolder folder;
     const std::string path = folder.File("Setup.prm");
     CMemorySettingsStore store;
@@ -362,10 +337,9 @@ TEST(MainParametersProfile, StoreWinsOverTheFileAtStartUp)
     EXPECT_EQ(starting.ImportRotDeg, 12.3456789);
 }
 
-TEST(MainParametersProfile, MissingAndMalformedEntriesAreSkipped)
-{
+TEST(MainParametersProfile, MissingAndMalformedEntriesAreSkipped) {
     CMemorySettingsStore store;
-    store.WriteBinary(kSection, "ElEnergykV", {0, 0, 0x96, 0x43});             // 4 bytes
+    store.WriteBinary(kSection, "ElEnergykV", {0, 0, 0x96, 0x43});               // 4 bytes
     store.WriteBinary(kSection, "TargetResAng", std::vector<unsigned char>(9));  // 9 bytes
     store.WriteString(kSection, "MinDiversity", "25");                           // text, not an integer
     store.WriteInt(kSection, "ImportPath", 5);                                   // integer, not a text
@@ -381,16 +355,13 @@ namespace {
 class CFailingStore : public CMemorySettingsStore {
 public:
     explicit CFailingStore(int accepted) : m_nAccepted(accepted) {}
-    bool WriteString(const std::string& s, const std::string& k, const std::string& v) override
-    {
+    bool WriteString(const std::string& s, const std::string& k, const std::string& v) override {
         return Accept() && CMemorySettingsStore::WriteString(s, k, v);
     }
-    bool WriteInt(const std::string& s, const std::string& k, int v) override
-    {
+    bool WriteInt(const std::string& s, const std::string& k, int v) override {
         return Accept() && CMemorySettingsStore::WriteInt(s, k, v);
     }
-    bool WriteBinary(const std::string& s, const std::string& k, const std::vector<unsigned char>& v) override
-    {
+    bool WriteBinary(const std::string& s, const std::string& k, const std::vector<unsigned char>& v) override {
         return Accept() && CMemorySettingsStore::WriteBinary(s, k, v);
     }
     int m_nTried = 0;
@@ -399,10 +370,9 @@ private:
     bool Accept() { return ++m_nTried <= m_nAccepted; }
     int m_nAccepted;
 };
-} // namespace
+}  // namespace
 
-TEST(MainParametersProfile, FailedWriteStopsTheSave)
-{
+TEST(MainParametersProfile, FailedWriteStopsTheSave) {
     CFailingStore failing(4);  // ImportPath, OutputPath, ImportType, ImportMirrorY
     CMainParameters p;
     EXPECT_EQ(SaveToProfile(&failing, p), 0);

@@ -11,8 +11,7 @@
 namespace {
 
 // A stream over the given bytes, positioned at the start.
-std::FILE* StreamWith(const std::string& bytes)
-{
+std::FILE* StreamWith(const std::string& bytes) {
     std::FILE* f = std::tmpfile();
     if (f != nullptr) {
         std::fwrite(bytes.data(), 1, bytes.size(), f);
@@ -21,20 +20,17 @@ std::FILE* StreamWith(const std::string& bytes)
     return f;
 }
 
-std::string Contents(std::FILE* f)
-{
+std::string Contents(std::FILE* f) {
     std::fflush(f);
     std::rewind(f);
     std::string all;
     char buf[256];
     std::size_t n = 0;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-        all.append(buf, n);
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) all.append(buf, n);
     return all;
 }
 
-CParameterBlock Block(const std::string& name, int version)
-{
+CParameterBlock Block(const std::string& name, int version) {
     CParameterBlock block;
     block.m_strName = name;
     block.m_nVersion = version;
@@ -47,8 +43,7 @@ struct HEADERRESULT {
     int version;
 };
 
-HEADERRESULT ParseHeader(const std::string& bytes)
-{
+HEADERRESULT ParseHeader(const std::string& bytes) {
     std::FILE* f = StreamWith(bytes);
     HEADERRESULT r{-1, "unset", -1};
     r.result = ReadHeader(f, r.name, r.version);
@@ -56,10 +51,9 @@ HEADERRESULT ParseHeader(const std::string& bytes)
     return r;
 }
 
-} // namespace
+}  // namespace
 
-TEST(ParameterFileWriter, WritesHeaderAndValuesWithCrLf)
-{
+TEST(ParameterFileWriter, WritesHeaderAndValuesWithCrLf) {
     std::FILE* f = std::tmpfile();
     ASSERT_NE(f, nullptr);
     const CParameterBlock block = Block("Main Parameters", 2013111101);
@@ -77,8 +71,7 @@ TEST(ParameterFileWriter, WritesHeaderAndValuesWithCrLf)
     std::fclose(f);
 }
 
-TEST(ParameterFileWriter, CommentStartsAtTheColumnOrSixBlanksLater)
-{
+TEST(ParameterFileWriter, CommentStartsAtTheColumnOrSixBlanksLater) {
     const CParameterBlock block = Block("B", 1);
     std::string text = "10";
     EXPECT_EQ(AppendComment(text, block, "note"), 1);
@@ -102,8 +95,7 @@ TEST(ParameterFileWriter, CommentStartsAtTheColumnOrSixBlanksLater)
     std::fclose(f);
 }
 
-TEST(ParameterFileReader, HeaderNameIsTheTextBetweenTheMarkers)
-{
+TEST(ParameterFileReader, HeaderNameIsTheTextBetweenTheMarkers) {
     HEADERRESULT r = ParseHeader("junk '[Main Parameters]' trailing\r\nVersion 2013111101\r\n");
     EXPECT_EQ(r.result, 1);
     EXPECT_EQ(r.name, "Main Parameters");
@@ -117,8 +109,7 @@ TEST(ParameterFileReader, HeaderNameIsTheTextBetweenTheMarkers)
     }
 }
 
-TEST(ParameterFileReader, VersionLineRules)
-{
+TEST(ParameterFileReader, VersionLineRules) {
     EXPECT_EQ(ParseHeader("'[A]'\nVersion \n").result, 0);
     EXPECT_EQ(ParseHeader("'[A]'\nversion 3\n").result, 0);
     HEADERRESULT r = ParseHeader("'[A]'\nVersion abc\n");
@@ -134,8 +125,7 @@ TEST(ParameterFileReader, VersionLineRules)
     EXPECT_EQ(ParseHeader("").result, 0);
 }
 
-TEST(ParameterFileReader, NumbersAreLeadingValuesOfTheLine)
-{
+TEST(ParameterFileReader, NumbersAreLeadingValuesOfTheLine) {
     std::FILE* f = StreamWith("  42abc\r\nletters\r\n\r\n1e+006\n1e+06\n-2.5e-005 comment\n");
     int i = -1;
     EXPECT_EQ(ReadIntValue(f, i), 1);
@@ -158,8 +148,7 @@ TEST(ParameterFileReader, NumbersAreLeadingValuesOfTheLine)
     std::fclose(f);
 }
 
-TEST(ParameterFileReader, EmptyLineIsAnEmptyStringButNotANumber)
-{
+TEST(ParameterFileReader, EmptyLineIsAnEmptyStringButNotANumber) {
     std::FILE* f = StreamWith("\n\n  both ends  \r\n");
     double d = 9.0;
     EXPECT_EQ(ReadDoubleValue(f, d), 0);
@@ -175,8 +164,7 @@ TEST(ParameterFileReader, EmptyLineIsAnEmptyStringButNotANumber)
     std::fclose(f);
 }
 
-TEST(ParameterFileRoundTrip, DoubleKeepsOnlySixDigits)
-{
+TEST(ParameterFileRoundTrip, DoubleKeepsOnlySixDigits) {
     std::FILE* f = std::tmpfile();
     const CParameterBlock block = Block("B", 1);
     WriteDoubleValue(f, block, 0.123456789, "");
@@ -190,8 +178,7 @@ TEST(ParameterFileRoundTrip, DoubleKeepsOnlySixDigits)
     std::fclose(f);
 }
 
-TEST(ParameterFileErrors, NullStreamFailsAtOnce)
-{
+TEST(ParameterFileErrors, NullStreamFailsAtOnce) {
     CRecordingReporter reporter;
     const CParameterBlock block = Block("B", 1);
     std::string s = "x";
@@ -215,8 +202,7 @@ TEST(ParameterFileErrors, NullStreamFailsAtOnce)
     EXPECT_TRUE(reporter.m_calls.empty());
 }
 
-TEST(ParameterFileErrors, WriteErrorIsReportedAndFails)
-{
+TEST(ParameterFileErrors, WriteErrorIsReportedAndFails) {
     CRecordingReporter reporter;
     std::FILE* f = std::fopen("/dev/full", "wb");
     ASSERT_NE(f, nullptr);
@@ -231,8 +217,7 @@ TEST(ParameterFileErrors, WriteErrorIsReportedAndFails)
     std::fclose(f);
 }
 
-TEST(ParameterFileErrors, ReadErrorIsReportedAndKeepsTheValue)
-{
+TEST(ParameterFileErrors, ReadErrorIsReportedAndKeepsTheValue) {
     CScratchFolder folder;
     const std::string path = folder.File("writeonly.prm");
     std::FILE* f = std::fopen(path.c_str(), "wb");  // reading from it fails

@@ -46,7 +46,8 @@ void RosenbrockGradient(double x, const double* p, double* g) {
 double Fading(double, const double* p) { return 1.0 / std::sqrt(1.0 + p[0] * p[0]); }
 void FadingGradient(double, const double* p, double* g) { g[0] = -p[0] / std::pow(1.0 + p[0] * p[0], 1.5); }
 
-FITMODULE LineModule(const std::vector<double>& x, const std::vector<double>& y, const std::vector<double>* w = nullptr) {
+FITMODULE LineModule(const std::vector<double>& x, const std::vector<double>& y,
+                     const std::vector<double>* w = nullptr) {
     FITMODULE m;
     m.nWeighted = w ? 1 : 0;
     EXPECT_EQ(RegisterFunction(m, Line, LineGradient, 2), 2);

@@ -26,8 +26,8 @@ protected:
 
 TEST_F(ATLASStabImport, ReadsHeaderDataAndEndLine) {
     run.list.emplace_back();
-    const std::string text = "measurement of 2014\n" + kHeader + "\n" + Row(1, 0.5, 0.01, -0.25, 0.02, 1000) +
-                             "  " + Row(2, 0.6, 0.01, -0.2, 0.02, 1002).substr(0, 40) + "   \n" +
+    const std::string text = "measurement of 2014\n" + kHeader + "\n" + Row(1, 0.5, 0.01, -0.25, 0.02, 1000) + "  " +
+                             Row(2, 0.6, 0.01, -0.2, 0.02, 1002).substr(0, 40) + "   \n" +
                              Row(3, 0.7, 0.03, -0.1, 0.04, 1006) + "# end of table\nignored\n";
     const ImportResult& r = run.Atlas(text);
     EXPECT_TRUE(r.Ok());
@@ -59,28 +59,23 @@ TEST_F(ATLASStabImport, ReadsHeaderDataAndEndLine) {
 
 TEST_F(ATLASStabImport, MessagesOfAnImportInOrder) {
     run.Atlas(kHeader + "\n" + Row(1, 0.5, 0.01, -0.25, 0.02, 10) + Row(2, 0.5, 0.01, -0.25, 0.02, 14) + "#\n");
-    EXPECT_EQ(run.log.m_astrMessages,
-              (Lines{"Importing ATLAS Stability log from file [/data/test.log].",
-                     "DEBUG>      Reading log file lines ...",
-                     "DEBUG>        Found ATLASStab log start.",
-                     "DEBUG>        Found ATLASStab log data line #1.",
-                     "DEBUG>        Found ATLASStab log data line #2.",
-                     "DEBUG>        Found ATLASStab log stop.",
-                     "DEBUG>      Finished reading log file lines.",
-                     "Extracting astigmatism data from ATLASStab log...",
-                     "- recording frequency: 0.50 Hz",
-                     "- y-mirror flag: 1, x-y-plane rotation: 0.0 deg",
-                     "- extracted number of astigmatism values: 2",
-                     "Extraction finished.",
-                     "DEBUG>      Added A1-time series log (#1) with 2 data sets, total timespan 4 s.",
-                     "DEBUG>    Successfully loaded log data from file [/data/test.log].",
-                     "Added 1 new A1-time series to the data list."}));
+    EXPECT_EQ(
+        run.log.m_astrMessages,
+        (Lines{"Importing ATLAS Stability log from file [/data/test.log].", "DEBUG>      Reading log file lines ...",
+               "DEBUG>        Found ATLASStab log start.", "DEBUG>        Found ATLASStab log data line #1.",
+               "DEBUG>        Found ATLASStab log data line #2.", "DEBUG>        Found ATLASStab log stop.",
+               "DEBUG>      Finished reading log file lines.", "Extracting astigmatism data from ATLASStab log...",
+               "- recording frequency: 0.50 Hz", "- y-mirror flag: 1, x-y-plane rotation: 0.0 deg",
+               "- extracted number of astigmatism values: 2", "Extraction finished.",
+               "DEBUG>      Added A1-time series log (#1) with 2 data sets, total timespan 4 s.",
+               "DEBUG>    Successfully loaded log data from file [/data/test.log].",
+               "Added 1 new A1-time series to the data list."}));
 }
 
 TEST_F(ATLASStabImport, HeaderRules) {
     const std::string rows = Row(1, 1, 0, 1, 0, 10) + Row(2, 1, 0, 1, 0, 20);
     for (const std::string& header :
-         {" " + kHeader,                                            // "img" not at the start
+         {" " + kHeader,                                              // "img" not at the start
           std::string("img a22x err(a22x) a22y err(a22y) filetime"),  // one blank only in the middle
           std::string("img a22x err(a22x)  a22y err(a22y)"),          // no filetime
           std::string("IMG a22x err(a22x)  a22y err(a22y) filetime")}) {
@@ -101,7 +96,7 @@ TEST_F(ATLASStabImport, ColumnsAreFoundByName) {
     // Other columns anywhere, tokens separated by runs of blanks.
     run.Atlas("img   c1  a22x err(a22x)  a22y err(a22y)  a33 filetime\n"
               "5   9.9   1.5   0.1    -2.5   0.2  7  100\n"
-              "6 9.9 1.5 0.1 -2.5\n"       // too few columns: no sample
+              "6 9.9 1.5 0.1 -2.5\n"                   // too few columns: no sample
               "7\t9.9\t1.5\t0.1\t-2.5\t0.2\t7\t104\n"  // tabs are no separators: one token
               "8 9.9 1.5 0.1 -2.5 0.2 7 110\n");
     ASSERT_EQ(run.list.size(), 1u);
@@ -126,9 +121,9 @@ TEST_F(ATLASStabImport, RotationTurnsValuesAndErrorsMirrorOnlyTheValues) {
     EXPECT_EQ(a.dErrX, 0.1);  // stored exactly as read
     EXPECT_EQ(a.dErrY, 0.3);
     const A1SAMPLE& b = run.list[1].m_aSamples[0];
-    EXPECT_NEAR(b.dX, -2.0, 1e-9);     // x' = -y
-    EXPECT_NEAR(b.dY, -1.0, 1e-9);     // y' = x, mirrored
-    EXPECT_NEAR(b.dErrX, 0.3, 1e-9);   // errors swapped, not mirrored
+    EXPECT_NEAR(b.dX, -2.0, 1e-9);    // x' = -y
+    EXPECT_NEAR(b.dY, -1.0, 1e-9);    // y' = x, mirrored
+    EXPECT_NEAR(b.dErrX, 0.3, 1e-9);  // errors swapped, not mirrored
     EXPECT_NEAR(b.dErrY, 0.1, 1e-9);
     EXPECT_EQ(run.list[1].m_nMirror, -1);
 }
@@ -140,7 +135,7 @@ TEST_F(ATLASStabImport, SkippedLinesStillCount) {
               "99999999999 1.0 0.0 1.0 0.0 1.5 9\n" + kHeader + "\n" + Row(12, 1, 0, 1, 0, 24));
     ASSERT_EQ(run.list.size(), 1u);
     const CA1TimeSeries& s = run.list[0];
-    EXPECT_EQ(s.m_nDataLines, 12);     // the second header is a data line too
+    EXPECT_EQ(s.m_nDataLines, 12);  // the second header is a data line too
     EXPECT_DOUBLE_EQ(s.m_dImagePeriod, 2.0);
     ASSERT_EQ(s.m_aSamples.size(), 2u);
     EXPECT_EQ(s.m_aSamples[0].nIndex, 1);

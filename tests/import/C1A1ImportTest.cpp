@@ -27,7 +27,8 @@ protected:
 
 TEST_F(C1A1Import, TwoSeriesAreAppendedAfterTheExistingOnes) {
     run.list.emplace_back();  // a series imported earlier
-    const std::string text = "Corrector log\n" + C1A1Series(100, 106, Data(3)) + "noise\n" + C1A1Series(200, 210, Data(5));
+    const std::string text =
+        "Corrector log\n" + C1A1Series(100, 106, Data(3)) + "noise\n" + C1A1Series(200, 210, Data(5));
     const ImportResult& r = run.C1A1(text);
     EXPECT_TRUE(r.Ok());
     EXPECT_EQ(r.nSeriesAdded, 2);
@@ -43,9 +44,10 @@ TEST_F(C1A1Import, TwoSeriesAreAppendedAfterTheExistingOnes) {
     EXPECT_EQ(a.m_nDataLines, 3);
     EXPECT_EQ(a.m_nImportType, IMPORT_C1A1);
     EXPECT_EQ(a.m_pLog, &run.log);
-    EXPECT_EQ(a.m_astrLines, (Lines{"C1A1 series successfully started.", "dTime: 100 s",
-                                    "#1: C1: 1.00 nm, A1: 1nm / 0 deg, 100 cnts", "#2: C1: 1.00 nm, A1: 1nm / 0 deg, 100 cnts",
-                                    "#3: C1: 1.00 nm, A1: 1nm / 0 deg, 100 cnts", "C1A1 series stopped by user.", "dTime: 106 s"}));
+    EXPECT_EQ(a.m_astrLines,
+              (Lines{"C1A1 series successfully started.", "dTime: 100 s", "#1: C1: 1.00 nm, A1: 1nm / 0 deg, 100 cnts",
+                     "#2: C1: 1.00 nm, A1: 1nm / 0 deg, 100 cnts", "#3: C1: 1.00 nm, A1: 1nm / 0 deg, 100 cnts",
+                     "C1A1 series stopped by user.", "dTime: 106 s"}));
     EXPECT_DOUBLE_EQ(a.m_dImagePeriod, 2.0);
     EXPECT_EQ(a.m_aSamples.size(), 3u);
     EXPECT_EQ(a.m_nMirror, 1);
@@ -62,18 +64,12 @@ TEST_F(C1A1Import, MessagesOfAnImportInOrder) {
     run.C1A1("C1A1 series successfully started.\ndTime: 10 s\n" + C1A1Data(1, "1nm", "0") + C1A1Data(2, "1nm", "0") +
              "C1A1 series stopped by user.\ndTime: 14 s\n");
     EXPECT_EQ(run.log.m_astrMessages,
-              (Lines{"Importing CEOS C1A1 log from file [/data/test.log].",
-                     "DEBUG>      Reading log file lines ...",
-                     "DEBUG>        Found C1A1 log start.",
-                     "DEBUG>        Found C1A1 log start timestamp.",
-                     "DEBUG>        Found C1A1 log data line #1.",
-                     "DEBUG>        Found C1A1 log data line #2.",
-                     "DEBUG>        Found C1A1 log stop.",
-                     "DEBUG>        Found C1A1 log stop timestamp.",
-                     "Extracting astigmatism data from CEOS C1A1 log...",
-                     "- recording frequency: 0.50 Hz",
-                     "- y-mirror flag: 1, x-y-plane rotation: 0.0 deg",
-                     "- extracted number of astigmatism values: 2",
+              (Lines{"Importing CEOS C1A1 log from file [/data/test.log].", "DEBUG>      Reading log file lines ...",
+                     "DEBUG>        Found C1A1 log start.", "DEBUG>        Found C1A1 log start timestamp.",
+                     "DEBUG>        Found C1A1 log data line #1.", "DEBUG>        Found C1A1 log data line #2.",
+                     "DEBUG>        Found C1A1 log stop.", "DEBUG>        Found C1A1 log stop timestamp.",
+                     "Extracting astigmatism data from CEOS C1A1 log...", "- recording frequency: 0.50 Hz",
+                     "- y-mirror flag: 1, x-y-plane rotation: 0.0 deg", "- extracted number of astigmatism values: 2",
                      "Extraction finished.",
                      "DEBUG>      Added A1-time series log (#1) with 2 data sets, total timespan 4 s.",
                      "DEBUG>      Finished reading log file lines.",
@@ -95,15 +91,14 @@ TEST_F(C1A1Import, TimeStampsCutFractionsAndNeedAnS) {
 }
 
 TEST_F(C1A1Import, DataLineRules) {
-    const std::string lines =
-        C1A1Data(1, "1nm", "0") +
-        "#2: A1: 1nm / 0 deg C1: 1 nm 5 cnts\n"        // "A1:" before "C1:": not a data line
-        "#3: C1: 1 nm, A1: 1nm - 0 deg, 5 cnts\n"      // no " / " after "A1:": not a data line
-        "C1: 1 nm, A1: 1nm / 0 deg, 5 cnts\n"          // no "#": not a data line
-        "#4: C1: 1 nm, A1: 1nm / 0 deg\n"              // no "cnts": counted, kept short, no sample
-        "text # C1: 1 nm, A1: 1nm / 0 deg, 5 cnts\n"   // counted, but "#" gives no image number
-        "x#5: C1: 1 nm, A1: 850pm / 0 deg, 7 cnts #\n" // last "#" after "cnts": empty text
-        + C1A1Data(6, "850pm", "90");
+    const std::string lines = C1A1Data(1, "1nm", "0") +
+                              "#2: A1: 1nm / 0 deg C1: 1 nm 5 cnts\n"       // "A1:" before "C1:": not a data line
+                              "#3: C1: 1 nm, A1: 1nm - 0 deg, 5 cnts\n"     // no " / " after "A1:": not a data line
+                              "C1: 1 nm, A1: 1nm / 0 deg, 5 cnts\n"         // no "#": not a data line
+                              "#4: C1: 1 nm, A1: 1nm / 0 deg\n"             // no "cnts": counted, kept short, no sample
+                              "text # C1: 1 nm, A1: 1nm / 0 deg, 5 cnts\n"  // counted, but "#" gives no image number
+                              "x#5: C1: 1 nm, A1: 850pm / 0 deg, 7 cnts #\n"  // last "#" after "cnts": empty text
+                              + C1A1Data(6, "850pm", "90");
     run.C1A1(C1A1Series(0, 100, lines));
     ASSERT_EQ(run.list.size(), 1u);
     const CA1TimeSeries& s = run.list[0];
@@ -160,11 +155,11 @@ TEST_F(C1A1Import, StateMachineEdges) {
     // alone ends the data lines; a series without data lines is dropped
     // silently; one still open at the end of the file is discarded.
     const std::string text = "C1A1 series successfully started.\n"
-                             "dTime: 5 s\n" + Data(2) +
-                             "C1A1 series successfully started.\n" + C1A1Data(3, "1nm", "0") +
+                             "dTime: 5 s\n" +
+                             Data(2) + "C1A1 series successfully started.\n" + C1A1Data(3, "1nm", "0") +
                              "C1A1 series stopped (error)\n"
-                             "dTime: 11 s\n" + C1A1Series(20, 30, "") +
-                             "C1A1 series successfully started.\ndTime: 40 s\n" + Data(4);
+                             "dTime: 11 s\n" +
+                             C1A1Series(20, 30, "") + "C1A1 series successfully started.\ndTime: 40 s\n" + Data(4);
     const ImportResult& r = run.C1A1(text);
     EXPECT_EQ(r.nSeriesAdded, 1);
     ASSERT_EQ(run.list.size(), 1u);
@@ -180,7 +175,8 @@ TEST_F(C1A1Import, StopMarkerBeforeTheStartTimeStampStartsCountingAfresh) {
     const std::string text = C1A1Series(0, 30, Data(3)) +
                              "C1A1 series successfully started.\n"
                              "C1A1 series stopped by user.\n"
-                             "dTime: 50 s\n" + C1A1Series(60, 70, Data(2));
+                             "dTime: 50 s\n" +
+                             C1A1Series(60, 70, Data(2));
     const ImportResult& r = run.C1A1(text);
     EXPECT_EQ(r.nSeriesAdded, 2);
     ASSERT_EQ(run.list.size(), 2u);

@@ -134,7 +134,10 @@ TEST_F(LogFileImport, FilesThatCannotBeOpened) {
 }
 
 TEST_F(LogFileImport, RefusedContentByAuto) {
-    const std::string empty = File("empty.log", ""), binary = File("bin.log", std::string("\x7f" "ELF\0\0\0", 7)),
+    const std::string empty = File("empty.log", ""),
+                      binary = File("bin.log", std::string("\x7f"
+                                                           "ELF\0\0\0",
+                                                           7)),
                       text = File("t.log", "hello\n");
     const ImportResult e = Import(empty, IMPORT_NONE);
     EXPECT_TRUE(e.bOpened);

@@ -128,9 +128,8 @@ TEST_F(LogFileTest, DebugLinesFollowTheLevel) {
     EXPECT_EQ(log.WriteDebug(2, "x"), 1);
     EXPECT_EQ(log.WriteDebug(3, "y"), 1);
     EXPECT_EQ(log.WriteDebug(1, "z"), 1);
-    EXPECT_TRUE(std::regex_match(
-        log.m_strCollectedText,
-        std::regex("\r\n" + kStamp + "DEBUG>    x\r\n" + kStamp + "DEBUG>      y\r\n" + kStamp + "DEBUG>  z")))
+    EXPECT_TRUE(std::regex_match(log.m_strCollectedText, std::regex("\r\n" + kStamp + "DEBUG>    x\r\n" + kStamp +
+                                                                    "DEBUG>      y\r\n" + kStamp + "DEBUG>  z")))
         << log.m_strCollectedText;
 }
 
@@ -164,8 +163,10 @@ TEST_F(LogFileTest, SizeCapKeepsExactly2MBAndErasesOneByteMore) {
     WriteBytes(2097153);
     log.ApplySizeCap();
     EXPECT_TRUE(std::regex_match(
-        Content(), std::regex("\r\n" + kStamp + "\r\n" + kStamp +
-                              R"(The previous content of the log file was erased in order to prevent too large log files \(max\. 2MB\)\.)" +
-                              "\r\n" + kStamp)))
+        Content(),
+        std::regex(
+            "\r\n" + kStamp + "\r\n" + kStamp +
+            R"(The previous content of the log file was erased in order to prevent too large log files \(max\. 2MB\)\.)" +
+            "\r\n" + kStamp)))
         << Content().substr(0, 200);
 }

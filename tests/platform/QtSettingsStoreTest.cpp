@@ -22,15 +22,13 @@ const std::string kSection = "Main Parameters";
 // the first settings object is made (QSettings reads the location once).
 class QtSettingsStoreTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
+    static void SetUpTestSuite() {
         std::string pattern = (std::filesystem::temp_directory_path() / "dw_settings_XXXXXX").string();
         ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
         s_folder = pattern;
         ::setenv("XDG_CONFIG_HOME", s_folder.c_str(), 1);
     }
-    static void TearDownTestSuite()
-    {
+    static void TearDownTestSuite() {
         std::error_code ec;
         std::filesystem::remove_all(s_folder, ec);
     }
@@ -39,10 +37,9 @@ protected:
 
 std::string QtSettingsStoreTest::s_folder;
 
-} // namespace
+}  // namespace
 
-TEST_F(QtSettingsStoreTest, ValuesOfEachKindSurviveARestart)
-{
+TEST_F(QtSettingsStoreTest, ValuesOfEachKindSurviveARestart) {
     {
         CQtSettingsStore store("dw_roundtrip");
         EXPECT_EQ(store.FileName(), s_folder + "/Corvolab/dw_roundtrip.conf");
@@ -80,8 +77,7 @@ TEST_F(QtSettingsStoreTest, ValuesOfEachKindSurviveARestart)
     EXPECT_EQ(text, "kept");
 }
 
-TEST_F(QtSettingsStoreTest, ProgramParametersRoundTrip)
-{
+TEST_F(QtSettingsStoreTest, ProgramParametersRoundTrip) {
     CMainParameters saved;
     saved.ImportPath = "/data/logs/";
     saved.ImportType = 2;
@@ -114,8 +110,7 @@ TEST_F(QtSettingsStoreTest, ProgramParametersRoundTrip)
     EXPECT_EQ(bytes, (std::vector<unsigned char>{0, 0, 0, 0, 0, 0, 0x69, 0x40}));  // 200.0
 }
 
-TEST_F(QtSettingsStoreTest, HandEditedEntriesOfTheWrongFormAreIgnored)
-{
+TEST_F(QtSettingsStoreTest, HandEditedEntriesOfTheWrongFormAreIgnored) {
     const std::string folder = s_folder + "/Corvolab";
     std::filesystem::create_directories(folder);
     {
@@ -145,8 +140,7 @@ TEST_F(QtSettingsStoreTest, HandEditedEntriesOfTheWrongFormAreIgnored)
     EXPECT_EQ(p.LimitPhase, 0.5);     // 8 bytes: taken
 }
 
-TEST_F(QtSettingsStoreTest, StoreThatCannotBeWrittenFailsTheSave)
-{
+TEST_F(QtSettingsStoreTest, StoreThatCannotBeWrittenFailsTheSave) {
     // A folder in place of the settings file: nothing can be written there.
     std::filesystem::create_directories(s_folder + "/Corvolab/dw_blocked.conf");
     CQtSettingsStore store("dw_blocked");

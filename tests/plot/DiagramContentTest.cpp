@@ -273,9 +273,9 @@ TEST_F(Diagram, FittedModelWithBandsAndLifetimeBeyondTheData) {
     EXPECT_GE(CountIn(wnd.m_image, kGuide, 63, Y, X - 10, Y), X - 10 - 63 - 4);
     EXPECT_GE(CountIn(wnd.m_image, kGuide, X, Y + 10, X, 451), 451 - Y - 10 - 4);
 
-    EXPECT_GT(CountTint(wnd.m_image, kBand), 300);               // two band curves
-    EXPECT_GT(Count(wnd.m_style.crYMarker), 500);                // the model, two pixels wide
-    EXPECT_GE(Count(wnd.m_style.crCFMarker), 9 * 30);            // discs
+    EXPECT_GT(CountTint(wnd.m_image, kBand), 300);     // two band curves
+    EXPECT_GT(Count(wnd.m_style.crYMarker), 500);      // the model, two pixels wide
+    EXPECT_GE(Count(wnd.m_style.crCFMarker), 9 * 30);  // discs
     // The model curve ends where it leaves the top of the axes.
     EXPECT_EQ(CountIn(wnd.m_image, wnd.m_style.crYMarker, 0, 0, 799, 6), 0);
 }

@@ -24,9 +24,7 @@ inline int CountPixels(const CImage32& image, COLOR c) {
     return n;
 }
 
-inline int CountNot(const CImage32& image, COLOR c) {
-    return image.Width() * image.Height() - CountPixels(image, c);
-}
+inline int CountNot(const CImage32& image, COLOR c) { return image.Width() * image.Height() - CountPixels(image, c); }
 
 // Pixels of the given colour inside [x0, x1] x [y0, y1].
 inline int CountIn(const CImage32& image, COLOR c, int x0, int y0, int x1, int y1) {

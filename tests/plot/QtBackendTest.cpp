@@ -75,9 +75,8 @@ TEST(QtImageEncoder, EachFormatIsWrittenAndReadsBack) {
         const char* format;  // as the reader detects it from the content
         int tolerance;
     };
-    const CASE cases[] = {{"a.png", "png", 0},  {"b.PNG", "png", 0},  {"c.jpg", "jpeg", 12},
-                          {"d.JPG", "jpeg", 12}, {"e.jpeg", "jpeg", 12}, {"f.tif", "tiff", 0},
-                          {"g.TIFF", "tiff", 0}, {"h.bmp", "bmp", 0}};
+    const CASE cases[] = {{"a.png", "png", 0},    {"b.PNG", "png", 0},  {"c.jpg", "jpeg", 12}, {"d.JPG", "jpeg", 12},
+                          {"e.jpeg", "jpeg", 12}, {"f.tif", "tiff", 0}, {"g.TIFF", "tiff", 0}, {"h.bmp", "bmp", 0}};
     for (const CASE& c : cases) {
         const QString path = dir.filePath(c.name);
         ASSERT_TRUE(wnd.SaveImage(path.toStdString())) << c.name;

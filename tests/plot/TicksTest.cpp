@@ -8,7 +8,7 @@
 TEST(TickStep, AboutEightyPixelsApartAtAFixedStep) {
     // Step 10 gives 100 pixels (distance 20), step 5 would give 50 (distance 30).
     EXPECT_EQ(ChooseTickStep(60, 600), 10);
-    EXPECT_EQ(ChooseTickStep(2.5, 400), 0.5);  // exactly 80 pixels
+    EXPECT_EQ(ChooseTickStep(2.5, 400), 0.5);   // exactly 80 pixels
     EXPECT_EQ(ChooseTickStep(2.5, -400), 0.5);  // y axes run upwards: negative length
     EXPECT_EQ(ChooseTickStep(1.75, 500), 0.2);  // 57 pixels
     EXPECT_EQ(ChooseTickStep(999, 800), 100);

@@ -58,8 +58,9 @@ TEST(HostileCli, HostileFilesExitWithOneAndAMessage) {
         dir.Write("empty.log", ""),
         dir.Write("binary.log", binary),
         dir.Write("markers.log", "C1A1 series successfully started.\nC1A1 series stopped by user.\n"),
-        dir.Write("truncated.log", "C1A1 series successfully started.\ndTime: 10 s\n#1: C1: 1 nm, A1: 850pm / 1 deg, 1 cnts\n"
-                                   "C1A1 series stopped by user.\ndTime: 2"),
+        dir.Write("truncated.log",
+                  "C1A1 series successfully started.\ndTime: 10 s\n#1: C1: 1 nm, A1: 850pm / 1 deg, 1 cnts\n"
+                  "C1A1 series stopped by user.\ndTime: 2"),
         dir.Write("header_only_\xff\xfe.dat", "img   a22x err(a22x)  a22y err(a22y)  filetime\n"),
         dir.Path("missing_\xc3\x28.log"),
         dir.Folder().string(),

@@ -29,8 +29,7 @@ std::string DataLine(int image, const std::string& magnitude = "850pm", const st
 }
 
 std::string C1A1(int start, int stop, const std::string& data) {
-    return kStart + "\n" + FormatText("dTime: %d s\n", start) + data + kStop + "\n" +
-           FormatText("dTime: %d s\n", stop);
+    return kStart + "\n" + FormatText("dTime: %d s\n", start) + data + kStop + "\n" + FormatText("dTime: %d s\n", stop);
 }
 
 std::string AtlasLine(int image, const std::string& x, const std::string& y, long long filetime) {
@@ -77,23 +76,28 @@ std::vector<HostileInput> HostileInputs() {
         {"only blanks and tabs", [] { return std::string("   \t \r\n\t\n  "); }},
         {"binary bytes", [] { return PseudoRandomBytes(64 * 1024, 1); }},
         {"NUL bytes", [] { return std::string(4096, '\0'); }},
-        {"NUL inside the start marker", [] {
+        {"NUL inside the start marker",
+         [] {
              std::string t = ValidC1A1();
              t[t.find("series")] = '\0';
              return t;
          }},
-        {"NUL bytes inside a data line and a stamp", [] {
+        {"NUL bytes inside a data line and a stamp",
+         [] {
              std::string t = ValidC1A1();
              t.insert(t.find("A1: 805pm") + 4, std::string(1, '\0'));
              t.insert(t.find("dTime: 100") + 7, std::string("\0", 1));
              return t;
          }},
-        {"NUL bytes in the ATLASStab table", [] {
+        {"NUL bytes in the ATLASStab table",
+         [] {
              std::string t = ValidAtlas();
              t[t.find("0.8")] = '\0';
              return t;
-         }, 0, 1},
-        {"UTF-16 text of a valid log", [] {
+         },
+         0, 1},
+        {"UTF-16 text of a valid log",
+         [] {
              std::string out = "\xff\xfe";
              for (char c : ValidC1A1()) {
                  out += c;
@@ -103,66 +107,84 @@ std::vector<HostileInput> HostileInputs() {
          }},
         {"UTF-8 byte order mark", [] { return "\xEF\xBB\xBF" + ValidC1A1(); }, 1, 0},
         {"byte order mark before the ATLASStab header", [] { return "\xEF\xBB\xBF" + ValidAtlas(); }, 0, 1},
-        {"invalid UTF-8 around the numbers", [] {
+        {"invalid UTF-8 around the numbers",
+         [] {
              std::string data;
              for (int i = 1; i <= 6; ++i) data += DataLine(i);
-             data += "[12:00:00] #7: C1: \xff\xfe nm, A1: \xc0\xaf" "850pm / 1 deg, \xed\xa0\x80 cnts\n";
+             data += "[12:00:00] #7: C1: \xff\xfe nm, A1: \xc0\xaf"
+                     "850pm / 1 deg, \xed\xa0\x80 cnts\n";
              data += "\xff\xfe\xfd\xfc garbage \xc3\x28\n";
              data += "[12:00:00] #8: C1: 1 nm, A1: 850\xe2\x82pm / 2\xff deg, 1 cnts\n";
              return "\xc3\x28\xa0\xa1 chatter\n" + C1A1(10, 30, data);
-         }, 1, 0},
-        {"invalid UTF-8 inside the markers", [] {
-             return "C1A1 series\xff successfully started.\ndTime: 1 s\n" + DataLine(1) + DataLine(2) +
-                    kStop + "\ndTime: 5 s\n" + "img\xff a22x err(a22x)  a22y err(a22y) filetime\n1 1 1 1 1 1\n";
+         },
+         1, 0},
+        {"invalid UTF-8 inside the markers",
+         [] {
+             return "C1A1 series\xff successfully started.\ndTime: 1 s\n" + DataLine(1) + DataLine(2) + kStop +
+                    "\ndTime: 5 s\n" + "img\xff a22x err(a22x)  a22y err(a22y) filetime\n1 1 1 1 1 1\n";
          }},
-        {"invalid UTF-8 in the ATLASStab values", [] {
+        {"invalid UTF-8 in the ATLASStab values",
+         [] {
              return kHeader + "\n" + AtlasLine(1, "0.1", "0.2", 10) + "2  \xc0\xaf 0.01  \xff 0.02 1 12\n" +
                     AtlasLine(3, "0.1\xe2\x82", "0.2", 14);
-         }, 0, 1},
-        {"CR-only line ends", [] {
+         },
+         0, 1},
+        {"CR-only line ends",
+         [] {
              std::string t = ValidC1A1();
              std::replace(t.begin(), t.end(), '\n', '\r');
              return t;
          }},
-        {"mixed LF and CR LF", [] {
+        {"mixed LF and CR LF",
+         [] {
              std::string t = loggen::ToCrLf(ValidC1A1());
              t.erase(t.find("\r\n"), 1);
              return t;
-         }, 1, 0},
+         },
+         1, 0},
         {"only a start marker", [] { return kStart + "\n"; }},
         {"only a stop marker", [] { return kStop + "\ndTime: 4 s\n"; }},
         {"only time stamps", [] { return std::string("dTime: 1 s\ndTime: 2 s\ndTime: 3 s\n"); }},
         {"only data lines", [] { return DataLine(1) + DataLine(2) + DataLine(3); }},
-        {"every marker on one line", [] {
-             return kStart + " dTime: 5 s #1: C1: 1 nm A1: 1nm / 2 deg cnts " + kStop + " dTime: 9 s\n";
-         }},
+        {"every marker on one line",
+         [] { return kStart + " dTime: 5 s #1: C1: 1 nm A1: 1nm / 2 deg cnts " + kStop + " dTime: 9 s\n"; }},
         {"only the ATLASStab header", [] { return kHeader + "\n"; }},
         {"ATLASStab header and end line", [] { return kHeader + "\n#\n"; }},
         {"ATLASStab header indented", [] { return " " + ValidAtlas(); }},
         {"ATLASStab blank lines only", [] { return kHeader + "\n" + Repeat("   \n", 1000); }},
         {"series without data lines", [] { return C1A1(1, 5, "") + C1A1(6, 9, "no data\n"); }},
-        {"stop before start stamp", [] { return kStart + "\n" + kStop + "\ndTime: 5 s\n" + C1A1(10, 20, DataLine(1)); }, 1, 0},
-        {"time stamp too large", [] { return C1A1(1, 5, DataLine(1) + DataLine(2)) + "x" + C1A1(1, 1, "") +
-                                             kStart + "\ndTime: 99999999999999 s\n" + DataLine(1) + kStop +
-                                             "\ndTime: 99999999999999999 s\n"; }, 1, 0},
-        {"negative and backward time stamps", [] {
+        {"stop before start stamp", [] { return kStart + "\n" + kStop + "\ndTime: 5 s\n" + C1A1(10, 20, DataLine(1)); },
+         1, 0},
+        {"time stamp too large",
+         [] {
+             return C1A1(1, 5, DataLine(1) + DataLine(2)) + "x" + C1A1(1, 1, "") + kStart +
+                    "\ndTime: 99999999999999 s\n" + DataLine(1) + kStop + "\ndTime: 99999999999999999 s\n";
+         },
+         1, 0},
+        {"negative and backward time stamps",
+         [] {
              return C1A1(-50, -10, DataLine(1) + DataLine(2)) + C1A1(100, 50, DataLine(1) + DataLine(2)) +
                     C1A1(7, 7, DataLine(1) + DataLine(2)) + C1A1(-2147483647, 2147483647, DataLine(1) + DataLine(2));
-         }, 1, 0},
-        {"time stamps nan and 1e999", [] {
-             return kStart + "\ndTime: nan s\n" + DataLine(1) + DataLine(2) + kStop + "\ndTime: 1e999 s\n" +
-                    kStart + "\ndTime: inf s\n" + DataLine(1) + DataLine(2) + kStop + "\ndTime: 20 s\n";
+         },
+         1, 0},
+        {"time stamps nan and 1e999",
+         [] {
+             return kStart + "\ndTime: nan s\n" + DataLine(1) + DataLine(2) + kStop + "\ndTime: 1e999 s\n" + kStart +
+                    "\ndTime: inf s\n" + DataLine(1) + DataLine(2) + kStop + "\ndTime: 20 s\n";
          }},
-        {"huge, negative and odd magnitudes", [] {
+        {"huge, negative and odd magnitudes",
+         [] {
              std::string data;
-             const char* magnitudes[] = {"1e308pm", "1e308um", "-850pm", "nanpm", "1e999nm", "-1e999nm",
-                                          "0x1Fpm", "infnm", "1e-400nm", "999999999999999999999999pm",
-                                          "+.5nm", "-.e5nm", "850", ""};
+             const char* magnitudes[] = {"1e308pm",  "1e308um", "-850pm", "nanpm",    "1e999nm",
+                                         "-1e999nm", "0x1Fpm",  "infnm",  "1e-400nm", "999999999999999999999999pm",
+                                         "+.5nm",    "-.e5nm",  "850",    ""};
              int i = 0;
              for (const char* m : magnitudes) data += DataLine(++i, m);
              return C1A1(0, 100, data);
-         }, 1, 0},
-        {"huge, negative and odd directions and image numbers", [] {
+         },
+         1, 0},
+        {"huge, negative and odd directions and image numbers",
+         [] {
              std::string data;
              const char* directions[] = {"1e308", "-1e308", "nan", "1e999", "-0", "4e9", "deg"};
              int i = 0;
@@ -173,8 +195,10 @@ std::vector<HostileInput> HostileInputs() {
              data += "[x] #: C1: 1 nm, A1: 1nm / 1 deg, 1 cnts\n";
              data += "[x] #1 C1 A1: 1nm / 1 deg\n";
              return C1A1(0, 100, data);
-         }, 1, 0},
-        {"ATLASStab huge, negative and odd values", [] {
+         },
+         1, 0},
+        {"ATLASStab huge, negative and odd values",
+         [] {
              std::string t = kHeader + "\n";
              t += AtlasLine(1, "1e308", "-1e308", 100);
              t += AtlasLine(2, "nan", "1e999", 101);
@@ -186,17 +210,16 @@ std::vector<HostileInput> HostileInputs() {
              t += "7\t0.1\t0.01\t0.2\t0.02\t1\t107\n";
              t += AtlasLine(8, "-0", "+.5e-3", 108);
              return t + "#\n";
-         }, 0, 1},
-        {"ATLASStab filetime invalid", [] {
-             return kHeader + "\n1  0.1 0.01  0.2 0.02  1.5 nan\n" + AtlasLine(2, "0.1", "0.2", 5);
-         }},
-        {"ATLASStab filetime out of range", [] {
-             return kHeader + "\n" + AtlasLine(1, "0.1", "0.2", 100) + AtlasLine(2, "0.1", "0.2", 99999999999LL);
-         }},
-        {"ATLASStab filetime backwards", [] {
-             return kHeader + "\n" + AtlasLine(1, "0.1", "0.2", 100) + AtlasLine(2, "0.1", "0.2", 50);
-         }},
-        {"ATLASStab header of many columns and short lines", [] {
+         },
+         0, 1},
+        {"ATLASStab filetime invalid",
+         [] { return kHeader + "\n1  0.1 0.01  0.2 0.02  1.5 nan\n" + AtlasLine(2, "0.1", "0.2", 5); }},
+        {"ATLASStab filetime out of range",
+         [] { return kHeader + "\n" + AtlasLine(1, "0.1", "0.2", 100) + AtlasLine(2, "0.1", "0.2", 99999999999LL); }},
+        {"ATLASStab filetime backwards",
+         [] { return kHeader + "\n" + AtlasLine(1, "0.1", "0.2", 100) + AtlasLine(2, "0.1", "0.2", 50); }},
+        {"ATLASStab header of many columns and short lines",
+         [] {
              // Each data line is short; the column walk must not cost the
              // whole header per line.
              std::string t = kHeader + Repeat(" c", 200000) + "\n";
@@ -204,26 +227,34 @@ std::vector<HostileInput> HostileInputs() {
              t += Repeat("2\n", 100000);
              t += AtlasLine(3, "0.1", "0.2", 300);
              return t;
-         }, 0, 1},
-        {"ATLASStab repeated column names", [] {
+         },
+         0, 1},
+        {"ATLASStab repeated column names",
+         [] {
              return std::string("img a22x a22x err(a22x)  a22y err(a22y) err(a22y) filetime\n") +
                     "1 1 2 3 4 5 6 100\n2 1 2 3 4 5 6 101\n";
-         }, 0, 1},
+         },
+         0, 1},
         {"a 20 MB line", [] { return std::string(20u << 20, 'x'); }},
-        {"a 20 MB data line inside a series", [] {
-             return C1A1(10, 20, DataLine(1) + "[x] #2: C1: 1 nm, A1: 1nm / 2 deg" + std::string(20u << 20, ' ') +
-                                     "cnts\n" + DataLine(3));
-         }, 1, 0},
-        {"a 20 MB ATLASStab header", [] { return kHeader + std::string(20u << 20, ' ') + "\n1 1 1 1 1 5\n2 1 1 1 1 9\n"; }, 0, 1},
+        {"a 20 MB data line inside a series",
+         [] {
+             return C1A1(10, 20,
+                         DataLine(1) + "[x] #2: C1: 1 nm, A1: 1nm / 2 deg" + std::string(20u << 20, ' ') + "cnts\n" +
+                             DataLine(3));
+         },
+         1, 0},
+        {"a 20 MB ATLASStab header",
+         [] { return kHeader + std::string(20u << 20, ' ') + "\n1 1 1 1 1 5\n2 1 1 1 1 9\n"; }, 0, 1},
         {"10^6 start markers", [] { return Repeat(kStart + "\n", 1000000); }},
-        {"10^6 markers of series without data", [] {
-             return Repeat(kStart + "\ndTime: 1 s\n" + kStop + "\ndTime: 2 s\n", 250000);
-         }},
-        {"5000 complete series", [] {
+        {"10^6 markers of series without data",
+         [] { return Repeat(kStart + "\ndTime: 1 s\n" + kStop + "\ndTime: 2 s\n", 250000); }},
+        {"5000 complete series",
+         [] {
              std::string t;
              for (int i = 0; i < 5000; ++i) t += C1A1(i, i + 4, DataLine(1) + DataLine(2));
              return t;
-         }, 5000, 0},
+         },
+         5000, 0},
     };
 }
 

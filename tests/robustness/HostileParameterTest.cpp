@@ -27,8 +27,7 @@ bool SameValues(const CMainParameters& a, const CMainParameters& b) {
     return a.ImportPath == b.ImportPath && a.OutputPath == b.OutputPath && a.ImportType == b.ImportType &&
            a.ImportMirrorY == b.ImportMirrorY && a.DataDisplayType == b.DataDisplayType &&
            a.MinDiversity == b.MinDiversity && same(a.ImportRotDeg, b.ImportRotDeg) &&
-           same(a.ElEnergykV, b.ElEnergykV) && same(a.TargetResAng, b.TargetResAng) &&
-           same(a.LimitPhase, b.LimitPhase);
+           same(a.ElEnergykV, b.ElEnergykV) && same(a.TargetResAng, b.TargetResAng) && same(a.LimitPhase, b.LimitPhase);
 }
 
 // Values that differ from the defaults everywhere, to see what a load keeps.
@@ -70,13 +69,16 @@ std::vector<HostileFile> HostileFiles() {
         {"negative version", "'[Main Parameters]'\nVersion -2013111101\n", HostileFile::Defaults},
         {"only the header", kHead, HostileFile::Defaults},
         {"UTF-16 file", std::string("\xff\xfe'\0[\0M\0", 8), HostileFile::Unchanged},
-        {"a 20 MB path line", kHead + std::string(20u << 20, 'p') + "\r\n\r\n1\r\n1\r\n0\r\n0\r\n10\r\n300\r\n1\r\n0.25\r\n",
+        {"a 20 MB path line",
+         kHead + std::string(20u << 20, 'p') + "\r\n\r\n1\r\n1\r\n0\r\n0\r\n10\r\n300\r\n1\r\n0.25\r\n",
          HostileFile::Loaded},
-        {"hostile numbers", kHead + "\xff\xfe/\xc3\x28/\r\n\0out\r\n2147483648\r\n-2147483649\r\n1e999\r\nnan\r\n"
-                                    "99999999999999999999\r\n-1e999\r\ninf\r\n1e-400\r\n"s,
+        {"hostile numbers",
+         kHead + "\xff\xfe/\xc3\x28/\r\n\0out\r\n2147483648\r\n-2147483649\r\n1e999\r\nnan\r\n"
+                 "99999999999999999999\r\n-1e999\r\ninf\r\n1e-400\r\n"s,
          HostileFile::Loaded},
-        {"values with comments and blanks", kHead + "  a path  \r\n\r\n  2   comment\r\n-1;x\r\n 12.5e+000 deg\r\n"
-                                                    "+1\r\n0x10\r\n.5e3\r\n-.25\r\n1e+006\r\n",
+        {"values with comments and blanks",
+         kHead + "  a path  \r\n\r\n  2   comment\r\n-1;x\r\n 12.5e+000 deg\r\n"
+                 "+1\r\n0x10\r\n.5e3\r\n-.25\r\n1e+006\r\n",
          HostileFile::Loaded},
         {"empty number line", kHead + "\r\n\r\n1\r\n\r\n", HostileFile::Partial},
     };
@@ -130,14 +132,14 @@ TEST(HostileParameters, HostileNumbersAreReadAsTheirLeadingNumbers) {
     ASSERT_EQ(LoadProgramParameters(p, path), 1);
     EXPECT_EQ(p.ImportPath, "\xff\xfe/\xc3\x28/");
     EXPECT_EQ(p.OutputPath, std::string("\0out", 4));
-    EXPECT_EQ(p.ImportType, 2147483647);       // saturated
+    EXPECT_EQ(p.ImportType, 2147483647);  // saturated
     EXPECT_EQ(p.ImportMirrorY, -2147483647 - 1);
-    EXPECT_TRUE(std::isinf(p.ImportRotDeg));   // used as it stands
-    EXPECT_EQ(p.DataDisplayType, 0);           // "nan" is no number
+    EXPECT_TRUE(std::isinf(p.ImportRotDeg));  // used as it stands
+    EXPECT_EQ(p.DataDisplayType, 0);          // "nan" is no number
     EXPECT_EQ(p.MinDiversity, 2147483647);
     EXPECT_TRUE(std::isinf(p.ElEnergykV) && p.ElEnergykV < 0);
-    EXPECT_EQ(p.TargetResAng, 0.0);            // "inf" is no number
-    EXPECT_EQ(p.LimitPhase, 0.0);              // below the double range
+    EXPECT_EQ(p.TargetResAng, 0.0);  // "inf" is no number
+    EXPECT_EQ(p.LimitPhase, 0.0);    // below the double range
 }
 
 // Every prefix of the default file: the values before the cut are read, the
@@ -222,7 +224,7 @@ TEST(HostileParameters, HostileSettingsStoreEntries) {
     const std::string section = "Main Parameters";
     store.WriteInt(section, "ImportPath", 5);  // wrong kind
     store.WriteString(section, "OutputPath", std::string("\0\xff\xfe", 3));
-    store.WriteString(section, "ImportType", "2");  // wrong kind
+    store.WriteString(section, "ImportType", "2");             // wrong kind
     store.WriteBinary(section, "ImportRotDeg", {1, 2, 3, 4});  // wrong size
     store.WriteInt(section, "MinDiversity", -2147483647 - 1);
     double nan = std::nan("");

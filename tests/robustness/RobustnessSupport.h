@@ -27,10 +27,10 @@ namespace fs = std::filesystem;
 struct CollectingLog : CLogFile {
     CollectingLog() {
         static int count = 0;
-        m_strFile = (fs::temp_directory_path() /
-                     ("dw_robust_log_" + std::to_string(reinterpret_cast<std::uintptr_t>(this)) + "_" +
-                      std::to_string(++count) + ".txt"))
-                        .string();
+        m_strFile =
+            (fs::temp_directory_path() / ("dw_robust_log_" + std::to_string(reinterpret_cast<std::uintptr_t>(this)) +
+                                          "_" + std::to_string(++count) + ".txt"))
+                .string();
         m_bCollectText = 1;
         m_nDebugLevel = 2;
         Open(m_strFile);
@@ -140,7 +140,7 @@ inline void ExpectReasonWhenEmpty(const std::string& what, const ImportResult& r
     if (result.nSeriesAdded > 0) return;
     EXPECT_FALSE(result.strError.empty()) << what;
     EXPECT_TRUE(log.HasError() || log.Has("Added 0 new A1-time series to the data list.")) << what << "\n"
-                                                                                          << log.m_strCollectedText;
+                                                                                           << log.m_strCollectedText;
 }
 
 }  // namespace robust

@@ -26,14 +26,14 @@ TEST(A1TimeSeries, HeaderAndUnitTablesExactly) {
     EXPECT_EQ(s.m_nVersion, 2013111301);
     EXPECT_EQ(s.m_strName, "A1-Time Series Data");
 
-    const std::vector<std::pair<const char*, double>> length = {
-        {"nm", 1}, {"fm", 1e-6}, {"pm", 0.001}, {"um", 1000}, {"mm", 1e6}, {"m ", 1e9}, {"km", 1e12}};
+    const std::vector<std::pair<const char*, double>> length = {{"nm", 1},   {"fm", 1e-6}, {"pm", 0.001}, {"um", 1000},
+                                                                {"mm", 1e6}, {"m ", 1e9},  {"km", 1e12}};
     const std::vector<std::pair<const char*, double>> time = {{"s  ", 1}, {"ms ", 0.001}, {"min", 60}, {"h  ", 3600}};
     // U+00B2 in UTF-8 is C2 B2.
     const std::vector<std::pair<const char*, double>> area = {
-        {"nm\xC2\xB2", 1},      {"fm\xC2\xB2", 1e-12}, {"100fm\xC2\xB2", 1e-10}, {"pm\xC2\xB2", 1e-6},
-        {"A\xC2\xB2 ", 0.01},   {"um\xC2\xB2", 1e6},   {"100um\xC2\xB2", 1e8},   {"mm\xC2\xB2", 1e12},
-        {"cm\xC2\xB2", 1e14},   {"m\xC2\xB2 ", 1e18}};
+        {"nm\xC2\xB2", 1},    {"fm\xC2\xB2", 1e-12}, {"100fm\xC2\xB2", 1e-10}, {"pm\xC2\xB2", 1e-6},
+        {"A\xC2\xB2 ", 0.01}, {"um\xC2\xB2", 1e6},   {"100um\xC2\xB2", 1e8},   {"mm\xC2\xB2", 1e12},
+        {"cm\xC2\xB2", 1e14}, {"m\xC2\xB2 ", 1e18}};
     auto check = [](const std::vector<UNIT>& table, const std::vector<std::pair<const char*, double>>& expected) {
         ASSERT_EQ(table.size(), expected.size());
         for (std::size_t i = 0; i < table.size(); ++i) {
@@ -52,7 +52,7 @@ TEST(A1TimeSeries, LookupLengthFactorIsAFirstSubstringMatch) {
     EXPECT_DOUBLE_EQ(s.LookupLengthFactor("um"), 1000.0);
     EXPECT_DOUBLE_EQ(s.LookupLengthFactor("pm"), 0.001);
     EXPECT_DOUBLE_EQ(s.LookupLengthFactor("m "), 1e9);
-    EXPECT_DOUBLE_EQ(s.LookupLengthFactor("m"), 1.0);   // "nm" comes first
+    EXPECT_DOUBLE_EQ(s.LookupLengthFactor("m"), 1.0);  // "nm" comes first
     EXPECT_DOUBLE_EQ(s.LookupLengthFactor("k"), 1e12);
     EXPECT_DOUBLE_EQ(s.LookupLengthFactor("xy"), 1.0);
     EXPECT_DOUBLE_EQ(s.LookupLengthFactor(" p"), 1.0);
@@ -61,23 +61,23 @@ TEST(A1TimeSeries, LookupLengthFactorIsAFirstSubstringMatch) {
 
 TEST(A1TimeSeries, ChooseUnitSkipsIndexZero) {
     const CA1TimeSeries s;
-    EXPECT_EQ(s.ChooseLengthUnit(5e5), 3);    // um
-    EXPECT_EQ(s.ChooseLengthUnit(0.5), 2);    // 500 pm
-    EXPECT_EQ(s.ChooseLengthUnit(5.0), 0);    // nm is never chosen, nothing else fits
-    EXPECT_EQ(s.ChooseLengthUnit(5e-4), 1);   // 500 fm
-    EXPECT_EQ(s.ChooseLengthUnit(1e9), 5);    // exactly 1 m
+    EXPECT_EQ(s.ChooseLengthUnit(5e5), 3);   // um
+    EXPECT_EQ(s.ChooseLengthUnit(0.5), 2);   // 500 pm
+    EXPECT_EQ(s.ChooseLengthUnit(5.0), 0);   // nm is never chosen, nothing else fits
+    EXPECT_EQ(s.ChooseLengthUnit(5e-4), 1);  // 500 fm
+    EXPECT_EQ(s.ChooseLengthUnit(1e9), 5);   // exactly 1 m
     EXPECT_EQ(s.ChooseLengthUnit(1e16), 0);
     EXPECT_EQ(s.ChooseLengthUnit(0.0), 0);
     EXPECT_EQ(s.ChooseLengthUnit(-5e5), 0);
     EXPECT_EQ(s.ChooseLengthUnit(std::nan("")), 0);
-    EXPECT_EQ(s.ChooseTimeUnit(0.5), 1);      // 500 ms
-    EXPECT_EQ(s.ChooseTimeUnit(120), 2);      // 2 min
-    EXPECT_EQ(s.ChooseTimeUnit(59.9), 0);     // 59.9 s: ms gives 59900, min below 1
-    EXPECT_EQ(s.ChooseTimeUnit(7200), 2);     // 120 min comes before 2 h
+    EXPECT_EQ(s.ChooseTimeUnit(0.5), 1);   // 500 ms
+    EXPECT_EQ(s.ChooseTimeUnit(120), 2);   // 2 min
+    EXPECT_EQ(s.ChooseTimeUnit(59.9), 0);  // 59.9 s: ms gives 59900, min below 1
+    EXPECT_EQ(s.ChooseTimeUnit(7200), 2);  // 120 min comes before 2 h
     EXPECT_EQ(s.ChooseTimeUnit(3600.0 * 500), 3);
     EXPECT_EQ(s.ChooseTimeUnit(3600.0 * 1000), 0);
-    EXPECT_EQ(s.ChooseAreaUnit(0.05), 4);     // 5 A^2 (pm^2 gives 50000)
-    EXPECT_EQ(s.ChooseAreaUnit(5e-9), 2);     // 50 * 100 fm^2
+    EXPECT_EQ(s.ChooseAreaUnit(0.05), 4);  // 5 A^2 (pm^2 gives 50000)
+    EXPECT_EQ(s.ChooseAreaUnit(5e-9), 2);  // 50 * 100 fm^2
     EXPECT_EQ(s.ChooseAreaUnit(5e-11), 1);
 }
 
@@ -140,7 +140,8 @@ TEST(A1TimeSeries, FindMinCorrelationFindsTheAxesOfAnEllipse) {
     const double turn = 30 * kRadPerDeg;
     for (int i = 0; i < 360; ++i) {
         const double t = i * kRadPerDeg, x = 3 * std::cos(t), y = std::sin(t);
-        s.m_aSamples.push_back(Sample(i + 1, std::cos(turn) * x - std::sin(turn) * y, std::sin(turn) * x + std::cos(turn) * y));
+        s.m_aSamples.push_back(
+            Sample(i + 1, std::cos(turn) * x - std::sin(turn) * y, std::sin(turn) * x + std::cos(turn) * y));
     }
     ASSERT_TRUE(s.FindMinCorrelation(-90, 0, r, angle));
     EXPECT_NEAR(angle, -30.0, 0.1);
@@ -185,9 +186,9 @@ TEST(A1TimeSeries, ResetClearsEverythingButTheLog) {
     EXPECT_EQ(s.m_nCurrentTab, 1);
     EXPECT_EQ(s.UsedMinDiversity, 10);
     EXPECT_EQ(s.m_dImagePeriod, 1.0);
-    for (double v : {s.m_dRotation, s.MeasErr, s.MeasErrX, s.MeasErrY, s.SlopeSum, s.Tolerance, s.UsedLimitPhase,
-                     s.UsedElEnergykV, s.UsedTargetResAng, s.DirectLifetime, s.FitDi, s.FitDa, s.FitTc, s.FitS,
-                     s.ModelLifetime, s.FitSSqr})
+    for (double v :
+         {s.m_dRotation, s.MeasErr, s.MeasErrX, s.MeasErrY, s.SlopeSum, s.Tolerance, s.UsedLimitPhase, s.UsedElEnergykV,
+          s.UsedTargetResAng, s.DirectLifetime, s.FitDi, s.FitDa, s.FitTc, s.FitS, s.ModelLifetime, s.FitSSqr})
         EXPECT_EQ(v, 0.0);
     EXPECT_EQ(fresh.m_nCurrentTab, 1);
     EXPECT_EQ(fresh.UsedMinDiversity, 10);
@@ -262,7 +263,8 @@ TEST(A1TimeSeries, SharedExtractionStepsCheckTypeClearAndReport) {
     s.CharFuncValid = s.ModelValid = 1;
     s.MeasErr = 0.5;
     EXPECT_FALSE(s.BeginExtraction(IMPORT_ATLAS, 1, 0));
-    EXPECT_EQ(log.m_astrMessages, std::vector<std::string>{"ERROR: Missmatch of the log import type (aborting data extraction)."});
+    EXPECT_EQ(log.m_astrMessages,
+              std::vector<std::string>{"ERROR: Missmatch of the log import type (aborting data extraction)."});
     EXPECT_EQ(s.m_aSamples.size(), 1u);  // nothing changed
     EXPECT_EQ(s.CharFuncValid, 1);
 
@@ -286,9 +288,9 @@ TEST(A1TimeSeries, SharedExtractionStepsCheckTypeClearAndReport) {
     s.FinishExtraction(-1, 12.34);
     EXPECT_EQ(s.m_nMirror, -1);
     EXPECT_EQ(s.m_dRotation, 12.34);
-    EXPECT_EQ(log.m_astrMessages,
-              (std::vector<std::string>{"Extracting astigmatism data from CEOS C1A1 log...",
-                                        "- recording frequency: 0.50 Hz",
-                                        "- y-mirror flag: -1, x-y-plane rotation: 12.3 deg",
-                                        "- extracted number of astigmatism values: 0", "Extraction finished."}));
+    EXPECT_EQ(
+        log.m_astrMessages,
+        (std::vector<std::string>{"Extracting astigmatism data from CEOS C1A1 log...", "- recording frequency: 0.50 Hz",
+                                  "- y-mirror flag: -1, x-y-plane rotation: 12.3 deg",
+                                  "- extracted number of astigmatism values: 0", "Extraction finished."}));
 }

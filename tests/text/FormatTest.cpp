@@ -95,7 +95,6 @@ TEST_P(FormatTest, AgreesWithCPrintfInTheCLocale) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Locales, FormatTest,
-                         ::testing::Values(static_cast<const char*>(nullptr), "de_DE.UTF-8"));
+INSTANTIATE_TEST_SUITE_P(Locales, FormatTest, ::testing::Values(static_cast<const char*>(nullptr), "de_DE.UTF-8"));
 
 }  // namespace

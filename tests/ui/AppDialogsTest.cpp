@@ -151,9 +151,9 @@ TEST(AppInfoDialogs, AboutAndDisclaimerShowTheirPicturesAndButtons) {
 }
 
 TEST(AppQtDialogs, FiltersBecomeQtNameFilters) {
-    EXPECT_EQ(CQtDialogs::QtNameFilter({"CEOS C1A1 log file (*.html;*.txt;*.log)", "*.html; *.txt; *.log"})
-                  .toStdString(),
-              "CEOS C1A1 log file (*.html *.txt *.log)");
+    EXPECT_EQ(
+        CQtDialogs::QtNameFilter({"CEOS C1A1 log file (*.html;*.txt;*.log)", "*.html; *.txt; *.log"}).toStdString(),
+        "CEOS C1A1 log file (*.html *.txt *.log)");
     EXPECT_EQ(CQtDialogs::QtNameFilter({"Portable Network Graphics  (*.png)", "*.png"}).toStdString(),
               "Portable Network Graphics  (*.png)");
     EXPECT_EQ(CQtDialogs::QtNameFilter({"All Files  (*.*)", "*.*"}).toStdString(), "All Files  (*)");

@@ -150,6 +150,7 @@ TEST_F(AppTest, LargeLogIsCutAtStart) {
     auto window = MakeWindow();
     const std::vector<std::string> lines = LogFileMessages();
     ASSERT_GE(lines.size(), 5u);
-    EXPECT_EQ(lines[1], "The previous content of the log file was erased in order to prevent too large log files (max. 2MB).");
+    EXPECT_EQ(lines[1],
+              "The previous content of the log file was erased in order to prevent too large log files (max. 2MB).");
     EXPECT_EQ(lines[4], "Driftwise - Version 1.0.2 (build 140206) started.");
 }

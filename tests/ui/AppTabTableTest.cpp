@@ -12,8 +12,7 @@ CA1TimeSeries Series(int charFunc, int model, int samples = 3) {
     series.CharFuncValid = charFunc;
     series.ModelValid = model;
     series.m_aSamples.resize(static_cast<std::size_t>(samples));
-    if (charFunc > 0)
-        series.m_aCharFunc.resize(4);
+    if (charFunc > 0) series.m_aCharFunc.resize(4);
     return series;
 }
 
@@ -24,19 +23,17 @@ TEST(AppTabTable, TabsAndPagesForEachEvaluationState) {
     EXPECT_EQ(TabLabels(plain), (std::vector<std::string>{"Log Text", "A22-Time Graph"}));
 
     const CA1TimeSeries direct = Series(1, 0);
-    EXPECT_EQ(TabLabels(direct),
-              (std::vector<std::string>{"Log Text", "A22-Time Graph", "Charact. Func.", "Summary"}));
+    EXPECT_EQ(TabLabels(direct), (std::vector<std::string>{"Log Text", "A22-Time Graph", "Charact. Func.", "Summary"}));
     EXPECT_EQ(PageForTab(direct, 3), TabPage::Summary);
     EXPECT_EQ(PageForTab(direct, 4), TabPage::None);
     EXPECT_EQ(SummaryTab(direct), 3);
 
     const CA1TimeSeries fitted = Series(1, 1);
     EXPECT_EQ(TabLabels(fitted), (std::vector<std::string>{"Log Text", "A22-Time Graph", "Charact. Func.",
-                                                            "Fitted Model", "Prob. Plot", "Summary"}));
+                                                           "Fitted Model", "Prob. Plot", "Summary"}));
     const TabPage pages[] = {TabPage::LogText, TabPage::A1Time,      TabPage::CharFunc,
                              TabPage::Model,   TabPage::Probability, TabPage::Summary};
-    for (int tab = 0; tab < 6; ++tab)
-        EXPECT_EQ(PageForTab(fitted, tab), pages[tab]) << tab;
+    for (int tab = 0; tab < 6; ++tab) EXPECT_EQ(PageForTab(fitted, tab), pages[tab]) << tab;
     EXPECT_EQ(PageForTab(fitted, 6), TabPage::None);
     EXPECT_EQ(PageForTab(fitted, -1), TabPage::None);
     EXPECT_EQ(SummaryTab(fitted), 5);
@@ -48,7 +45,7 @@ TEST(AppTabTable, TabsAndPagesForEachEvaluationState) {
 TEST(AppTabTable, ExportRuleNeverOnLogTextOrSummary) {
     EXPECT_FALSE(ExportItemsEnabled(false, 1, 2));
     EXPECT_FALSE(ExportItemsEnabled(true, 0, 2));
-    EXPECT_TRUE(ExportItemsEnabled(true, 1, 2));   // the last tab, but tab 1
+    EXPECT_TRUE(ExportItemsEnabled(true, 1, 2));  // the last tab, but tab 1
     EXPECT_TRUE(ExportItemsEnabled(true, 2, 4));
     EXPECT_FALSE(ExportItemsEnabled(true, 3, 4));  // Summary
     EXPECT_TRUE(ExportItemsEnabled(true, 4, 6));

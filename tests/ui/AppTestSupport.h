@@ -3,9 +3,9 @@
 // dialogs and a memory settings store in a fresh data folder, small log
 // files of both formats, and readers of Log.txt.
 
+#include "FakeDialogs.h"
 #include "files/MemorySettingsStore.h"
 #include "text/Format.h"
-#include "FakeDialogs.h"
 #include "ui/DriftwiseApp.h"
 #include "ui/DriftwiseDlg.h"
 
@@ -60,8 +60,7 @@ inline void WriteTextFile(const std::string& path, const std::string& text) {
 
 inline std::string ReadTextFile(const std::string& path) {
     QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::ReadOnly))
-        return std::string();
+    if (!file.open(QIODevice::ReadOnly)) return std::string();
     return file.readAll().toStdString();
 }
 
@@ -75,8 +74,7 @@ inline std::vector<std::string> LogMessages(const std::string& text) {
         std::string line = text.substr(pos, end == std::string::npos ? std::string::npos : end - pos);
         // "YYYY/MM/DD HH:MM:SS: " is 21 characters.
         messages.push_back(line.size() >= 21 ? line.substr(21) : line);
-        if (end == std::string::npos)
-            break;
+        if (end == std::string::npos) break;
         pos = end;
     }
     return messages;
@@ -84,8 +82,7 @@ inline std::vector<std::string> LogMessages(const std::string& text) {
 
 inline int CountPrefix(const std::vector<std::string>& lines, const std::string& prefix) {
     int n = 0;
-    for (const std::string& line : lines)
-        n += line.rfind(prefix, 0) == 0 ? 1 : 0;
+    for (const std::string& line : lines) n += line.rfind(prefix, 0) == 0 ? 1 : 0;
     return n;
 }
 
@@ -106,14 +103,15 @@ protected:
         setup.strDataFolder = m_strDataFolder;
         setup.runDialog = [this](QDialog& dialog) {
             m_dialogTitles.push_back(dialog.windowTitle().toStdString());
-            if (m_onDialog)
-                return m_onDialog(dialog);
+            if (m_onDialog) return m_onDialog(dialog);
             return m_nDialogResult;
         };
         return std::make_unique<CDriftwiseDlg>(setup);
     }
 
-    std::string FilePath(const std::string& name) const { return m_files.filePath(QString::fromStdString(name)).toStdString(); }
+    std::string FilePath(const std::string& name) const {
+        return m_files.filePath(QString::fromStdString(name)).toStdString();
+    }
     std::string FilesFolder() const { return QDir(m_files.path()).absolutePath().toStdString() + "/"; }
     std::string LogPath() const { return m_strDataFolder + "/Log.txt"; }
     std::string SetupPath() const { return m_strDataFolder + "/Setup.prm"; }

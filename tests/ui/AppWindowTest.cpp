@@ -32,8 +32,7 @@ std::vector<std::string> ListLines(const CDriftwiseDlg& window) {
 
 std::vector<std::string> TabTexts(const CDriftwiseDlg& window) {
     std::vector<std::string> labels;
-    for (int i = 0; i < window.Tabs()->count(); ++i)
-        labels.push_back(window.Tabs()->tabText(i).toStdString());
+    for (int i = 0; i < window.Tabs()->count(); ++i) labels.push_back(window.Tabs()->tabText(i).toStdString());
     return labels;
 }
 
@@ -138,8 +137,8 @@ TEST_F(AppTest, SeriesListLinesAndSelectionFollowImports) {
     m_dialogs.QueueOpenFile(c1a1, 1);
     window->OnImport();
     // 12 samples over 24 s each.
-    EXPECT_EQ(ListLines(*window), (std::vector<std::string>{"#001: 12 samples, 24 s (0.50 Hz)",
-                                                             "#002: 12 samples, 24 s (0.50 Hz)"}));
+    EXPECT_EQ(ListLines(*window),
+              (std::vector<std::string>{"#001: 12 samples, 24 s (0.50 Hz)", "#002: 12 samples, 24 s (0.50 Hz)"}));
     EXPECT_EQ(window->Selected(), 1);
     EXPECT_EQ(window->SeriesList()->currentIndex(), 1);
     EXPECT_TRUE(window->SeriesList()->isEnabled());
@@ -239,8 +238,7 @@ TEST_F(AppTest, TabsGrowWithCharacteristicFunctionAndModel) {
     FakeEvaluation(series, false);
     series.m_nCurrentTab = 2;
     window->RebuildTabs();
-    EXPECT_EQ(TabTexts(*window),
-              (std::vector<std::string>{"Log Text", "A22-Time Graph", "Charact. Func.", "Summary"}));
+    EXPECT_EQ(TabTexts(*window), (std::vector<std::string>{"Log Text", "A22-Time Graph", "Charact. Func.", "Summary"}));
     EXPECT_EQ(window->ActiveTab(), 2);
     EXPECT_EQ(window->Tabs()->currentWidget(), window->CFuncPage());
     EXPECT_EQ(window->Tabs()->widget(3), window->SummaryPage());
@@ -249,7 +247,7 @@ TEST_F(AppTest, TabsGrowWithCharacteristicFunctionAndModel) {
     series.m_nCurrentTab = 3;
     window->RebuildTabs();
     EXPECT_EQ(TabTexts(*window), (std::vector<std::string>{"Log Text", "A22-Time Graph", "Charact. Func.",
-                                                            "Fitted Model", "Prob. Plot", "Summary"}));
+                                                           "Fitted Model", "Prob. Plot", "Summary"}));
     EXPECT_EQ(window->Tabs()->currentWidget(), window->ModelPage());
     EXPECT_EQ(window->Tabs()->widget(4), window->ProbabilityPage());
     EXPECT_EQ(window->Tabs()->widget(5), window->SummaryPage());
@@ -378,14 +376,12 @@ TEST_F(AppTest, LogFieldReceivesEveryLineOnlyOnce) {
         std::string text = window->Log().m_strCollectedText;
         std::string out;
         for (char c : text)
-            if (c != '\r')
-                out += c;
+            if (c != '\r') out += c;
         return out.substr(1);  // the field does not start with an empty line
     };
     EXPECT_EQ(window->LogField()->toPlainText().toStdString(), expected());
 
-    for (int i = 0; i < 5; ++i)
-        window->Log().Write(FormatText("Line %d", i));
+    for (int i = 0; i < 5; ++i) window->Log().Write(FormatText("Line %d", i));
     window->OnLogTimer();
     window->OnLogTimer();
     EXPECT_EQ(window->LogField()->toPlainText().toStdString(), expected());

@@ -37,8 +37,7 @@ public:
     }
     bool AskYesNo(void*, const std::string& text, const std::string& caption, MessageIcon icon) override {
         m_questions.push_back({text, caption, icon});
-        if (m_yesNoAnswers.empty())
-            return false;
+        if (m_yesNoAnswers.empty()) return false;
         const bool yes = m_yesNoAnswers.front();
         m_yesNoAnswers.pop_front();
         return yes;
@@ -52,12 +51,10 @@ public:
 
 private:
     static bool Answer(std::deque<FILEDIALOGRESULT>& answers, FILEDIALOGRESULT& result) {
-        if (answers.empty())
-            return false;
+        if (answers.empty()) return false;
         FILEDIALOGRESULT answer = answers.front();
         answers.pop_front();
-        if (answer.path.empty())
-            return false;
+        if (answer.path.empty()) return false;
         result = answer;
         return true;
     }

@@ -75,8 +75,7 @@ TEST_F(PageA1Time, StatisticsOfCorrelatedSamples) {
     EXPECT_EQ(Utf8(m_page.Line1Edit()->text()),
               FormatText("(A22x,A22y) Avg: (%.2f, %.2f) nm, SDev: (%.2f, %.2f) nm, x-y-corr: %.3f", mx, my,
                          std::sqrt(vx), std::sqrt(vy), cxy / std::sqrt(vx * vy)));
-    EXPECT_EQ(Utf8(m_page.Line1Edit()->text()).rfind("(A22x,A22y) Avg: (2.50, 5.00) nm, SDev: (1.12, 2.55) nm", 0),
-              0u);
+    EXPECT_EQ(Utf8(m_page.Line1Edit()->text()).rfind("(A22x,A22y) Avg: (2.50, 5.00) nm, SDev: (1.12, 2.55) nm", 0), 0u);
     double rMin = 0.0, angle = 0.0;
     ASSERT_TRUE(series.FindMinCorrelation(-44.9, 45.0, rMin, angle));
     // The total rotation: the one of the extraction plus the search angle.
@@ -107,8 +106,7 @@ TEST_F(PageA1Time, PerfectlyCorrelatedSamplesGiveASensibleLine) {
     if (two.FindMinCorrelation(-44.9, 45.0, rMin, angle))
         EXPECT_EQ(Utf8(m_page.Line2Edit()->text()),
                   FormatText("Minimum correlation with %.1f deg rotation (%.3f).", angle, rMin));
-    else
-        EXPECT_EQ(Utf8(m_page.Line2Edit()->text()), "No rotation of minimum correlation found.");
+    else EXPECT_EQ(Utf8(m_page.Line2Edit()->text()), "No rotation of minimum correlation found.");
 }
 
 TEST_F(PageA1Time, RotationIsWrittenWithFifteenDigits) {

@@ -45,8 +45,7 @@ protected:
         }
         m_a22.SetDisplayType(m_params.DataDisplayType + 1);
         m_cfunc.m_seedSource = [] { return kSeed; };
-        for (CDDPage* page : Pages())
-            page->Initialize();
+        for (CDDPage* page : Pages()) page->Initialize();
         m_host.m_onRebuild = [this] { Show(m_pSeries->m_nCurrentTab); };
         Show(1);
     }
@@ -66,8 +65,7 @@ protected:
         default: page = &m_report; break;
         }
         for (CDDPage* other : Pages())
-            if (other != page)
-                other->hide();
+            if (other != page) other->hide();
         page->UpdatePage(m_pSeries);
         page->show();
         m_pShown = page;
@@ -98,8 +96,7 @@ bool ImageHasInk(const CA1DiagramWnd& diagram) {
     for (int y = 0; y < image.Height(); ++y)
         for (int x = 0; x < image.Width(); ++x) {
             const COLOR c = image.GetPixel(x, y);
-            if (!(c.r == 255 && c.g == 255 && c.b == 255))
-                return true;
+            if (!(c.r == 255 && c.g == 255 && c.b == 255)) return true;
         }
     return false;
 }
@@ -121,8 +118,7 @@ TEST_F(PageAnalysis, FullRoadOfAnAnalysis) {
     ASSERT_EQ(m_pShown, &m_cfunc);
     ASSERT_EQ(m_pSeries->CharFuncValid, 1);
     int longest = 0;
-    for (const A1SAMPLE& p : m_pSeries->m_aCharFunc)
-        longest = std::max(longest, p.nIndex);
+    for (const A1SAMPLE& p : m_pSeries->m_aCharFunc) longest = std::max(longest, p.nIndex);
     EXPECT_EQ(Utf8(m_cfunc.Line1Edit()->text()),
               FormatText("%d data points, max. timespan: %.1f s, extrapolated measurement error: %.3f nm",
                          static_cast<int>(m_pSeries->m_aCharFunc.size()), longest * 2.0, m_pSeries->MeasErr));
@@ -263,10 +259,8 @@ TEST_F(PageAnalysis, DataExportsWriteTheFilesAndLogThePageTexts) {
         CDDPage* page = Show(c.tab);
         const std::string path = Path(c.file);
         m_dialogs.QueueSaveFile(path);
-        if (c.binary)
-            page->OnExportBinary();
-        else
-            page->OnExportTable();
+        if (c.binary) page->OnExportBinary();
+        else page->OnExportTable();
         EXPECT_TRUE(FileHasBytes(path)) << c.file;
         EXPECT_EQ(m_log.m_lines.back(), c.success + path + "].") << c.file;
 

@@ -36,8 +36,7 @@ TEST_F(PageDiagramView, ImageFitsInsideTheEdgeAndIsPaintedOneToOne) {
     for (int y = 0; y < diagram.m_image.Height(); y += 3)
         for (int x = 0; x < diagram.m_image.Width(); x += 3) {
             const COLOR c = diagram.m_image.GetPixel(x, y);
-            if (shown.pixel(x + 1, y + 1) != qRgb(c.r, c.g, c.b))
-                ++differing;
+            if (shown.pixel(x + 1, y + 1) != qRgb(c.r, c.g, c.b)) ++differing;
         }
     EXPECT_EQ(differing, 0);
 }

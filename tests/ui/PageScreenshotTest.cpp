@@ -21,8 +21,7 @@ namespace {
 
 void Settle(int ms) {
     QDeadlineTimer deadline(ms);
-    while (!deadline.hasExpired())
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    while (!deadline.hasExpired()) QApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
 bool Grab(CDDPage& page, CA1TimeSeries& series, const QDir& folder, const char* name) {
@@ -36,8 +35,7 @@ bool Grab(CDDPage& page, CA1TimeSeries& series, const QDir& folder, const char* 
 
 TEST(PageScreenshots, SaveEveryPage) {
     const QString target = qEnvironmentVariable("DW_PAGE_SCREENSHOTS");
-    if (target.isEmpty())
-        GTEST_SKIP() << "set DW_PAGE_SCREENSHOTS to a folder to save the pictures";
+    if (target.isEmpty()) GTEST_SKIP() << "set DW_PAGE_SCREENSHOTS to a folder to save the pictures";
     TestApp();
     QDir folder(target);
     ASSERT_TRUE(folder.mkpath("."));

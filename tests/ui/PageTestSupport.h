@@ -28,8 +28,7 @@ inline QApplication& TestApp() {
     static char name[] = "ui_page_tests";
     static char* argv[] = {name, nullptr};
     static QApplication* app = [] {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
         return new QApplication(argc, argv);
     }();
     return *app;
@@ -48,9 +47,7 @@ public:
         m_lines.push_back(message);
         return 1;
     }
-    bool Has(const std::string& line) const {
-        return std::find(m_lines.begin(), m_lines.end(), line) != m_lines.end();
-    }
+    bool Has(const std::string& line) const { return std::find(m_lines.begin(), m_lines.end(), line) != m_lines.end(); }
     bool HasPrefix(const std::string& prefix) const {
         return std::any_of(m_lines.begin(), m_lines.end(),
                            [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
@@ -63,8 +60,7 @@ class CFakePageHost : public IPageHost {
 public:
     void RebuildTabs() override {
         ++m_nRebuilds;
-        if (m_onRebuild)
-            m_onRebuild();
+        if (m_onRebuild) m_onRebuild();
     }
     int m_nRebuilds = 0;
     std::function<void()> m_onRebuild;
@@ -78,8 +74,7 @@ inline std::string GeneratedC1A1Log(int images, int periodSeconds, std::uint32_t
     CRandom random(seed);
     auto gauss = [&] {
         double sum = 0.0;
-        for (int i = 0; i < 12; ++i)
-            sum += random.Next() / static_cast<double>(CRandom::kMax);
+        for (int i = 0; i < 12; ++i) sum += random.Next() / static_cast<double>(CRandom::kMax);
         return sum - 6.0;
     };
     std::string text = "<html><body><pre>\n";
@@ -105,16 +100,14 @@ inline std::string GeneratedC1A1Log(int images, int periodSeconds, std::uint32_t
 }
 
 // Imports the generated log through the C1A1 reader into the list.
-inline void ImportGenerated(std::vector<CA1TimeSeries>& list, int images = 600, int period = 2,
-                            std::uint32_t seed = 7, const std::string& path = "/data/generated.html",
-                            int mirror = 1, double rotationDeg = 0.0, double stepNm = 0.12,
-                            double driftNm = 0.01) {
+inline void ImportGenerated(std::vector<CA1TimeSeries>& list, int images = 600, int period = 2, std::uint32_t seed = 7,
+                            const std::string& path = "/data/generated.html", int mirror = 1, double rotationDeg = 0.0,
+                            double stepNm = 0.12, double driftNm = 0.01) {
     ImportRequest request;
     request.strPath = path;
     request.nMirror = mirror;
     request.dRotationDeg = rotationDeg;
-    const ImportResult result =
-        ReadC1A1Log(GeneratedC1A1Log(images, period, seed, stepNm, driftNm), request, list);
+    const ImportResult result = ReadC1A1Log(GeneratedC1A1Log(images, period, seed, stepNm, driftNm), request, list);
     ASSERT_EQ(result.nSeriesAdded, 1) << result.strError;
 }
 

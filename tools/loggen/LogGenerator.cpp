@@ -119,8 +119,8 @@ std::string WriteC1A1Log(std::vector<GeneratedSeries>& series, const C1A1Layout&
             if (ReadLeadingDouble(dirText) >= 360.0) dirText = FormatText("%.*f", layout.nDirectionDecimals, 0.0);
             cnts = cnts * 6364136223846793005ull + 1442695040888963407ull;
             const double c1 = -20.0 + static_cast<double>((cnts >> 33) % 4000) / 100.0;
-            out.Add(Clock(t) + FormatText("#%d: C1: %.2f nm, A1: %s%s / %s deg, %d cnts", s.nImage, c1,
-                                          magText.c_str(), setup.strUnit.c_str(), dirText.c_str(),
+            out.Add(Clock(t) + FormatText("#%d: C1: %.2f nm, A1: %s%s / %s deg, %d cnts", s.nImage, c1, magText.c_str(),
+                                          setup.strUnit.c_str(), dirText.c_str(),
                                           static_cast<int>(1000 + (cnts >> 40) % 9000)));
             // What the file now holds, computed as the reader does.
             const double mag = ReadLeadingDouble(magText) * factor;
@@ -148,7 +148,8 @@ std::string WriteATLASStabLog(GeneratedSeries& g, CSplitMix& random, const ATLAS
     bool first = true;
     for (GeneratedSample& s : g.aSamples) {
         const double t = (s.nImage - setup.nFirstImage) * setup.dImagePeriodS;
-        const int fileTime = static_cast<int>(layout.nFileTimeBase) + setup.nStartTime + static_cast<int>(std::lround(t));
+        const int fileTime =
+            static_cast<int>(layout.nFileTimeBase) + setup.nStartTime + static_cast<int>(std::lround(t));
         if (first) g.nStartTime = fileTime;
         first = false;
         g.nStopTime = fileTime;
@@ -156,8 +157,8 @@ std::string WriteATLASStabLog(GeneratedSeries& g, CSplitMix& random, const ATLAS
         const double ey = layout.dErrorNm * (0.7 + 0.6 * random.Uniform());
         const std::string x = FormatText("%.*f", d, s.dTrueX), y = FormatText("%.*f", d, s.dTrueY);
         const std::string exText = FormatText("%.*f", d, ex), eyText = FormatText("%.*f", d, ey);
-        out.Add(FormatText("%d  %s %s  %s %s  %.2f %d", s.nImage, x.c_str(), exText.c_str(), y.c_str(),
-                           eyText.c_str(), -5.0 + 10.0 * random.Uniform(), fileTime));
+        out.Add(FormatText("%d  %s %s  %s %s  %.2f %d", s.nImage, x.c_str(), exText.c_str(), y.c_str(), eyText.c_str(),
+                           -5.0 + 10.0 * random.Uniform(), fileTime));
         s.dX = ReadLeadingDouble(x);
         s.dY = ReadLeadingDouble(y);
         s.dErrX = ReadLeadingDouble(exText);

@@ -21,8 +21,8 @@ class CSplitMix {
 public:
     explicit CSplitMix(std::uint64_t seed) : m_state(seed) {}
     std::uint64_t Next();
-    double Uniform();   // [0, 1)
-    double Gauss();     // standard normal (Box-Muller)
+    double Uniform();  // [0, 1)
+    double Gauss();    // standard normal (Box-Muller)
 
 private:
     std::uint64_t m_state;
@@ -42,13 +42,13 @@ struct DriftModel {
 };
 
 struct SeriesSetup {
-    int nImages = 300;               // image numbers nFirstImage ... nFirstImage + nImages - 1
+    int nImages = 300;  // image numbers nFirstImage ... nFirstImage + nImages - 1
     int nFirstImage = 1;
-    double dImagePeriodS = 2.0;      // seconds per image
-    int nStartTime = 100;            // start time stamp in seconds
-    double dGapProbability = 0.0;    // chance that an image is missing from the log
+    double dImagePeriodS = 2.0;    // seconds per image
+    int nStartTime = 100;          // start time stamp in seconds
+    double dGapProbability = 0.0;  // chance that an image is missing from the log
     DriftModel drift;
-    std::string strUnit = "pm";      // C1A1 magnitude unit: "pm" or "nm"
+    std::string strUnit = "pm";  // C1A1 magnitude unit: "pm" or "nm"
 };
 
 struct GeneratedSample {
@@ -63,7 +63,7 @@ struct GeneratedSeries {
     std::vector<GeneratedSample> aSamples;  // one per data line, in file order
     int nStartTime = 0;                     // time stamps as printed
     int nStopTime = 0;
-    int nFirstLine = 0;                     // 1-based line numbers of the series in the file
+    int nFirstLine = 0;  // 1-based line numbers of the series in the file
     int nLastLine = 0;
 };
 
@@ -71,10 +71,10 @@ struct GeneratedSeries {
 GeneratedSeries SimulateSeries(const SeriesSetup& setup, CSplitMix& random);
 
 struct C1A1Layout {
-    int nMagnitudeDecimalsPm = 3;   // digits of a magnitude in pm
-    int nMagnitudeDecimalsNm = 6;   // digits of a magnitude in nm
+    int nMagnitudeDecimalsPm = 3;  // digits of a magnitude in pm
+    int nMagnitudeDecimalsNm = 6;  // digits of a magnitude in nm
     int nDirectionDecimals = 4;
-    bool bChatter = true;           // unrelated log lines around the series
+    bool bChatter = true;  // unrelated log lines around the series
 };
 
 // A CEOS C1A1 log with the given series one after the other (LF line ends).
@@ -84,9 +84,9 @@ struct C1A1Layout {
 std::string WriteC1A1Log(std::vector<GeneratedSeries>& series, const C1A1Layout& layout = {});
 
 struct ATLASLayout {
-    int nDecimals = 6;          // digits of the values and errors (nm)
-    double dErrorNm = 0.01;     // typical error; each line varies it by +-30 %
-    bool bEndMarker = true;     // a "#" line after the table
+    int nDecimals = 6;                // digits of the values and errors (nm)
+    double dErrorNm = 0.01;           // typical error; each line varies it by +-30 %
+    bool bEndMarker = true;           // a "#" line after the table
     std::uint32_t nFileTimeBase = 0;  // added to the seconds of the filetime column
 };
 

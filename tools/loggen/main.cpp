@@ -11,29 +11,28 @@
 
 namespace {
 
-const char* const kUsage =
-    "Usage: dw-loggen [OPTIONS]\n"
-    "Writes a synthetic corrector log of a drifting two-fold astigmatism.\n"
-    "\n"
-    "  --format c1a1|atlas   log format (default c1a1)\n"
-    "  --series N            number of series, C1A1 only (default 1)\n"
-    "  --images N            images per series (default 300)\n"
-    "  --first-image N       first image number (default 1)\n"
-    "  --period S            seconds per image (default 2)\n"
-    "  --start S             start time stamp in seconds (default 100)\n"
-    "  --unit pm|nm|alternate  C1A1 magnitude unit; alternate: pm, nm, pm, ... (default pm)\n"
-    "  --gaps P              probability of a missing image (default 0)\n"
-    "  --diffusion NM        random-walk step per image (default 0.02)\n"
-    "  --transient NM        step of the mean-reverting walk (default 0.03)\n"
-    "  --relax IMAGES        its relaxation time (default 40)\n"
-    "  --drift NM            drift per image (default 0.0005)\n"
-    "  --noise NM            measurement noise (default 0.02)\n"
-    "  --error NM            ATLASStab error column (default 0.01)\n"
-    "  --no-end-marker       ATLASStab: no \"#\" line after the table\n"
-    "  --seed N              seed (default 1)\n"
-    "  --lf                  LF line ends (default CR LF)\n"
-    "  -o FILE               output file (default standard output)\n"
-    "  --help                this text\n";
+const char* const kUsage = "Usage: dw-loggen [OPTIONS]\n"
+                           "Writes a synthetic corrector log of a drifting two-fold astigmatism.\n"
+                           "\n"
+                           "  --format c1a1|atlas   log format (default c1a1)\n"
+                           "  --series N            number of series, C1A1 only (default 1)\n"
+                           "  --images N            images per series (default 300)\n"
+                           "  --first-image N       first image number (default 1)\n"
+                           "  --period S            seconds per image (default 2)\n"
+                           "  --start S             start time stamp in seconds (default 100)\n"
+                           "  --unit pm|nm|alternate  C1A1 magnitude unit; alternate: pm, nm, pm, ... (default pm)\n"
+                           "  --gaps P              probability of a missing image (default 0)\n"
+                           "  --diffusion NM        random-walk step per image (default 0.02)\n"
+                           "  --transient NM        step of the mean-reverting walk (default 0.03)\n"
+                           "  --relax IMAGES        its relaxation time (default 40)\n"
+                           "  --drift NM            drift per image (default 0.0005)\n"
+                           "  --noise NM            measurement noise (default 0.02)\n"
+                           "  --error NM            ATLASStab error column (default 0.01)\n"
+                           "  --no-end-marker       ATLASStab: no \"#\" line after the table\n"
+                           "  --seed N              seed (default 1)\n"
+                           "  --lf                  LF line ends (default CR LF)\n"
+                           "  -o FILE               output file (default standard output)\n"
+                           "  --help                this text\n";
 
 bool ParseDouble(const char* text, double& value) {
     std::size_t used = 0;

@@ -9,7 +9,9 @@ namespace {
 
 QWidget* OwnerWidget(void* owner) { return static_cast<QWidget*>(owner); }
 
-QString FromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+QString FromUtf8(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 QMessageBox::Icon BoxIcon(MessageIcon icon) {
     switch (icon) {
@@ -27,26 +29,21 @@ QString CQtDialogs::QtNameFilter(const FILEFILTER& filter) {
     QStringList patterns;
     for (const QString& part : FromUtf8(filter.pattern).split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
         const QString pattern = part.trimmed();
-        if (pattern.isEmpty())
-            continue;
+        if (pattern.isEmpty()) continue;
         patterns << (pattern == QLatin1String("*.*") ? QStringLiteral("*") : pattern);
     }
-    if (patterns.isEmpty())
-        patterns << QStringLiteral("*");
+    if (patterns.isEmpty()) patterns << QStringLiteral("*");
 
     QString label = FromUtf8(filter.label);
     const qsizetype open = label.lastIndexOf(QLatin1Char('('));
-    if (open >= 0 && label.endsWith(QLatin1Char(')')))
-        label.truncate(open);
-    else
-        label += QLatin1Char(' ');
+    if (open >= 0 && label.endsWith(QLatin1Char(')'))) label.truncate(open);
+    else label += QLatin1Char(' ');
     return label + QLatin1Char('(') + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
 }
 
 QStringList CQtDialogs::QtNameFilters(const std::vector<FILEFILTER>& filters) {
     QStringList list;
-    for (const FILEFILTER& filter : filters)
-        list << QtNameFilter(filter);
+    for (const FILEFILTER& filter : filters) list << QtNameFilter(filter);
     return list;
 }
 
@@ -60,15 +57,13 @@ bool CQtDialogs::RunFileDialog(void* owner, const FILEDIALOGREQUEST& request, FI
     QFileDialog dialog(OwnerWidget(owner));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    if (save && !request.confirmOverwrite)
-        dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    if (save && !request.confirmOverwrite) dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
 
     const QStringList filters = QtNameFilters(request.filters);
     if (!filters.isEmpty()) {
         dialog.setNameFilters(filters);
         const int index = request.filterIndex;
-        if (index >= 1 && index <= filters.size())
-            dialog.selectNameFilter(filters.at(index - 1));
+        if (index >= 1 && index <= filters.size()) dialog.selectNameFilter(filters.at(index - 1));
     }
     // The suffix added to a bare name follows the selected filter ("*.jpg"
     // gives "jpg"); filters without one extension fall back to the default.
@@ -76,34 +71,30 @@ bool CQtDialogs::RunFileDialog(void* owner, const FILEDIALOGREQUEST& request, FI
     const auto suffixFor = [&](const QString& nameFilter) {
         const qsizetype at = filters.indexOf(nameFilter);
         if (at >= 0) {
-            const QStringList parts =
-                FromUtf8(request.filters[static_cast<std::size_t>(at)].pattern).split(QLatin1Char(';'), Qt::SkipEmptyParts);
+            const QStringList parts = FromUtf8(request.filters[static_cast<std::size_t>(at)].pattern)
+                                          .split(QLatin1Char(';'), Qt::SkipEmptyParts);
             if (parts.size() == 1) {
                 const QString pattern = parts.first().trimmed();
-                if (pattern.startsWith(QLatin1String("*.")) && pattern != QLatin1String("*.*"))
-                    return pattern.mid(2);
+                if (pattern.startsWith(QLatin1String("*.")) && pattern != QLatin1String("*.*")) return pattern.mid(2);
             }
         }
         return fallbackSuffix;
     };
     if (save && !fallbackSuffix.isEmpty()) {
         dialog.setDefaultSuffix(suffixFor(dialog.selectedNameFilter()));
-        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
-                         [&dialog, suffixFor](const QString& nameFilter) { dialog.setDefaultSuffix(suffixFor(nameFilter)); });
+        QObject::connect(
+            &dialog, &QFileDialog::filterSelected, &dialog,
+            [&dialog, suffixFor](const QString& nameFilter) { dialog.setDefaultSuffix(suffixFor(nameFilter)); });
     } else if (!fallbackSuffix.isEmpty()) {
         dialog.setDefaultSuffix(fallbackSuffix);
     }
     const QString folder = FromUtf8(request.initialFolder);
-    if (!folder.isEmpty() && QDir(folder).exists())
-        dialog.setDirectory(folder);
-    if (!request.initialName.empty())
-        dialog.selectFile(FromUtf8(request.initialName));
+    if (!folder.isEmpty() && QDir(folder).exists()) dialog.setDirectory(folder);
+    if (!request.initialName.empty()) dialog.selectFile(FromUtf8(request.initialName));
 
-    if (dialog.exec() != QDialog::Accepted)
-        return false;
+    if (dialog.exec() != QDialog::Accepted) return false;
     const QStringList files = dialog.selectedFiles();
-    if (files.isEmpty() || files.first().isEmpty())
-        return false;
+    if (files.isEmpty() || files.first().isEmpty()) return false;
 
     result.path = files.first().toStdString();
     const qsizetype selected = filters.indexOf(dialog.selectedNameFilter());

@@ -26,7 +26,8 @@ public:
     bool GetBinary(const std::string& section, const std::string& key, std::vector<unsigned char>& value) override;
     bool WriteString(const std::string& section, const std::string& key, const std::string& value) override;
     bool WriteInt(const std::string& section, const std::string& key, int value) override;
-    bool WriteBinary(const std::string& section, const std::string& key, const std::vector<unsigned char>& value) override;
+    bool WriteBinary(const std::string& section, const std::string& key,
+                     const std::vector<unsigned char>& value) override;
 
     // Writes pending changes to the backing file; false when that failed.
     bool Sync();

@@ -28,7 +28,11 @@ bool CQtTextRenderer::SelectFonts(const std::string& face, int pixelHeight) {
     QStringList families{QString::fromStdString(face)};
     const QString key = families.front().toLower();
     if (key == "times" || key == "times new roman")
-        families << "Times New Roman" << "Liberation Serif" << "Tinos" << "Nimbus Roman" << "TeX Gyre Termes";
+        families << "Times New Roman"
+                 << "Liberation Serif"
+                 << "Tinos"
+                 << "Nimbus Roman"
+                 << "TeX Gyre Termes";
     font->setFamilies(families);
     font->setPixelSize(pixelHeight);
     font->setWeight(QFont::Normal);

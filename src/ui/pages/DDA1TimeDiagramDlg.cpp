@@ -30,13 +30,11 @@ CDDA1TimeDiagramDlg::~CDDA1TimeDiagramDlg() = default;
 
 void CDDA1TimeDiagramDlg::SetDisplayType(int nDisplayType) {
     m_nDisplayChoice = nDisplayType == 2 ? 1 : 0;
-    if (m_pView)
-        m_pView->Diagram()->m_style.nDisplayType = m_nDisplayChoice + 1;
+    if (m_pView) m_pView->Diagram()->m_style.nDisplayType = m_nDisplayChoice + 1;
 }
 
 void CDDA1TimeDiagramDlg::Initialize() {
-    if (m_pView)
-        return;
+    if (m_pView) return;
     auto* top = new QGridLayout;
     m_pLine1 = MakeReadOnlyLine(this);
     m_pLine2 = MakeReadOnlyLine(this);
@@ -88,8 +86,7 @@ void CDDA1TimeDiagramDlg::Initialize() {
 }
 
 bool CDDA1TimeDiagramDlg::ReadControls() {
-    if (!m_pView)
-        return true;
+    if (!m_pView) return true;
     m_bMirrorY = m_pMirror->isChecked() ? 1 : 0;
     m_nDisplayChoice = m_pDisplay->currentIndex() == 1 ? 1 : 0;
     m_pView->Diagram()->m_style.nDisplayType = m_nDisplayChoice + 1;
@@ -101,8 +98,7 @@ bool CDDA1TimeDiagramDlg::ReadControls() {
     const std::string text = FromQString(m_pRotation->text());
     const double value = HasLeadingNumber(text) ? ReadLeadingDouble(text) : 0.0;
     if (!HasLeadingNumber(text) || !std::isfinite(value)) {
-        if (m_pDialogs)
-            m_pDialogs->Message(DialogOwner(), "Enter a number.", "Driftwise", MessageIcon::Warning);
+        if (m_pDialogs) m_pDialogs->Message(DialogOwner(), "Enter a number.", "Driftwise", MessageIcon::Warning);
         m_pRotation->setFocus();
         return false;
     }
@@ -111,8 +107,7 @@ bool CDDA1TimeDiagramDlg::ReadControls() {
 }
 
 void CDDA1TimeDiagramDlg::WriteControls() {
-    if (!m_pView)
-        return;
+    if (!m_pView) return;
     m_pMirror->setChecked(m_bMirrorY != 0);
     {
         const QSignalBlocker block(m_pDisplay);
@@ -133,8 +128,7 @@ void CDDA1TimeDiagramDlg::UpdatePage(CA1TimeSeries* series) {
         WriteControls();
         return;
     }
-    if (m_pView)
-        m_pView->Render(series);
+    if (m_pView) m_pView->Render(series);
     m_dRotationDeg = series->m_dRotation;
     m_bMirrorY = series->m_nMirror == -1 ? 1 : 0;
     ComputeStatistics(*series);
@@ -149,14 +143,13 @@ void CDDA1TimeDiagramDlg::ComputeStatistics(const CA1TimeSeries& series) {
     series.GetMoments(meanX, meanY, 0.0, varX, covXY, varY);
     const double d = std::sqrt(varX * varY);
     if (d > 0.0) {
-        m_strLine1 = FormatText("(A22x,A22y) Avg: (%.2f, %.2f) nm, SDev: (%.2f, %.2f) nm, x-y-corr: %.3f", meanX,
-                                meanY, std::sqrt(varX), std::sqrt(varY), covXY / d);
+        m_strLine1 = FormatText("(A22x,A22y) Avg: (%.2f, %.2f) nm, SDev: (%.2f, %.2f) nm, x-y-corr: %.3f", meanX, meanY,
+                                std::sqrt(varX), std::sqrt(varY), covXY / d);
         double rMin = 0.0, angle = 0.0;
         if (series.FindMinCorrelation(-44.9, 45.0, rMin, angle))
-            m_strLine2 = FormatText("Minimum correlation with %.1f deg rotation (%.3f).", series.m_dRotation + angle,
-                                    rMin);
-        else
-            m_strLine2 = "No rotation of minimum correlation found.";
+            m_strLine2 =
+                FormatText("Minimum correlation with %.1f deg rotation (%.3f).", series.m_dRotation + angle, rMin);
+        else m_strLine2 = "No rotation of minimum correlation found.";
     } else {
         m_strLine1 = FormatText("Avg. (A22x,A22y): (%.2f, %.2f) nm, SDev: (%.2f, %.2f) nm", meanX, meanY,
                                 std::sqrt(varX), std::sqrt(varY));
@@ -169,12 +162,9 @@ void CDDA1TimeDiagramDlg::OnReExtract() {
     if (CA1TimeSeries* series = m_pSeries) {
         const int sign = m_bMirrorY ? -1 : 1;
         series->m_pLog = m_pLog;
-        if (series->m_nImportType == IMPORT_C1A1)
-            series->ExtractC1A1(sign, m_dRotationDeg);
-        else if (series->m_nImportType == IMPORT_ATLAS)
-            series->ExtractATLASStab(sign, m_dRotationDeg);
-        if (m_pHost)
-            m_pHost->RebuildTabs();
+        if (series->m_nImportType == IMPORT_C1A1) series->ExtractC1A1(sign, m_dRotationDeg);
+        else if (series->m_nImportType == IMPORT_ATLAS) series->ExtractATLASStab(sign, m_dRotationDeg);
+        if (m_pHost) m_pHost->RebuildTabs();
         UpdatePage(series);
     }
     WriteControls();
@@ -192,15 +182,13 @@ void CDDA1TimeDiagramDlg::OnCharFunc() {
         series->m_pLog = m_pLog;
         ExtractCharacteristicFunction(*series, m_pParams->MinDiversity);
         if (series->CharFuncValid == 1) {
-            const double a =
-                ComputeTolerance(m_pParams->ElEnergykV, m_pParams->TargetResAng, m_pParams->LimitPhase);
+            const double a = ComputeTolerance(m_pParams->ElEnergykV, m_pParams->TargetResAng, m_pParams->LimitPhase);
             EvaluateDirectLifetime(*series, a);
             series->UsedLimitPhase = m_pParams->LimitPhase;
             series->UsedElEnergykV = m_pParams->ElEnergykV;
             series->UsedTargetResAng = m_pParams->TargetResAng;
             series->m_nCurrentTab = 2;
-            if (m_pHost)
-                m_pHost->RebuildTabs();
+            if (m_pHost) m_pHost->RebuildTabs();
         }
     }
     WriteControls();

@@ -17,8 +17,7 @@ CDDCFuncDiagramDlg::CDDCFuncDiagramDlg(QWidget* parent) : CDDStabilityPage(paren
 CDDCFuncDiagramDlg::~CDDCFuncDiagramDlg() = default;
 
 void CDDCFuncDiagramDlg::Initialize() {
-    if (m_pView)
-        return;
+    if (m_pView) return;
     FillInputsFromParameters();
     m_pFitModel = new QPushButton("Fit Model", this);
     BuildPage("Charact. function", m_pFitModel);
@@ -34,12 +33,10 @@ void CDDCFuncDiagramDlg::UpdatePage(CA1TimeSeries* series) {
     if (series) {
         m_pSeries = series;
         series->m_pLog = m_pLog;
-        if (m_pView)
-            m_pView->Render(series);
+        if (m_pView) m_pView->Render(series);
         if (!series->m_aCharFunc.empty() && series->CharFuncValid > 0) {
             int longest = 0;
-            for (const A1SAMPLE& point : series->m_aCharFunc)
-                longest = std::max(longest, point.nIndex);
+            for (const A1SAMPLE& point : series->m_aCharFunc) longest = std::max(longest, point.nIndex);
             m_strLine1 = FormatText("%d data points, max. timespan: %.1f s, extrapolated measurement error: %.3f nm",
                                     static_cast<int>(series->m_aCharFunc.size()), longest * series->m_dImagePeriod,
                                     series->MeasErr);
@@ -67,8 +64,7 @@ void CDDCFuncDiagramDlg::OnFitModel() {
             FitModel(*series, m_seedSource ? m_seedSource() : SeedFromUtcClock());
             EvaluateModelLifetime(*series, a);
             series->m_nCurrentTab = 3;
-            if (m_pHost)
-                m_pHost->RebuildTabs();
+            if (m_pHost) m_pHost->RebuildTabs();
         }
     }
     WriteControls();

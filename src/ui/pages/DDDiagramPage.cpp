@@ -37,8 +37,7 @@ bool CDDDiagramPage::HasFileExtension(const std::string& path) {
 }
 
 void CDDDiagramPage::OnExportImage() {
-    if (!CanExport() || !m_pDialogs)
-        return;
+    if (!CanExport() || !m_pDialogs) return;
     FILEDIALOGREQUEST request;
     request.filters = {{"JPEG Format  (*.jpg)", "*.jpg"},
                        {"Portable Network Graphics  (*.png)", "*.png"},
@@ -48,8 +47,7 @@ void CDDDiagramPage::OnExportImage() {
     request.defaultExtension = "png";
     request.confirmOverwrite = true;
     FILEDIALOGRESULT result;
-    if (!m_pDialogs->SaveFile(DialogOwner(), request, result))
-        return;
+    if (!m_pDialogs->SaveFile(DialogOwner(), request, result)) return;
 
     std::string path = result.path;
     if (!HasFileExtension(path)) {
@@ -60,10 +58,8 @@ void CDDDiagramPage::OnExportImage() {
         }
         path += "." + extension;
     }
-    if (!m_pView->SaveImage(path))
-        Log("ERROR: Failed to save the diagram image.");
-    else
-        Log("Diagram image saved to file [" + path + "].");
+    if (!m_pView->SaveImage(path)) Log("ERROR: Failed to save the diagram image.");
+    else Log("Diagram image saved to file [" + path + "].");
 }
 
 void CDDDiagramPage::ExportTable(ExportRoutine routine, const char* successText) {
@@ -75,8 +71,7 @@ void CDDDiagramPage::ExportBinary(ExportRoutine routine, const char* successText
 }
 
 void CDDDiagramPage::ExportData(bool binary, ExportRoutine routine, const char* successText) {
-    if (!CanExport() || !m_pDialogs)
-        return;
+    if (!CanExport() || !m_pDialogs) return;
     FILEDIALOGREQUEST request;
     if (binary) {
         request.filters = {{"Binary Data  (*.dat)", "*.dat"}, {"All Files  (*.*)", "*.*"}};
@@ -88,16 +83,12 @@ void CDDDiagramPage::ExportData(bool binary, ExportRoutine routine, const char* 
     request.filterIndex = 1;
     request.confirmOverwrite = true;
     FILEDIALOGRESULT result;
-    if (!m_pDialogs->SaveFile(DialogOwner(), request, result))
-        return;
+    if (!m_pDialogs->SaveFile(DialogOwner(), request, result)) return;
     // A page without an export for its display type asks for the file but
     // writes nothing.
-    if (!routine)
-        return;
-    if (routine(*m_pSeries, result.path))
-        Log(successText + result.path + "].");
-    else
-        Log(binary ? "ERROR: Failed to save binary data." : "ERROR: Failed to save data table.");
+    if (!routine) return;
+    if (routine(*m_pSeries, result.path)) Log(successText + result.path + "].");
+    else Log(binary ? "ERROR: Failed to save binary data." : "ERROR: Failed to save data table.");
 }
 
 QMenu* CDDDiagramPage::CreateContextMenu(QWidget* parent) {

@@ -24,8 +24,7 @@ QFont TextBoxFont() {
     font.setWeight(QFont::Normal);
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
-    if (QFontInfo(font).fixedPitch())
-        return font;
+    if (QFontInfo(font).fixedPitch()) return font;
     QFont fallback = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     fallback.setPixelSize(14);
     fallback.setWeight(QFont::Normal);
@@ -44,8 +43,7 @@ QString AsDisplayText(const std::string& text) {
 CDDLogTextDlg::CDDLogTextDlg(int displayMode, QWidget* parent) : CDDPage(parent), m_nDisplayMode(displayMode) {}
 
 void CDDLogTextDlg::Initialize() {
-    if (m_pTextEdit)
-        return;
+    if (m_pTextEdit) return;
     m_pSourceEdit = MakeReadOnlyLine(this);
     m_pSummaryEdit = MakeReadOnlyLine(this);
     auto* top = new QGridLayout;
@@ -81,8 +79,7 @@ void CDDLogTextDlg::UpdatePage(CA1TimeSeries* series) {
         m_strSource = series->m_strSourceFile;
         m_strSummary = TextPageSummaryLine(series, m_nDisplayMode);
         if (m_pTextEdit) {
-            if (m_nDisplayMode == 1)
-                ShowLogLines(*series);
+            if (m_nDisplayMode == 1) ShowLogLines(*series);
             else {
                 // The report always opens at its top.
                 m_pTextEdit->setPlainText(AsDisplayText(BuildStabilityReport(*series)));
@@ -110,8 +107,7 @@ void CDDLogTextDlg::ShowLogLines(const CA1TimeSeries& series) {
     }
     QString text;
     for (std::size_t i = 0; i < series.m_astrLines.size(); ++i) {
-        if (i > 0)
-            text += QLatin1Char('\n');
+        if (i > 0) text += QLatin1Char('\n');
         text += ToQString(series.m_astrLines[i]);
     }
     m_pTextEdit->setPlainText(text);

@@ -12,8 +12,7 @@ CDDModelDiagramDlg::CDDModelDiagramDlg(int displayType, QWidget* parent)
 CDDModelDiagramDlg::~CDDModelDiagramDlg() = default;
 
 void CDDModelDiagramDlg::Initialize() {
-    if (m_pView)
-        return;
+    if (m_pView) return;
     FillInputsFromParameters();
     BuildPage("Model parameters", nullptr);
     m_pView->Diagram()->m_style.nDisplayType = m_nDisplayType;
@@ -27,16 +26,15 @@ void CDDModelDiagramDlg::UpdatePage(CA1TimeSeries* series) {
     if (series) {
         m_pSeries = series;
         series->m_pLog = m_pLog;
-        if (m_pView)
-            m_pView->Render(series);
+        if (m_pView) m_pView->Render(series);
         if (series->ModelValid <= 0) {
             m_strLine1 = "No model fittted.";
             m_strLine2.clear();
         } else {
             // The s-sqr field is "%3.G" as it always was: one significant digit.
-            m_strLine1 = FormatText("Di = %.3G nm, Da = %.3G nm, tc = %.3G s, s = %.3G nm, s-sqr = %3.G",
-                                    series->FitDi, series->FitDa, series->FitTc * series->m_dImagePeriod,
-                                    series->FitS, series->FitSSqr);
+            m_strLine1 =
+                FormatText("Di = %.3G nm, Da = %.3G nm, tc = %.3G s, s = %.3G nm, s-sqr = %3.G", series->FitDi,
+                           series->FitDa, series->FitTc * series->m_dImagePeriod, series->FitS, series->FitSSqr);
             m_strLine2 = ModelStateText(*series);
         }
     } else {
@@ -48,19 +46,13 @@ void CDDModelDiagramDlg::UpdatePage(CA1TimeSeries* series) {
 }
 
 void CDDModelDiagramDlg::OnExportTable() {
-    if (m_nDisplayType == 4)
-        ExportTable(&SaveModelTable, "Model data table saved to file [");
-    else if (m_nDisplayType == 5)
-        ExportTable(&SaveProbabilityTable, "Probability data table saved to file [");
-    else
-        ExportTable(nullptr, "");
+    if (m_nDisplayType == 4) ExportTable(&SaveModelTable, "Model data table saved to file [");
+    else if (m_nDisplayType == 5) ExportTable(&SaveProbabilityTable, "Probability data table saved to file [");
+    else ExportTable(nullptr, "");
 }
 
 void CDDModelDiagramDlg::OnExportBinary() {
-    if (m_nDisplayType == 4)
-        ExportBinary(&SaveModelData, "Binary model data saved to file [");
-    else if (m_nDisplayType == 5)
-        ExportBinary(&SaveProbabilityData, "Binary probability data saved to file [");
-    else
-        ExportBinary(nullptr, "");
+    if (m_nDisplayType == 4) ExportBinary(&SaveModelData, "Binary model data saved to file [");
+    else if (m_nDisplayType == 5) ExportBinary(&SaveProbabilityData, "Binary probability data saved to file [");
+    else ExportBinary(nullptr, "");
 }

@@ -75,8 +75,7 @@ double CDDStabilityPage::TypedEnergy() const { return ReadLeadingDouble(m_strEne
 double CDDStabilityPage::TypedResolution() const { return ReadLeadingDouble(m_strResolution); }
 
 void CDDStabilityPage::ReadControls() {
-    if (!m_pLine1)
-        return;
+    if (!m_pLine1) return;
     m_strLine1 = FromQString(m_pLine1->text());
     m_strLine2 = FromQString(m_pLine2->text());
     m_strEnergy = FromQString(m_pEnergy->text());
@@ -84,8 +83,7 @@ void CDDStabilityPage::ReadControls() {
 }
 
 void CDDStabilityPage::WriteControls() {
-    if (!m_pLine1)
-        return;
+    if (!m_pLine1) return;
     m_pLine1->setText(ToQString(m_strLine1));
     m_pLine1->setCursorPosition(0);
     m_pLine2->setText(ToQString(m_strLine2));
@@ -109,8 +107,7 @@ void CDDStabilityPage::OnRefresh() {
             series->UsedLimitPhase = m_pParams->LimitPhase;
             series->UsedElEnergykV = energy;
             series->UsedTargetResAng = resolution;
-            if (m_pView)
-                m_pView->Render(series);
+            if (m_pView) m_pView->Render(series);
             m_strLine2 = StateText(*series);
         }
     }

@@ -13,9 +13,7 @@ constexpr int kEdge = 1;
 }
 
 CDiagramView::CDiagramView(QWidget* parent)
-    : QWidget(parent),
-      m_pText(std::make_unique<CQtTextRenderer>()),
-      m_pEncoder(std::make_unique<CQtImageEncoder>()),
+    : QWidget(parent), m_pText(std::make_unique<CQtTextRenderer>()), m_pEncoder(std::make_unique<CQtImageEncoder>()),
       m_pDiagram(std::make_unique<CA1DiagramWnd>(m_pText.get(), m_pEncoder.get())) {
     // The image covers the whole client area: no background erase, no flicker.
     setAttribute(Qt::WA_OpaquePaintEvent);

@@ -21,8 +21,7 @@ void AddLabelledRow(QGridLayout* grid, int row, const QString& label, QWidget* f
 QString ToQString(const std::string& text) {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString decoded = utf8.decode(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
-    if (!utf8.hasError())
-        return decoded;
+    if (!utf8.hasError()) return decoded;
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 

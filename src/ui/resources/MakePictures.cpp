@@ -53,8 +53,7 @@ void DrawDiffractogram(QPainter& p, QPointF centre, double radius, double ellipt
         p.drawEllipse(QPointF(0, 0), r * (1.0 + ellipticity), r * (1.0 - ellipticity));
     }
     // The astigmatism axes.
-    QPen axis(QColor(kAmber.red(), kAmber.green(), kAmber.blue(), 200), std::max(1.0, radius / 90.0),
-              Qt::DashLine);
+    QPen axis(QColor(kAmber.red(), kAmber.green(), kAmber.blue(), 200), std::max(1.0, radius / 90.0), Qt::DashLine);
     p.setPen(axis);
     p.drawLine(QPointF(-radius * 0.98, 0), QPointF(radius * 0.98, 0));
     axis.setColor(QColor(255, 255, 255, 90));
@@ -78,10 +77,8 @@ void DrawDriftTrace(QPainter& p, const QRectF& area) {
         y = 0.97 * y + v * 0.25;
         const double x = area.left() + area.width() * i / steps;
         const double py = area.center().y() + y * area.height() * 0.45 + 0.25 * area.height() * std::sin(i / 38.0);
-        if (i == 0)
-            path.moveTo(x, py);
-        else
-            path.lineTo(x, py);
+        if (i == 0) path.moveTo(x, py);
+        else path.lineTo(x, py);
     }
     QPen trace(kTeal, 2.0);
     trace.setJoinStyle(Qt::RoundJoin);
@@ -165,19 +162,18 @@ QImage Disclaimer(int w, int h) {
     p.setFont(Font(20, QFont::Bold));
     p.drawText(QPointF(24, strip + 42), QStringLiteral("Disclaimer"));
 
-    const QString text = QStringLiteral(
-        "This program is provided \"as is\", without warranty of any kind, express or implied, "
-        "including but not limited to the warranties of merchantability, fitness for a particular "
-        "purpose and non-infringement.\n\n"
-        "The lifetimes, probabilities and model parameters it reports are estimates computed from the "
-        "logged measurements. They do not replace the judgement of the operator, and they are no "
-        "guarantee of the performance of any instrument.\n\n"
-        "In no event shall the authors be liable for any claim, damages or other liability arising "
-        "from the use of this program or of its results.");
+    const QString text =
+        QStringLiteral("This program is provided \"as is\", without warranty of any kind, express or implied, "
+                       "including but not limited to the warranties of merchantability, fitness for a particular "
+                       "purpose and non-infringement.\n\n"
+                       "The lifetimes, probabilities and model parameters it reports are estimates computed from the "
+                       "logged measurements. They do not replace the judgement of the operator, and they are no "
+                       "guarantee of the performance of any instrument.\n\n"
+                       "In no event shall the authors be liable for any claim, damages or other liability arising "
+                       "from the use of this program or of its results.");
     p.setFont(Font(13, QFont::Normal));
     p.setPen(QColor(0x22, 0x2c, 0x38));
-    p.drawText(QRectF(24, strip + 58, w - 48, h - strip - 70), Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop,
-               text);
+    p.drawText(QRectF(24, strip + 58, w - 48, h - strip - 70), Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, text);
     return image;
 }
 

@@ -9,7 +9,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins libgl-dev
   fonts-liberation fonts-dejavu-core
   locales xvfb xauth
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format ccache
 )
 
 missing=()

@@ -6,6 +6,7 @@ set -euo pipefail
 PACKAGES=(
   g++ cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
+  libfftw3-dev
   qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins libgl-dev
   fonts-liberation fonts-dejavu-core
   locales xvfb xauth

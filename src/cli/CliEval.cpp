@@ -8,7 +8,7 @@
 
 CliEvaluation EvaluateCliSeries(CA1TimeSeries& series, const CliOptions& options) {
     CliEvaluation evaluation;
-    ExtractCharacteristicFunction(series, options.nMinDiversity);
+    ExtractCharacteristicFunction(series, options.nMinDiversity, options.cfRoute);
     // A series too short for the minimum diversity keeps no characteristic
     // function; like the desktop program, nothing further is evaluated then.
     if (series.CharFuncValid != 1) return evaluation;

@@ -1,6 +1,8 @@
 #pragma once
 // Command line of driftwise-cli: parsed into options or a usage error.
 
+#include "eval/CharFunc.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -18,6 +20,7 @@ struct CliOptions {
     double dEnergykV = 300.0;
     double dResolutionAng = 1.0;
     double dPhase = 0.25;
+    CharFuncRoute cfRoute = CharFuncRoute::Auto;  // --cf-route
     bool bFit = true;
     std::optional<std::uint32_t> seed;  // none: from the clock
     bool bJson = false;

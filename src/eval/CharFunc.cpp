@@ -1,6 +1,7 @@
 #include "eval/CharFunc.h"
 
 #include "eval/PairSums.h"
+#include "eval/PairSumsFft.h"
 #include "log/LogFile.h"
 #include "series/A1TimeSeries.h"
 #include "text/Format.h"
@@ -40,7 +41,12 @@ void ClearEvaluation(CA1TimeSeries& s) {
 
 }  // namespace
 
-void ExtractCharacteristicFunction(CA1TimeSeries& series, int minDiversity) {
+CharFuncRoute ChooseCharFuncRoute(int samples, int dLast) {
+    const double pairs = static_cast<double>(samples) * static_cast<double>(dLast);
+    return pairs < kCharFuncFftMinPairs ? CharFuncRoute::Direct : CharFuncRoute::Fft;
+}
+
+void ExtractCharacteristicFunction(CA1TimeSeries& series, int minDiversity, CharFuncRoute route) {
     CLogFile* log = series.m_pLog;
     const int n = static_cast<int>(series.m_aSamples.size());
     if (minDiversity < 1) {
@@ -66,7 +72,21 @@ void ExtractCharacteristicFunction(CA1TimeSeries& series, int minDiversity) {
     std::vector<A1SAMPLE> points;
     try {
         // The largest distance itself is not evaluated.
-        const std::vector<PAIRSTATS> stats = ComputePairStats(series.m_aSamples, distances - 1);
+        const int dLast = distances - 1;
+        if (route == CharFuncRoute::Auto) route = ChooseCharFuncRoute(n, dLast);
+        std::vector<PAIRSTATS> stats;
+        if (route == CharFuncRoute::Fft) {
+            PAIRFFTREPORT report;
+            stats = ComputePairStatsFft(series.m_aSamples, dLast, &report);
+            if (report.bDirect)
+                LogDebugIfAttached(log, 1, "- pair sums: direct route (the FFT route cannot take this series)");
+            else
+                LogDebugIfAttached(
+                    log, 1, FormatText("- pair sums: FFT route, %d distances recomputed directly", report.nRecomputed));
+        } else {
+            stats = ComputePairStats(series.m_aSamples, dLast);
+            LogDebugIfAttached(log, 1, "- pair sums: direct route");
+        }
         for (int d = 1; d < distances; ++d) {
             const PAIRSTATS& s = stats[d - 1];
             if (s.dPairs <= 0.0) continue;

@@ -335,10 +335,10 @@ void ProcessBlock(const PairInput& in, const Kernels& kernels, const std::vector
 // too short for the smallest distance of the block, otherwise those too
 // short for its largest (they are then covered by the masked sweep).
 void ProcessBlocks(const PairInput& in, const Kernels& kernels, std::vector<Segment>& runs, bool increasing, int dLast,
-                   int first, int step, std::vector<PAIRSTATS>& stats) {
-    const int nBlocks = (dLast + kBlock - 1) / kBlock;
+                   const std::vector<int>& blocks, int first, int step, std::vector<PAIRSTATS>& stats) {
+    const int nBlocks = static_cast<int>(blocks.size());
     for (int i = first; i < nBlocks; i += step) {
-        const int d0 = 1 + i * kBlock;
+        const int d0 = 1 + blocks[i] * kBlock;
         const int shortest = increasing ? d0 : d0 + kBlock - 1;
         std::erase_if(runs, [shortest](const Segment& r) { return r.end - r.begin <= shortest; });
         if (increasing && runs.empty()) break;  // no pairs left: the results stay at zero
@@ -356,11 +356,14 @@ int AutomaticThreadCount(int count, int dLast) {
 
 }  // namespace
 
-std::vector<PAIRSTATS> ComputePairStats(const std::vector<A1SAMPLE>& samples, int dLast, PairKernel kernel,
-                                        int threads) {
+namespace {
+
+// The distances of the given blocks (block i: 1 + 16 i ... 16 + 16 i).
+std::vector<PAIRSTATS> ComputeBlocks(const std::vector<A1SAMPLE>& samples, int dLast, const std::vector<int>& blocks,
+                                     PairKernel kernel, int threads) {
     std::vector<PAIRSTATS> stats(static_cast<std::size_t>(dLast > 0 ? dLast : 0));
     const int n = static_cast<int>(samples.size());
-    if (dLast <= 0 || n < 2) return stats;
+    if (dLast <= 0 || n < 2 || blocks.empty()) return stats;
 
     std::vector<double> index(n), x(n), y(n);
     bool increasing = true;
@@ -382,8 +385,8 @@ std::vector<PAIRSTATS> ComputePairStats(const std::vector<A1SAMPLE>& samples, in
 
     const PairInput in{index.data(), x.data(), y.data(), n};
     const Kernels kernels = SelectKernels(kernel);
-    const int nBlocks = (dLast + kBlock - 1) / kBlock;
-    int nThreads = threads > 0 ? threads : AutomaticThreadCount(n, dLast);
+    const int nBlocks = static_cast<int>(blocks.size());
+    int nThreads = threads > 0 ? threads : AutomaticThreadCount(n, std::min(dLast, nBlocks * kBlock));
     nThreads = std::clamp(nThreads, 1, nBlocks);
 
     // Every share gets its own run list (it is pruned on the way);
@@ -394,15 +397,36 @@ std::vector<PAIRSTATS> ComputePairStats(const std::vector<A1SAMPLE>& samples, in
     for (int t = 1; t < nThreads; ++t) {
         try {
             helpers.emplace_back(ProcessBlocks, std::cref(in), std::cref(kernels), std::ref(shares[t]), increasing,
-                                 dLast, t, nThreads, std::ref(stats));
+                                 dLast, std::cref(blocks), t, nThreads, std::ref(stats));
         } catch (const std::exception&) {
             break;  // the calling thread takes over the remaining shares
         }
     }
     const int started = static_cast<int>(helpers.size()) + 1;
-    ProcessBlocks(in, kernels, shares[0], increasing, dLast, 0, nThreads, stats);
+    ProcessBlocks(in, kernels, shares[0], increasing, dLast, blocks, 0, nThreads, stats);
     for (int t = started; t < nThreads; ++t)
-        ProcessBlocks(in, kernels, shares[t], increasing, dLast, t, nThreads, stats);
+        ProcessBlocks(in, kernels, shares[t], increasing, dLast, blocks, t, nThreads, stats);
     for (std::thread& h : helpers) h.join();
     return stats;
+}
+
+}  // namespace
+
+std::vector<PAIRSTATS> ComputePairStats(const std::vector<A1SAMPLE>& samples, int dLast, PairKernel kernel,
+                                        int threads) {
+    std::vector<int> blocks(static_cast<std::size_t>(dLast > 0 ? (dLast + kBlock - 1) / kBlock : 0));
+    for (std::size_t i = 0; i < blocks.size(); ++i) blocks[i] = static_cast<int>(i);
+    return ComputeBlocks(samples, dLast, blocks, kernel, threads);
+}
+
+std::vector<PAIRSTATS> ComputePairStatsFor(const std::vector<A1SAMPLE>& samples, int dLast,
+                                           const std::vector<int>& distances, PairKernel kernel, int threads) {
+    std::vector<int> blocks;
+    for (int d : distances) {
+        if (d < 1 || d > dLast) continue;
+        blocks.push_back((d - 1) / kBlock);
+    }
+    std::sort(blocks.begin(), blocks.end());
+    blocks.erase(std::unique(blocks.begin(), blocks.end()), blocks.end());
+    return ComputeBlocks(samples, dLast, blocks, kernel, threads);
 }

@@ -31,3 +31,10 @@ enum class PairKernel { Automatic, Baseline };
 // May throw std::bad_alloc.
 std::vector<PAIRSTATS> ComputePairStats(const std::vector<A1SAMPLE>& samples, int dLast,
                                         PairKernel kernel = PairKernel::Automatic, int threads = 0);
+
+// The same sums for the listed distances only (any order, 1 ... dLast; the
+// others may stay at zero). Each listed distance gets exactly the bits
+// ComputePairStats gives it. May throw std::bad_alloc.
+std::vector<PAIRSTATS> ComputePairStatsFor(const std::vector<A1SAMPLE>& samples, int dLast,
+                                           const std::vector<int>& distances, PairKernel kernel = PairKernel::Automatic,
+                                           int threads = 0);

@@ -136,8 +136,8 @@ struct WORKSPACE {
         stage = CFftBuffer(n);
         local = CFftBuffer(n);
         mask = CFftBuffer(n);
-        u0 = CFftBuffer(n);
-        ut = CFftBuffer(n);
+        power = CFftBuffer(n);
+        for (CFftBuffer& b : u) b = CFftBuffer(n);
         for (CFftBuffer& b : v) b = CFftBuffer(n);
         for (CFftBuffer& b : o) b = CFftBuffer(n);
         for (CFftBuffer& b : sums) b = CFftBuffer(n);
@@ -145,23 +145,71 @@ struct WORKSPACE {
     CFftBuffer stage;    // real input of a transform
     CFftBuffer local;    // x' over the window
     CFftBuffer mask;     // 0/1 over the window
-    CFftBuffer u0, ut;   // spectra of the block's powers
+    CFftBuffer power;    // a power of x' over the window (0 outside the group)
+    CFftBuffer u[5];     // spectra of the block's powers
     CFftBuffer v[5];     // spectra of the window's powers
     CFftBuffer o[5];     // spectra of the correlations
     CFftBuffer sums[5];  // the correlations: pair count, sums of dx'^j
     int transforms = 0;
 };
 
-// o += coef * conj(u) * v over the bins.
-void MultiplyAdd(std::complex<double>* o, const std::complex<double>* u, const std::complex<double>* v, double coef,
-                 int bins) {
-    double* po = reinterpret_cast<double*>(o);
-    const double* pu = reinterpret_cast<const double*>(u);
-    const double* pv = reinterpret_cast<const double*>(v);
-    for (int f = 0; f < bins; ++f) {
-        const double ur = pu[2 * f], ui = pu[2 * f + 1], vr = pv[2 * f], vi = pv[2 * f + 1];
-        po[2 * f] += coef * (ur * vr + ui * vi);
-        po[2 * f + 1] += coef * (ur * vi - ui * vr);
+// o[0] = conj(u0) v0: the spectrum of the pair counts.
+void CountSpectrum(WORKSPACE& ws, int bins) {
+    const double* u = ws.u[0].Real();
+    const double* v = ws.v[0].Real();
+    double* o = ws.o[0].Real();
+    for (int f = 0; f < 2 * bins; f += 2) {
+        o[f] = u[f] * v[f] + u[f + 1] * v[f + 1];
+        o[f + 1] = u[f] * v[f + 1] - u[f + 1] * v[f];
+    }
+}
+
+// o[j] = sum_i C(j,i) (-1)^i conj(u[i]) v[j - i], j = 1 ... 4, in one
+// sweep over the bins: the spectra of the sums of (x'(k+d) - x'(k))^j.
+void MomentSpectra(WORKSPACE& ws, int bins) {
+    const double* u[5];
+    const double* v[5];
+    double* o[5];
+    for (int i = 0; i < 5; ++i) {
+        u[i] = ws.u[i].Real();
+        v[i] = ws.v[i].Real();
+        o[i] = ws.o[i].Real();
+    }
+    // conj(a) b
+    auto cm = [](double ar, double ai, double br, double bi, double& re, double& im) {
+        re = ar * br + ai * bi;
+        im = ar * bi - ai * br;
+    };
+    for (int f = 0; f < 2 * bins; f += 2) {
+        const double u0r = u[0][f], u0i = u[0][f + 1], u1r = u[1][f], u1i = u[1][f + 1];
+        const double u2r = u[2][f], u2i = u[2][f + 1], u3r = u[3][f], u3i = u[3][f + 1];
+        const double u4r = u[4][f], u4i = u[4][f + 1];
+        const double v0r = v[0][f], v0i = v[0][f + 1], v1r = v[1][f], v1i = v[1][f + 1];
+        const double v2r = v[2][f], v2i = v[2][f + 1], v3r = v[3][f], v3i = v[3][f + 1];
+        const double v4r = v[4][f], v4i = v[4][f + 1];
+        double ar, ai, br, bi, cr, ci, dr, di, er, ei;
+        cm(u0r, u0i, v1r, v1i, ar, ai);
+        cm(u1r, u1i, v0r, v0i, br, bi);
+        o[1][f] = ar - br;
+        o[1][f + 1] = ai - bi;
+        cm(u0r, u0i, v2r, v2i, ar, ai);
+        cm(u1r, u1i, v1r, v1i, br, bi);
+        cm(u2r, u2i, v0r, v0i, cr, ci);
+        o[2][f] = ar - 2.0 * br + cr;
+        o[2][f + 1] = ai - 2.0 * bi + ci;
+        cm(u0r, u0i, v3r, v3i, ar, ai);
+        cm(u1r, u1i, v2r, v2i, br, bi);
+        cm(u2r, u2i, v1r, v1i, cr, ci);
+        cm(u3r, u3i, v0r, v0i, dr, di);
+        o[3][f] = ar - 3.0 * br + 3.0 * cr - dr;
+        o[3][f + 1] = ai - 3.0 * bi + 3.0 * ci - di;
+        cm(u0r, u0i, v4r, v4i, ar, ai);
+        cm(u1r, u1i, v3r, v3i, br, bi);
+        cm(u2r, u2i, v2r, v2i, cr, ci);
+        cm(u3r, u3i, v1r, v1i, dr, di);
+        cm(u4r, u4i, v0r, v0i, er, ei);
+        o[4][f] = ar - 4.0 * br + 6.0 * cr - 4.0 * dr + er;
+        o[4][f + 1] = ai - 4.0 * bi + 6.0 * ci - 4.0 * di + ei;
     }
 }
 
@@ -271,7 +319,7 @@ private:
     }
 
     // One block of a group: the five correlations of one component and
-    // their bounds; on entry ws.v[0] and ws.u0 hold the mask spectra.
+    // their bounds; on entry ws.v[0] and ws.u[0] hold the mask spectra.
     void Component(WORKSPACE& ws, const CRealFft& fft, const std::vector<double>& values, const TASK& task, int window,
                    int block, BLOCKSUMS& out) {
         const GROUP& grp = m_groups[task.group];
@@ -291,50 +339,43 @@ private:
 
         // Norms of the powers over the block and over the window.
         double normBlock[5] = {}, normWindow[5] = {};
-        for (int i = 0; i < window; ++i) {
-            if (mask[i] == 0.0) continue;
-            const double v = local[i];
-            double p = 1.0;
-            for (int j = 0; j < 5; ++j) {
-                normWindow[j] += p * p;
-                if (i < block) normBlock[j] += p * p;
-                p *= v;
+        auto addNorms = [&](int from, int to, double* norm) {
+            double n0 = 0.0, n1 = 0.0, n2 = 0.0, n3 = 0.0, n4 = 0.0;
+            for (int i = from; i < to; ++i) {
+                const double m = mask[i], v = local[i], v2 = v * v, v4 = v2 * v2;
+                n0 += m;
+                n1 += v2;
+                n2 += v4;
+                n3 += v4 * v2;
+                n4 += v4 * v4;
             }
-        }
+            norm[0] += n0;
+            norm[1] += n1;
+            norm[2] += n2;
+            norm[3] += n3;
+            norm[4] += n4;
+        };
+        addNorms(0, block, normBlock);
+        for (int j = 0; j < 5; ++j) normWindow[j] = normBlock[j];
+        addNorms(block, window, normWindow);
         for (int j = 0; j < 5; ++j) {
             normBlock[j] = std::sqrt(normBlock[j]);
             normWindow[j] = std::sqrt(normWindow[j]);
         }
 
         double* stage = ws.stage.Real();
-        auto power = [&](int j, int count) {
-            for (int i = 0; i < count; ++i) {
-                const double v = local[i];
-                double p = mask[i];
-                for (int e = 0; e < j; ++e) p *= v;
-                stage[i] = p;
-            }
-            std::fill(stage + count, stage + size, 0.0);
-        };
+        double* power = ws.power.Real();
+        std::copy(mask, mask + window, power);
         for (int j = 1; j <= 4; ++j) {
-            power(j, window);
+            for (int i = 0; i < window; ++i) power[i] *= local[i];
+            std::copy(power, power + window, stage);
+            std::fill(stage + window, stage + size, 0.0);
             fft.Forward(stage, ws.v[j].Complex());
-            ++ws.transforms;
+            std::fill(stage + block, stage + window, 0.0);
+            fft.Forward(stage, ws.u[j].Complex());
+            ws.transforms += 2;
         }
-        for (int j = 1; j <= 4; ++j) std::fill(ws.o[j].Real(), ws.o[j].Real() + 2 * bins, 0.0);
-        // sum (x'(k+d) - x'(k))^j = sum_i C(j,i) (-1)^i x'(k)^i x'(k+d)^(j-i)
-        for (int i = 0; i <= 4; ++i) {
-            const std::complex<double>* u = ws.u0.Complex();
-            if (i > 0) {
-                power(i, block);
-                fft.Forward(stage, ws.ut.Complex());
-                ++ws.transforms;
-                u = ws.ut.Complex();
-            }
-            const double sign = (i % 2 == 0) ? 1.0 : -1.0;
-            for (int j = std::max(i, 1); j <= 4; ++j)
-                MultiplyAdd(ws.o[j].Complex(), u, ws.v[j - i].Complex(), sign * kBinomial[j][i], bins);
-        }
+        MomentSpectra(ws, bins);
         for (int j = 1; j <= 4; ++j) {
             fft.Inverse(ws.o[j].Complex(), ws.sums[j].Real());
             ++ws.transforms;
@@ -401,9 +442,8 @@ private:
         std::fill(stage + window, stage + size, 0.0);
         fft.Forward(stage, ws.v[0].Complex());
         std::fill(stage + block, stage + size, 0.0);
-        fft.Forward(stage, ws.u0.Complex());
-        std::fill(ws.o[0].Real(), ws.o[0].Real() + 2 * bins, 0.0);
-        MultiplyAdd(ws.o[0].Complex(), ws.u0.Complex(), ws.v[0].Complex(), 1.0, bins);
+        fft.Forward(stage, ws.u[0].Complex());
+        CountSpectrum(ws, bins);
         fft.Inverse(ws.o[0].Complex(), ws.sums[0].Real());
         ws.transforms += 3;
         const double scale = 1.0 / static_cast<double>(size);

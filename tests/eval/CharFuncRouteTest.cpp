@@ -237,14 +237,14 @@ TEST(CharFuncFftRoute, HandlesTinyInputs) {
 // --- the route choice in the characteristic function ----------------------
 
 TEST(CharFuncRouteChoice, SmallSeriesKeepTheDirectSumsAndLargeOnesTakeTheTransforms) {
-    EXPECT_EQ(ChooseCharFuncRoute(10000, 999), CharFuncRoute::Direct);
-    EXPECT_EQ(ChooseCharFuncRoute(44000, 4399), CharFuncRoute::Direct);  // just below
-    EXPECT_EQ(ChooseCharFuncRoute(45000, 4499), CharFuncRoute::Fft);     // just above
+    EXPECT_EQ(ChooseCharFuncRoute(1000, 98), CharFuncRoute::Direct);
+    EXPECT_EQ(ChooseCharFuncRoute(10000, 998), CharFuncRoute::Direct);  // just below 1e7 pairs
+    EXPECT_EQ(ChooseCharFuncRoute(10020, 1000), CharFuncRoute::Fft);    // just above
     EXPECT_EQ(ChooseCharFuncRoute(1000000, 99999), CharFuncRoute::Fft);
 }
 
 TEST(CharFuncRouteChoice, AutoBelowTheThresholdIsTheDirectRouteToTheLastBit) {
-    CA1TimeSeries a = MakeNoisyWalk(20000, 31);
+    CA1TimeSeries a = MakeNoisyWalk(10000, 31);
     CA1TimeSeries b = a;
     ExtractCharacteristicFunction(a, 10);
     ExtractCharacteristicFunction(b, 10, CharFuncRoute::Direct);
@@ -263,8 +263,9 @@ TEST(CharFuncRouteChoice, AutoBelowTheThresholdIsTheDirectRouteToTheLastBit) {
 
 TEST(CharFuncRouteChoice, BothRoutesAgreeAtTheThreshold) {
     // Just above the threshold with minimum diversity 10, with gaps.
-    CA1TimeSeries a = MakeNoisyWalk(45000, 32);
-    for (std::size_t k = 0; k < a.m_aSamples.size(); ++k) a.m_aSamples[k].nIndex += static_cast<int>(k / 9000);
+    CA1TimeSeries a = MakeNoisyWalk(10050, 32);
+    ASSERT_EQ(ChooseCharFuncRoute(10050, 1003), CharFuncRoute::Fft);
+    for (std::size_t k = 0; k < a.m_aSamples.size(); ++k) a.m_aSamples[k].nIndex += static_cast<int>(k / 3000);
     CA1TimeSeries b = a;
     ExtractCharacteristicFunction(a, 10, CharFuncRoute::Fft);
     ExtractCharacteristicFunction(b, 10, CharFuncRoute::Direct);

@@ -49,8 +49,8 @@
 namespace {
 
 constexpr double kEps = std::numeric_limits<double>::epsilon();
-constexpr double kTolMean = 0.5e-12;
-constexpr double kTolVar = 0.5e-10;
+constexpr double kTolMean = 0.25e-12;
+constexpr double kTolVar = 0.25e-10;
 // Groups up to this extent are summed pair by pair (cheaper than FFTs).
 constexpr int kSmallGroup = 64;
 // Largest FFT length (memory per thread about 24 * 8 * M bytes).

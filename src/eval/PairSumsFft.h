@@ -4,7 +4,7 @@
 // about N log N work instead of N * dLast, for long series.
 //
 // Every distance carries an error bound; a distance whose bound exceeds
-// 0.5e-12 of |fx| + |intercept| (fy alike) or 0.5e-10 of Var(fx) or
+// 0.25e-12 of |fx| + |intercept| (fy alike) or 0.25e-10 of Var(fx) or
 // Var(fy) is recomputed by the direct sums, so the results stay within
 // those limits of ComputePairStats. A series the transforms cannot take
 // (values that are not finite, image numbers so scrambled that the layout

@@ -131,7 +131,7 @@ constexpr double kBinomial[5][5] = {
 
 // The FFT buffers of one thread.
 struct WORKSPACE {
-    explicit WORKSPACE(int maxSize) {
+    explicit WORKSPACE(int maxSize) : size(maxSize) {
         const std::size_t n = static_cast<std::size_t>(maxSize) + 2;
         stage = CFftBuffer(n);
         local = CFftBuffer(n);
@@ -150,7 +150,10 @@ struct WORKSPACE {
     CFftBuffer v[5];     // spectra of the window's powers
     CFftBuffer o[5];     // spectra of the correlations
     CFftBuffer sums[5];  // the correlations: pair count, sums of dx'^j
+    int size = 0;
     int transforms = 0;
+    // The mask whose spectra v[0], u[0] and counts sums[0] hold (size 0: none).
+    int maskSize = 0, maskBlock = 0, maskWindow = 0;
 };
 
 // o[0] = conj(u0) v0: the spectrum of the pair counts.
@@ -264,11 +267,15 @@ public:
 
     // Runs the tasks [first, last) into acc (index d). false: a count could
     // not be trusted (the caller then sums directly).
+    // ws is made (or grown) for FFT length maxSize and kept for the next level.
     bool Run(const std::vector<TASK>& tasks, std::size_t first, std::size_t last, int maxSize,
-             std::vector<LAGSTATS>& acc, int& transforms) {
+             std::unique_ptr<WORKSPACE>& ws, std::vector<LAGSTATS>& acc, int& transforms) {
         if (first >= last) return true;
-        std::unique_ptr<WORKSPACE> ws;
-        if (maxSize > 0) ws = std::make_unique<WORKSPACE>(maxSize);
+        if (maxSize > 0 && (!ws || ws->size < maxSize)) {
+            ws.reset();
+            ws = std::make_unique<WORKSPACE>(maxSize);
+        }
+        if (ws) ws->transforms = 0;
         for (std::size_t t = first; t < last; ++t) {
             const TASK& task = tasks[t];
             if (task.size == 0) {
@@ -436,16 +443,23 @@ private:
         }
         if (present == 0) return true;
 
-        // Mask spectra and the pair counts.
-        double* stage = ws.stage.Real();
-        std::copy(mask, mask + window, stage);
-        std::fill(stage + window, stage + size, 0.0);
-        fft.Forward(stage, ws.v[0].Complex());
-        std::fill(stage + block, stage + size, 0.0);
-        fft.Forward(stage, ws.u[0].Complex());
-        CountSpectrum(ws, bins);
-        fft.Inverse(ws.o[0].Complex(), ws.sums[0].Real());
-        ws.transforms += 3;
+        // Mask spectra and the pair counts. Full blocks of a group without
+        // holes all have the same mask: its transforms are kept.
+        const bool sameMask = !grp.holes && ws.maskSize == size && ws.maskBlock == block && ws.maskWindow == window;
+        if (!sameMask) {
+            double* stage = ws.stage.Real();
+            std::copy(mask, mask + window, stage);
+            std::fill(stage + window, stage + size, 0.0);
+            fft.Forward(stage, ws.v[0].Complex());
+            std::fill(stage + block, stage + size, 0.0);
+            fft.Forward(stage, ws.u[0].Complex());
+            CountSpectrum(ws, bins);
+            fft.Inverse(ws.o[0].Complex(), ws.sums[0].Real());
+            ws.transforms += 3;
+            ws.maskSize = grp.holes ? 0 : size;
+            ws.maskBlock = block;
+            ws.maskWindow = window;
+        }
         const double scale = 1.0 / static_cast<double>(size);
         const double countBound = (5.0 * std::log2(static_cast<double>(size)) + 16.0) * kEps *
                                   std::sqrt(static_cast<double>(present)) * std::sqrt(static_cast<double>(window));
@@ -519,7 +533,8 @@ struct LEVEL {
     int maxSize = 0;
 };
 
-bool RunLevel(const SERIES& series, const std::vector<GROUP>& groups, int dLast, LEVEL& out) {
+bool RunLevel(const SERIES& series, const std::vector<GROUP>& groups, int dLast, std::unique_ptr<WORKSPACE> (&ws)[2],
+              LEVEL& out) {
     // Tasks: small groups whole, the others in blocks.
     std::vector<TASK> tasks;
     std::map<int, std::unique_ptr<CRealFft>> plans;
@@ -563,7 +578,7 @@ bool RunLevel(const SERIES& series, const std::vector<GROUP>& groups, int dLast,
         try {
             helper = std::thread([&] {
                 try {
-                    ok1 = sums1.Run(tasks, split, tasks.size(), maxSize, acc1, transforms1);
+                    ok1 = sums1.Run(tasks, split, tasks.size(), maxSize, ws[1], acc1, transforms1);
                 } catch (...) {
                     error = std::current_exception();
                 }
@@ -573,8 +588,8 @@ bool RunLevel(const SERIES& series, const std::vector<GROUP>& groups, int dLast,
         }
     }
     try {
-        ok0 = sums0.Run(tasks, 0, split, maxSize, acc0, transforms0);
-        if (!helper.joinable()) ok1 = sums1.Run(tasks, split, tasks.size(), maxSize, acc1, transforms1);
+        ok0 = sums0.Run(tasks, 0, split, maxSize, ws[0], acc0, transforms0);
+        if (!helper.joinable()) ok1 = sums1.Run(tasks, split, tasks.size(), maxSize, ws[1], acc1, transforms1);
     } catch (...) {
         if (helper.joinable()) helper.join();
         throw;
@@ -667,7 +682,8 @@ std::vector<PAIRSTATS> ComputePairStatsFft(const std::vector<A1SAMPLE>& samples,
 
     std::vector<PAIRSTATS> stats;
     LEVEL level;
-    if (!RunLevel(series, groups, dLast, level)) return Direct(samples, dLast, report);
+    std::unique_ptr<WORKSPACE> workspaces[2];
+    if (!RunLevel(series, groups, dLast, workspaces, level)) return Direct(samples, dLast, report);
     stats = std::move(level.stats);
     int transforms = level.transforms;
     const int maxSize = level.maxSize;
@@ -677,26 +693,39 @@ std::vector<PAIRSTATS> ComputePairStatsFft(const std::vector<A1SAMPLE>& samples,
     // and tighter bounds), as long as that pays; the rest are summed directly.
     const double ax = InterceptEstimate(stats, true), ay = InterceptEstimate(stats, false);
     std::vector<int> redo = Failing(stats, level, ax, ay, 1, dLast);
+    std::vector<int> direct;  // distances left to the direct sums
     int cap = dLast;
     int levels = 1;
-    while (static_cast<int>(redo.size()) > kDirectDistances) {
-        const int top = redo.back();
-        if (top > cap / 4) break;
-        cap = top;
+    while (!redo.empty()) {
+        // Failing distances up to a quarter of the present largest one get a
+        // finer level when there are enough of them; the others (typically
+        // near the end of a run, with few pairs there) go direct.
+        std::vector<int> low;
+        for (int d : redo) (d <= cap / 4 ? low : direct).push_back(d);
+        if (static_cast<int>(low.size()) <= kDirectDistances) {
+            direct.insert(direct.end(), low.begin(), low.end());
+            break;
+        }
+        cap = low.back();
         LEVEL finer;
-        if (!RunLevel(series, groups, cap, finer)) break;
+        if (!RunLevel(series, groups, cap, workspaces, finer)) {
+            direct.insert(direct.end(), low.begin(), low.end());
+            break;
+        }
         transforms += finer.transforms;
         ++levels;
         std::vector<int> still;
         const std::vector<int> failing = Failing(finer.stats, finer, ax, ay, 1, cap);
         std::size_t f = 0;
-        for (int d : redo) {
+        for (int d : low) {
             while (f < failing.size() && failing[f] < d) ++f;
             if (f < failing.size() && failing[f] == d) still.push_back(d);
             else stats[d - 1] = finer.stats[d - 1];
         }
         redo = std::move(still);
     }
+    std::sort(direct.begin(), direct.end());
+    redo = std::move(direct);
     if (!redo.empty()) {
         const std::vector<PAIRSTATS> direct = ComputePairStatsFor(samples, dLast, redo);
         for (int d : redo) stats[d - 1] = direct[d - 1];

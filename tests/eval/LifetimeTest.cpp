@@ -207,8 +207,10 @@ TEST(ModelLifetime, DegenerateModelsEndWithNoResult) {
     EXPECT_EQ(log.m_lines[0].rfind("ERROR: Lifetime evaluation from the model function failed.", 0), 0u);
     EXPECT_EQ(ModelStateText(s), "Estimated lifetime: no result, Astigmatism tolerance: 0.000 nm");
     EXPECT_TRUE(IsNoResult(RandomWalkMeanLifetime(s, 1.27)));
-    EXPECT_TRUE(IsNoResult(ProbabilityLifetime(s, 1.27, kP50)));
-    EXPECT_TRUE(IsNoResult(RandomWalkProbabilityLifetime(s, 1.27, kP16)));
+    // P(a, tau) is 1 up to tau = 1.7976931348623156e305 (no finite time) and 0
+    // beyond: the bisection ends at that step, within its relative tolerance.
+    EXPECT_NEAR(ProbabilityLifetime(s, 1.27, kP50), 1.7976931348623156e305, 1e-13 * 1.7976931348623156e305);
+    EXPECT_NEAR(RandomWalkProbabilityLifetime(s, 1.27, kP16), 1.7976931348623156e305, 1e-13 * 1.7976931348623156e305);
 
     // A transient alone levels off at 2 Da^2 Tc / e.
     s.FitDa = 0.5;
@@ -235,6 +237,25 @@ TEST(ModelLifetime, DegenerateModelsEndWithNoResult) {
     s.FitTc = -5.0;
     s.DirectLifetime = 1.0;
     EXPECT_FALSE(IsNoResult(EvaluateModelLifetime(s, 1.27)));
+}
+
+TEST(ModelLifetime, ASlowRandomWalkIsFollowedForThirteenMillionImages) {
+    // Di = 2.5e-4 nm, t0 = 2 s, a = 1.27 nm: f = 2 tau Di^2 reaches a^2 at
+    // tau = 1.6129 / 1.25e-7 = 12903200 images = 25806400 s.
+    CA1TimeSeries s = ModelSeries(2.5e-4, 0.0, 2.0, 10);
+    s.DirectLifetime = 20.0;
+    EXPECT_NEAR(EvaluateModelLifetime(s, 1.27), 25806400.0, 0.03);
+}
+
+TEST(ProbabilityLifetime, DoublingGoesOnWhileTauIsFinite) {
+    // Without drift P = 1 - exp(-a^2 / (2 Di^2 tau)), so P = p at
+    // tau = a^2 / (2 Di^2 (-ln(1 - p))): about 1e28 images for Di = 1e-14 nm,
+    // some 90 doublings from 20.
+    CA1TimeSeries s = ModelSeries(1e-14, 0.0, 1.0, 10);
+    for (double p : {kP84, kP50, kP16}) {
+        const double expected = 1.6129 / (2e-28 * -std::log(1.0 - p));
+        EXPECT_NEAR(RandomWalkProbabilityLifetime(s, 1.27, p), expected, 1e-6 * expected) << p;
+    }
 }
 
 TEST(StayProbability, WithoutDriftIsTheRayleighDistribution) {

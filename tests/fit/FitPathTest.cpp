@@ -50,6 +50,15 @@ void WrongGradient(double, const double*, double* g) {
     MoveToGradients();
     g[0] = -1.0;
 }
+// f = 1 + 9 p^4 with a gradient of 0.5 (against y = 0: g = 1 at p = 0).
+double Quartic(double, const double* p) {
+    Record(p);
+    return 1.0 + 9.0 * p[0] * p[0] * p[0] * p[0];
+}
+void HalfGradient(double, const double*, double* g) {
+    MoveToGradients();
+    g[0] = 0.5;
+}
 // Residuals p0/2 at x = 0 and p1/2 at x = 1 and 2: F = p0^2/4 + p1^2/2.
 double Diagonal(double x, const double* p) {
     if (x == 0.0) Record(p);
@@ -126,6 +135,19 @@ TEST(FitPath, CubicBacktrackingEndsAtLambdaMinWhereItStarted) {
     EXPECT_EQ(m.adParams[0], 0.0);
     EXPECT_EQ(m.dSSquare, 16.0);
     EXPECT_EQ(g_trace.gradients.size(), 1u);
+}
+
+TEST(FitPath, TheCubicStepIsCappedAtHalfTheLastStep) {
+    // F(-lambda) = (1 + 9 lambda^4)^2, slope -1. lambda = 1: F = 100, the
+    // quadratic step 1/200 is floored to 0.1: F = 1.0009^2, no decrease.
+    // Cubic: r1 = 0.10180081, r2 = 100, a = 99.79991, b = 0.20009, disc =
+    // b^2 + 3a = 299.44, lambda = 1 / (b + sqrt disc) = 0.0571 > 0.05: capped.
+    FITMODULE m = OnePoint(Quartic, HalfGradient, 0.0, 0.0);
+    MinimizeSSquare(m, nullptr, 2.220446049250313e-15);
+    ASSERT_GE(g_trace.values.size(), 4u);
+    EXPECT_EQ(g_trace.values[1][0], -1.0);
+    EXPECT_DOUBLE_EQ(g_trace.values[2][0], -0.1);
+    EXPECT_DOUBLE_EQ(g_trace.values[3][0], -0.05);
 }
 
 TEST(FitPath, BfgsUpdateOnAQuadratic) {

@@ -89,6 +89,35 @@ void BM_RenderFake(benchmark::State& state) {
 }
 BENCHMARK(BM_RenderFake)->DenseRange(1, 5)->Unit(benchmark::kMillisecond);
 
+// The A22-time diagram (display type 1) of a long run: 10^6 samples, the
+// size where the characteristic function takes the FFT route.
+void BM_RenderA22TimeMillion(benchmark::State& state) {
+    static const CA1TimeSeries series = [] {
+        CA1TimeSeries s;
+        s.m_dImagePeriod = 1.0;
+        std::mt19937 rng(12);
+        std::normal_distribution<double> walk(0.0, 0.003), noise(0.0, 0.05);
+        double x = 0.5, y = -0.2;
+        s.m_aSamples.reserve(1000000);
+        for (int i = 0; i < 1000000; ++i) {
+            x += walk(rng) + 2e-6;
+            y += walk(rng) - 1e-6;
+            s.m_aSamples.push_back(A1SAMPLE{i, x + noise(rng), y + noise(rng), 0.05, 0.05});
+        }
+        return s;
+    }();
+    CFixedTextRenderer text;
+    CA1DiagramWnd wnd(&text);
+    wnd.Create(800, 500);
+    wnd.m_style.nDisplayType = 1;
+    for (auto _ : state) {
+        const bool drawn = wnd.Render(&series);
+        benchmark::DoNotOptimize(drawn);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_RenderA22TimeMillion)->Unit(benchmark::kMillisecond);
+
 #ifdef DW_BENCH_WITH_QT
 void BM_RenderQt(benchmark::State& state) {
     CQtTextRenderer text;

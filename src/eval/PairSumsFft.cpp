@@ -724,6 +724,8 @@ std::vector<PAIRSTATS> ComputePairStatsFft(const std::vector<A1SAMPLE>& samples,
         }
         redo = std::move(still);
     }
+    workspaces[0].reset();  // the direct sums need none of it
+    workspaces[1].reset();
     std::sort(direct.begin(), direct.end());
     redo = std::move(direct);
     if (!redo.empty()) {

@@ -223,8 +223,9 @@ struct BLOCKSUMS {
 };
 
 // Straight line through the present samples of the window, rounded so that
-// c + s j is exact for every |j| < 2^30: both on the grid 2^p, with
-// |c| / 2^p and |s| W / 2^p below 2^51.
+// c + s j is exact for every |j| <= count / 2: c and s lie on the grid 2^p
+// with |c| / 2^p and |s| count / 2^p below 2^51, so c + s j is an integer
+// multiple of 2^p below 2^52 in size.
 void FitLocalLine(const double* values, const double* mask, int count, int centre, double& c, double& s) {
     double n = 0.0, sj = 0.0, sjj = 0.0, sv = 0.0, svj = 0.0, ref = 0.0;
     bool haveRef = false;
@@ -261,9 +262,9 @@ void FitLocalLine(const double* values, const double* mask, int count, int centr
 
 class CFftPairSums {
 public:
-    CFftPairSums(const SERIES& series, const std::vector<GROUP>& groups, int dLast,
+    CFftPairSums(const SERIES& series, const std::vector<GROUP>& groups,
                  const std::map<int, std::unique_ptr<CRealFft>>& plans)
-        : m_series(series), m_groups(groups), m_dLast(dLast), m_plans(plans) {}
+        : m_series(series), m_groups(groups), m_plans(plans) {}
 
     // Runs the tasks [first, last) into acc (index d). false: a count could
     // not be trusted (the caller then sums directly).
@@ -329,7 +330,6 @@ private:
     // their bounds; on entry ws.v[0] and ws.u[0] hold the mask spectra.
     void Component(WORKSPACE& ws, const CRealFft& fft, const std::vector<double>& values, const TASK& task, int window,
                    int block, BLOCKSUMS& out) {
-        const GROUP& grp = m_groups[task.group];
         const int size = task.size;
         const int bins = fft.Bins();
         double* local = ws.local.Real();
@@ -337,7 +337,6 @@ private:
         const int centre = window / 2;
         double c = 0.0, s = 0.0;
         FitLocalLine(values.data() + task.start, mask, window, centre, c, s);
-        (void)grp;
         for (int i = 0; i < window; ++i) {
             const double t = c + s * static_cast<double>(i - centre);  // exact
             local[i] = mask[i] != 0.0 ? values[task.start + i] - t : 0.0;
@@ -490,7 +489,6 @@ private:
 
     const SERIES& m_series;
     const std::vector<GROUP>& m_groups;
-    int m_dLast = 0;
     const std::map<int, std::unique_ptr<CRealFft>>& m_plans;
     std::vector<double> m_counts;
     std::vector<MOMENTS> m_momentsX;
@@ -568,7 +566,7 @@ bool RunLevel(const SERIES& series, const std::vector<GROUP>& groups, int dLast,
         run += tasks[split].cost;
 
     std::vector<LAGSTATS> acc0(static_cast<std::size_t>(dLast) + 1), acc1(static_cast<std::size_t>(dLast) + 1);
-    CFftPairSums sums0(series, groups, dLast, plans), sums1(series, groups, dLast, plans);
+    CFftPairSums sums0(series, groups, plans), sums1(series, groups, plans);
     int transforms0 = 0, transforms1 = 0;
     bool ok0 = true, ok1 = true;
     std::exception_ptr error;

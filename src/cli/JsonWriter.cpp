@@ -2,6 +2,7 @@
 
 #include "text/Format.h"
 
+#include <charconv>
 #include <cmath>
 
 namespace {
@@ -69,7 +70,11 @@ std::string CJsonWriter::Quote(std::string_view t) {
 
 std::string CJsonWriter::FormatNumber(double value) {
     if (!std::isfinite(value)) return "null";
-    return FormatText("%.17g", value);
+    // The shortest text that reads back to the same double; its exponent
+    // ("1e-07", "1e+300") is valid JSON as it stands.
+    char buffer[32];
+    const std::to_chars_result r = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, r.ptr);
 }
 
 void CJsonWriter::NewLine() {

@@ -1,7 +1,8 @@
 #pragma once
 // A small streaming JSON writer: objects on indented lines, arrays either
-// indented or on one line, numbers with 17 significant digits (non-finite
-// values as null), strings escaped so the output is always valid UTF-8.
+// indented or on one line, numbers in the shortest form that reads back to
+// the same double (non-finite values as null), strings escaped so the output
+// is always valid UTF-8.
 
 #include <string>
 #include <string_view>

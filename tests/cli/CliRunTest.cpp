@@ -2,6 +2,7 @@
 
 #include "CliBinary.h"
 
+#include "cli/JsonWriter.h"
 #include "import/LogImport.h"
 #include "text/Format.h"
 
@@ -52,7 +53,8 @@ TEST_F(CliBinary, JsonListsBothSeriesWithTheirSamples) {
     for (const CA1TimeSeries& s : list)
         for (std::size_t i : {std::size_t(0), std::size_t(199), s.m_aSamples.size() - 1}) {
             const A1SAMPLE& a = s.m_aSamples[i];
-            const std::string row = FormatText("[%d, %.17g, %.17g, 0, 0]", a.nIndex, a.dX, a.dY);
+            const std::string row = FormatText("[%d, ", a.nIndex) + CJsonWriter::FormatNumber(a.dX) + ", " +
+                                    CJsonWriter::FormatNumber(a.dY) + ", 0, 0]";
             EXPECT_NE(j.find(row), std::string::npos) << row;
         }
     EXPECT_NE(j.find(FormatText("\"first_line\": %d,", list[1].m_nFirstLine)), std::string::npos);

@@ -167,11 +167,14 @@ CliParseResult ParseCliOptions(const std::vector<std::string>& args) {
 }
 
 std::string CliUsageText() {
-    return "Usage: driftwise-cli [OPTIONS] LOGFILE...\n"
+    return "Usage: driftwise-cli [OPTIONS] LOGFILE|FOLDER...\n"
            "Reads corrector logs and evaluates the stability of the two-fold astigmatism\n"
            "of each series they hold: characteristic function, tolerance, direct lifetime,\n"
            "model fit, model lifetime and probability lifetimes. For each series it prints\n"
            "a line \"== LOGFILE series N\" and the Astigmatism Stability Report.\n"
+           "A FOLDER is searched recursively (symbolic links are not followed), in sorted\n"
+           "path order, for the files that are logs by content under --format; other\n"
+           "files are skipped (named with --verbose), a folder without a log is an error.\n"
            "\n"
            "Import:\n"
            "  --format auto|c1a1|atlas  log format; auto decides by content (default auto)\n"

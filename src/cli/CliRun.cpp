@@ -2,6 +2,7 @@
 
 #include "Version.h"
 #include "cli/CliExport.h"
+#include "cli/CliInputs.h"
 #include "cli/CliLog.h"
 #include "eval/Report.h"
 #include "files/FileErrorReporter.h"
@@ -104,13 +105,20 @@ int RunCli(const CliOptions& options, std::FILE* out, std::FILE* err, const CliP
         }
     }
 
+    const std::vector<CliInput> inputs = ExpandCliArguments(options.astrFiles, options.nImportType, &log);
     std::vector<CliFileOutcome> outcomes;
-    outcomes.reserve(options.astrFiles.size());
-    for (const std::string& path : options.astrFiles) {
-        outcomes.push_back(ImportCliFile(path, options, &log));
+    outcomes.reserve(inputs.size());
+    for (const CliInput& input : inputs) {
+        if (input.strError.empty()) {
+            outcomes.push_back(ImportCliFile(input.strPath, options, &log));
+        } else {
+            outcomes.emplace_back();
+            outcomes.back().strPath = input.strPath;
+            outcomes.back().strError = input.strError;
+        }
         CliFileOutcome& o = outcomes.back();
         if (!o.strError.empty()) {
-            std::fprintf(err, "driftwise-cli: %s: %s\n", path.c_str(), o.strError.c_str());
+            std::fprintf(err, "driftwise-cli: %s: %s\n", o.strPath.c_str(), o.strError.c_str());
             failed = true;
             continue;
         }

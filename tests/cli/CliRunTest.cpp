@@ -86,6 +86,8 @@ TEST_F(CliBinary, UnreadableOrEmptyFilesExitOneAndTheRestIsStillOutput) {
     EXPECT_NE(r.err.find("missing.log: Failed to open the file: No such file or directory"), std::string::npos)
         << r.err;
     EXPECT_NE(r.err.find("notes.txt: The file is neither a CEOS C1A1 log nor an ATLASStab log."), std::string::npos);
+    // The test folder holds no log, only the note.
+    EXPECT_NE(r.err.find(m_dir.string() + ": The folder holds no log."), std::string::npos) << r.err;
     EXPECT_EQ(Count(r.err, "\n"), 3u);
 
     const CliRun many = Cli({"--series", "3", kC1A1});
@@ -127,7 +129,7 @@ TEST_F(CliBinary, HelpAndVersion) {
     EXPECT_EQ(v.out, "1.0.2 (build 140206)\n");
     const CliRun h = Cli({"--help"});
     EXPECT_EQ(h.status, 0);
-    EXPECT_EQ(h.out.rfind("Usage: driftwise-cli [OPTIONS] LOGFILE...\n", 0), 0u);
+    EXPECT_EQ(h.out.rfind("Usage: driftwise-cli [OPTIONS] LOGFILE|FOLDER...\n", 0), 0u);
 }
 
 TEST_F(CliBinary, LogFileAndVerbose) {

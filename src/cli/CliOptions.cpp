@@ -153,6 +153,10 @@ CliParseResult ParseCliOptions(const std::vector<std::string>& args) {
                 return fail("--image-size: expected WxH with 16 to 10000 pixels each, not \"" + value + "\"");
             o.nImageWidth = static_cast<int>(w);
             o.nImageHeight = static_cast<int>(h);
+        } else if (name == "--summary") {
+            if (!needValue()) return fail(r.strError);
+            if (value.empty()) return fail("--summary: expected a file name or -");
+            o.strSummaryFile = value;
         } else if (name == "--log") {
             if (!needValue()) return fail(r.strError);
             if (value.empty()) return fail("--log: expected a file name");
@@ -162,6 +166,8 @@ CliParseResult ParseCliOptions(const std::vector<std::string>& args) {
         }
     }
     if (o.action == CliOptions::Action::Run && o.astrFiles.empty()) return fail("no log file given");
+    if (o.bJson && o.strSummaryFile == "-")
+        return fail("--summary: standard output carries the JSON document; name a file");
     r.bOk = true;
     return r;
 }
@@ -206,6 +212,11 @@ std::string CliUsageText() {
            "  --image-format png|jpg|tif|bmp  diagram image format (default png)\n"
            "  --image-size WxH          diagram image size in pixels, 16 ... 10000 each\n"
            "                            (default 720x440, as in the desktop program)\n"
+           "  --summary FILE            write one CSV table with a row per evaluated series\n"
+           "                            (file, series, format, lines, times, samples, the\n"
+           "                            tolerance inputs, lifetimes, fit and probability\n"
+           "                            lifetimes) to FILE, - for standard output; the\n"
+           "                            reports are then not printed\n"
            "  --log FILE                append the message log lines to FILE\n"
            "  --verbose                 also print the message log lines to standard error\n"
            "  --help                    this text\n"

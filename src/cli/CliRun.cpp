@@ -4,6 +4,7 @@
 #include "cli/CliExport.h"
 #include "cli/CliInputs.h"
 #include "cli/CliLog.h"
+#include "cli/CliSummary.h"
 #include "eval/Report.h"
 #include "files/FileErrorReporter.h"
 #include "platform/FileLock.h"
@@ -106,6 +107,20 @@ int RunCli(const CliOptions& options, std::FILE* out, std::FILE* err, const CliP
     }
 
     const std::vector<CliInput> inputs = ExpandCliArguments(options.astrFiles, options.nImportType, &log);
+    // The summary file is opened after the folder walk (which so never meets it
+    // locked) and before the evaluation, so a bad name fails at once.
+    std::FILE* summary = nullptr;
+    const bool summaryToOut = options.strSummaryFile == "-";
+    if (!options.strSummaryFile.empty() && !summaryToOut) {
+        std::string error;
+        summary = OpenExclusive(options.strSummaryFile, FileOpenMode::WriteTruncate, &error);
+        if (!summary) {
+            std::fprintf(err, "driftwise-cli: cannot write the summary %s: %s\n", options.strSummaryFile.c_str(),
+                         error.c_str());
+            failed = true;
+        }
+    }
+
     std::vector<CliFileOutcome> outcomes;
     outcomes.reserve(inputs.size());
     for (const CliInput& input : inputs) {
@@ -127,7 +142,22 @@ int RunCli(const CliOptions& options, std::FILE* out, std::FILE* err, const CliP
         if (exporter && !exporter->ExportFile(o, err)) failed = true;
     }
 
-    const std::string text = options.bJson ? CliJsonDocument(outcomes) : CliReportText(outcomes);
+    if (summary) {
+        const std::string table = CliSummaryTable(outcomes);
+        std::string error;
+        const bool written = std::fwrite(table.data(), 1, table.size(), summary) == table.size();
+        if (!CloseExclusive(summary, &error) || !written) {
+            std::fprintf(err, "driftwise-cli: cannot write the summary %s: %s\n", options.strSummaryFile.c_str(),
+                         error.empty() ? LastErrorText().c_str() : error.c_str());
+            failed = true;
+        }
+    }
+
+    // With --summary the reports are not printed; the JSON document still is.
+    std::string text;
+    if (options.bJson) text = CliJsonDocument(outcomes);
+    else if (summaryToOut) text = CliSummaryTable(outcomes);
+    else if (options.strSummaryFile.empty()) text = CliReportText(outcomes);
     if (std::fwrite(text.data(), 1, text.size(), out) != text.size() || std::fflush(out) != 0) {
         std::fprintf(err, "driftwise-cli: cannot write the output\n");
         failed = true;

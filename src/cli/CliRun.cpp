@@ -4,12 +4,15 @@
 #include "cli/CliExport.h"
 #include "cli/CliInputs.h"
 #include "cli/CliLog.h"
+#include "cli/CliProgress.h"
 #include "cli/CliSummary.h"
 #include "eval/Report.h"
 #include "files/FileErrorReporter.h"
 #include "platform/FileLock.h"
+#include "platform/Terminal.h"
 #include "text/Format.h"
 
+#include <algorithm>
 #include <optional>
 
 CliFileOutcome ImportCliFile(const std::string& path, const CliOptions& options, CLogFile* log) {
@@ -63,13 +66,17 @@ namespace {
 class CCliFileErrorReporter : public IFileErrorReporter {
 public:
     explicit CCliFileErrorReporter(std::FILE* err) : m_err(err) {}
+    // The progress display to clear before a message (not owned).
+    void SetProgress(CCliProgress* progress) { m_pProgress = progress; }
     void ReportFileError(const std::string& path, const std::string& errorText) override {
+        if (m_pProgress) m_pProgress->Clear();
         std::fprintf(m_err, "driftwise-cli: File error [%s]: %s\n", path.c_str(), errorText.c_str());
         std::fflush(m_err);
     }
 
 private:
     std::FILE* m_err;
+    CCliProgress* m_pProgress = nullptr;
 };
 
 // Installs a reporter for the lifetime of the object.
@@ -121,10 +128,19 @@ int RunCli(const CliOptions& options, std::FILE* out, std::FILE* err, const CliP
         }
     }
 
+    // A progress line on a terminal, cleared before every other message.
+    const int files = static_cast<int>(
+        std::count_if(inputs.begin(), inputs.end(), [](const CliInput& input) { return input.strError.empty(); }));
+    CCliProgress progress(err, CliProgressWanted(err, files), files, TerminalColumns(err));
+    reporter.SetProgress(&progress);
+    log.SetBeforeEcho([&progress] { progress.Clear(); });
+    int fileNumber = 0;
+
     std::vector<CliFileOutcome> outcomes;
     outcomes.reserve(inputs.size());
     for (const CliInput& input : inputs) {
         if (input.strError.empty()) {
+            progress.Show(++fileNumber, input.strPath);
             outcomes.push_back(ImportCliFile(input.strPath, options, &log));
         } else {
             outcomes.emplace_back();
@@ -133,14 +149,21 @@ int RunCli(const CliOptions& options, std::FILE* out, std::FILE* err, const CliP
         }
         CliFileOutcome& o = outcomes.back();
         if (!o.strError.empty()) {
+            progress.Clear();
             std::fprintf(err, "driftwise-cli: %s: %s\n", o.strPath.c_str(), o.strError.c_str());
             failed = true;
             continue;
         }
         for (CA1TimeSeries& series : o.aSeries) series.m_pLog = &log;
         EvaluateCliFile(o, options);
-        if (exporter && !exporter->ExportFile(o, err)) failed = true;
+        if (exporter) {
+            progress.Clear();  // the export names its failures on the same stream
+            if (!exporter->ExportFile(o, err)) failed = true;
+        }
     }
+    progress.Clear();
+    reporter.SetProgress(nullptr);
+    log.SetBeforeEcho(nullptr);
 
     if (summary) {
         const std::string table = CliSummaryTable(outcomes);

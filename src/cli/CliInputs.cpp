@@ -107,3 +107,11 @@ std::vector<CliInput> ExpandCliArguments(const std::vector<std::string>& argumen
     }
     return inputs;
 }
+
+const CliInput* FindSameFile(const std::vector<CliInput>& inputs, const std::string& path) {
+    for (const CliInput& input : inputs) {
+        std::error_code ec;
+        if (input.strError.empty() && fs::equivalent(input.strPath, path, ec) && !ec) return &input;
+    }
+    return nullptr;
+}

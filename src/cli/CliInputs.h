@@ -26,3 +26,7 @@ std::vector<CliInput> ExpandCliArgument(const std::string& argument, int importT
 
 // All arguments in their order.
 std::vector<CliInput> ExpandCliArguments(const std::vector<std::string>& arguments, int importType, CLogFile* log);
+
+// The input that is the same file as path (through any link or spelling),
+// or nullptr.
+const CliInput* FindSameFile(const std::vector<CliInput>& inputs, const std::string& path);

@@ -120,8 +120,12 @@ int RunCli(const CliOptions& options, std::FILE* out, std::FILE* err, const CliP
     const bool summaryToOut = options.strSummaryFile == "-";
     if (!options.strSummaryFile.empty() && !summaryToOut) {
         std::string error;
-        summary = OpenExclusive(options.strSummaryFile, FileOpenMode::WriteTruncate, &error);
-        if (!summary) {
+        if (const CliInput* log = FindSameFile(inputs, options.strSummaryFile)) {
+            // Opening the summary would empty that log before it is read.
+            std::fprintf(err, "driftwise-cli: --summary %s is the log %s; it is not overwritten\n",
+                         options.strSummaryFile.c_str(), log->strPath.c_str());
+            failed = true;
+        } else if (summary = OpenExclusive(options.strSummaryFile, FileOpenMode::WriteTruncate, &error); !summary) {
             std::fprintf(err, "driftwise-cli: cannot write the summary %s: %s\n", options.strSummaryFile.c_str(),
                          error.c_str());
             failed = true;

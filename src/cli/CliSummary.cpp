@@ -64,7 +64,7 @@ std::string CliSummaryRows(const CliFileOutcome& o) {
         const bool cf = s.CharFuncValid > 0;
         const bool model = cf && s.ModelValid > 0;
         CRow row;
-        row.Text(o.strPath);
+        row.Text(CJsonWriter::Utf8Text(o.strPath));  // the table is UTF-8 whatever the file names hold
         row.Integer(o.anIndex[i]);
         row.Text(format ? format->szKey : "");
         row.Integer(s.m_nFirstLine);

@@ -68,6 +68,24 @@ std::string CJsonWriter::Quote(std::string_view t) {
     return out;
 }
 
+std::string CJsonWriter::Utf8Text(std::string_view t) {
+    std::string out;
+    out.reserve(t.size());
+    for (std::size_t i = 0; i < t.size();) {
+        const unsigned char c = static_cast<unsigned char>(t[i]);
+        const std::size_t n = c < 0x80 ? 1 : Utf8Length(t, i);
+        if (n == 0) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+            ++i;
+        } else {
+            out.append(t.substr(i, n));
+            i += n;
+        }
+    }
+    return out;
+}
+
 std::string CJsonWriter::FormatNumber(double value) {
     if (!std::isfinite(value)) return "null";
     // The shortest text that reads back to the same double; its exponent

@@ -244,10 +244,45 @@ TEST_F(CliBinary, SummaryFailuresAndConflictsAreReported) {
     EXPECT_NE(both.err.find("--summary"), std::string::npos) << both.err;
     EXPECT_EQ(Cli({"--summary", "", kAtlas}).status, 2);
 
+    // A summary that is one of the logs would empty it before it is read.
+    const fs::path log = m_dir / "log.dat";
+    fs::copy_file(kAtlas, log);
+    const CliRun same = Cli({"--summary", log.string(), log.string()});
+    EXPECT_EQ(same.status, 1);
+    EXPECT_NE(same.err.find("--summary " + log.string() + " is the log " + log.string() + "; it is not overwritten"),
+              std::string::npos)
+        << same.err;
+    EXPECT_EQ(Slurp(log), Slurp(kAtlas));
+
+    // A summary inside the archive it sums up: the next run skips it.
+    const std::string inside = (m_dir / "table.csv").string();
+    ASSERT_EQ(Cli({"--no-fit", "--summary", inside, m_dir.string()}).status, 0);
+    const std::string first = Slurp(inside);
+    const CliRun second = Cli({"--no-fit", "--summary", inside, m_dir.string()});
+    EXPECT_EQ(second.status, 0) << second.err;
+    EXPECT_EQ(Slurp(inside), first);
+    EXPECT_EQ(Csv(first).size(), 2u);
+
     // Files that fail give no row; the others still do.
     const CliRun partial = Cli({"--summary", "-", (m_dir / "missing.log").string(), kAtlas});
     EXPECT_EQ(partial.status, 1);
     const std::vector<CsvRecord> rows = Csv(partial.out);
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[1][0], kAtlas);
+}
+
+// File names are bytes; the table is UTF-8 all the same, as the JSON is.
+TEST_F(CliBinary, SummaryFileNamesAreValidUtf8) {
+    const fs::path log = m_dir / "run\xff\xe4.dat";  // Latin-1 "ÿä", no UTF-8
+    fs::copy_file(kAtlas, log);
+    const CliRun r = Cli({"--no-fit", "--summary", "-", log.string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::vector<CsvRecord> rows = Csv(r.out);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[1][0], (m_dir / "run\xC3\xBF\xC3\xA4.dat").string());
+    // The JSON names the same code points.
+    const CliRun json = Cli({"--no-fit", "--json", log.string()});
+    ASSERT_EQ(json.status, 0) << json.err;
+    EXPECT_NE(json.out.find("\"path\": \"" + m_dir.string() + "/run\\u00ff\\u00e4.dat\""), std::string::npos)
+        << json.out.substr(0, 300);
 }

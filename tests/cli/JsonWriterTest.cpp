@@ -60,6 +60,14 @@ TEST(JsonWriter, StringsAreEscapedAndAlwaysValidUtf8) {
     EXPECT_EQ(CJsonWriter::Quote("\x80x"), "\"\\u0080x\"");
 }
 
+TEST(JsonWriter, Utf8TextKeepsValidUtf8AndReadsOtherBytesAsTheirCodePoints) {
+    EXPECT_EQ(CJsonWriter::Utf8Text("plain/J\xC3\xA4nner \xF0\x9F\x98\x80"), "plain/J\xC3\xA4nner \xF0\x9F\x98\x80");
+    EXPECT_EQ(CJsonWriter::Utf8Text("M\xFCller"), "M\xC3\xBCller");
+    EXPECT_EQ(CJsonWriter::Utf8Text("\xC0\x80"), "\xC3\x80\xC2\x80");  // overlong NUL
+    EXPECT_EQ(CJsonWriter::Utf8Text("\xE2\x82"), "\xC3\xA2\xC2\x82");  // cut short at the end
+    EXPECT_EQ(CJsonWriter::Utf8Text(""), "");
+}
+
 TEST(JsonWriter, Layout) {
     CJsonWriter j;
     j.BeginObject();

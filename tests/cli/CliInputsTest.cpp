@@ -24,7 +24,8 @@ class CliInputs : public ::testing::Test {
 protected:
     void SetUp() override {
         m_dir = fs::temp_directory_path() /
-                ("dw_cli_inputs_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+                ("dw_cli_inputs_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
+                 std::to_string(getpid()));
         fs::remove_all(m_dir);
         fs::create_directories(m_dir);
     }

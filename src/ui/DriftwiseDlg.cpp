@@ -148,9 +148,9 @@ void CDriftwiseDlg::CreatePages() {
     m_pSummaryPage = new CDDLogTextDlg(2, this);
     m_pA1TimePage = new CDDA1TimeDiagramDlg(this);
     m_pCFuncPage = new CDDCFuncDiagramDlg(this);
-    m_pModelPage = new CDDModelDiagramDlg(4, this);
-    m_pProbabilityPage = new CDDModelDiagramDlg(5, this);
-    m_pA1TimePage->SetDisplayType(m_params.DataDisplayType + 1);
+    m_pModelPage = new CDDModelDiagramDlg(DISPLAY_MODEL, this);
+    m_pProbabilityPage = new CDDModelDiagramDlg(DISPLAY_PROBABILITY, this);
+    m_pA1TimePage->SetDisplayType(DISPLAY_A22_TIME + m_params.DataDisplayType);
     for (CDDPage* page : {static_cast<CDDPage*>(m_pLogTextPage), static_cast<CDDPage*>(m_pSummaryPage),
                           static_cast<CDDPage*>(m_pA1TimePage), static_cast<CDDPage*>(m_pCFuncPage),
                           static_cast<CDDPage*>(m_pModelPage), static_cast<CDDPage*>(m_pProbabilityPage)}) {
@@ -445,7 +445,7 @@ void CDriftwiseDlg::OnQuit() {
 
 void CDriftwiseDlg::Shutdown(const char* lastLine) {
     ReadControls();
-    m_params.DataDisplayType = m_pA1TimePage->DisplayType() - 1;
+    m_params.DataDisplayType = m_pA1TimePage->DisplayType() - DISPLAY_A22_TIME;
     SaveToProfile(m_setup.pStore, m_params);
     SaveProgramParameters(m_params, SetupFilePath());
     m_log.Write(lastLine);

@@ -29,8 +29,8 @@ CDDA1TimeDiagramDlg::CDDA1TimeDiagramDlg(QWidget* parent) : CDDDiagramPage(paren
 CDDA1TimeDiagramDlg::~CDDA1TimeDiagramDlg() = default;
 
 void CDDA1TimeDiagramDlg::SetDisplayType(int nDisplayType) {
-    m_nDisplayChoice = nDisplayType == 2 ? 1 : 0;
-    if (m_pView) m_pView->Diagram()->m_style.nDisplayType = m_nDisplayChoice + 1;
+    m_nDisplayChoice = nDisplayType == DISPLAY_A22_2D ? 1 : 0;
+    if (m_pView) m_pView->Diagram()->m_style.nDisplayType = DisplayType();
 }
 
 void CDDA1TimeDiagramDlg::Initialize() {
@@ -43,7 +43,7 @@ void CDDA1TimeDiagramDlg::Initialize() {
     top->setColumnStretch(1, 1);
 
     MakeDiagramView();
-    m_pView->Diagram()->m_style.nDisplayType = m_nDisplayChoice + 1;
+    m_pView->Diagram()->m_style.nDisplayType = DisplayType();
 
     auto* display = new QGroupBox("Display", this);
     m_pDisplay = new QComboBox(display);
@@ -89,7 +89,7 @@ bool CDDA1TimeDiagramDlg::ReadControls() {
     if (!m_pView) return true;
     m_bMirrorY = m_pMirror->isChecked() ? 1 : 0;
     m_nDisplayChoice = m_pDisplay->currentIndex() == 1 ? 1 : 0;
-    m_pView->Diagram()->m_style.nDisplayType = m_nDisplayChoice + 1;
+    m_pView->Diagram()->m_style.nDisplayType = DisplayType();
     m_strLine2 = FromQString(m_pLine2->text());
     m_strLine1 = FromQString(m_pLine1->text());
 
@@ -111,7 +111,7 @@ void CDDA1TimeDiagramDlg::WriteControls() {
     m_pMirror->setChecked(m_bMirrorY != 0);
     {
         const QSignalBlocker block(m_pDisplay);
-        m_pDisplay->setCurrentIndex(m_pView->Diagram()->m_style.nDisplayType == 2 ? 1 : 0);
+        m_pDisplay->setCurrentIndex(m_pView->Diagram()->m_style.nDisplayType == DISPLAY_A22_2D ? 1 : 0);
     }
     m_pLine2->setText(ToQString(m_strLine2));
     m_pLine2->setCursorPosition(0);
@@ -187,7 +187,7 @@ void CDDA1TimeDiagramDlg::OnCharFunc() {
             series->UsedLimitPhase = m_pParams->LimitPhase;
             series->UsedElEnergykV = m_pParams->ElEnergykV;
             series->UsedTargetResAng = m_pParams->TargetResAng;
-            series->m_nCurrentTab = 2;
+            series->m_nCurrentTab = TAB_CHAR_FUNC;
             if (m_pHost) m_pHost->RebuildTabs();
         }
     }

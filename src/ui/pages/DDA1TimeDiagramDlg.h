@@ -4,6 +4,7 @@
 // correlation, re-extraction with a new mirror flag and rotation, and the
 // step to the characteristic function.
 
+#include "plot/DiagramWnd.h"
 #include "ui/pages/DDDiagramPage.h"
 
 #include <string>
@@ -19,9 +20,11 @@ public:
     explicit CDDA1TimeDiagramDlg(QWidget* parent = nullptr);
     ~CDDA1TimeDiagramDlg() override;
 
-    // 1 = "A22-Time", 2 = "A22 (2D)"; other values are taken as 1.
+    // DISPLAY_A22_TIME ("A22-Time") or DISPLAY_A22_2D ("A22 (2D)"); other
+    // values are taken as DISPLAY_A22_TIME. The list index is the display type
+    // minus DISPLAY_A22_TIME.
     void SetDisplayType(int nDisplayType);
-    int DisplayType() const { return m_nDisplayChoice + 1; }
+    int DisplayType() const { return DISPLAY_A22_TIME + m_nDisplayChoice; }
 
     void Initialize() override;
     void UpdatePage(CA1TimeSeries* series) override;

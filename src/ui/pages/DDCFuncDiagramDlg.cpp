@@ -21,7 +21,7 @@ void CDDCFuncDiagramDlg::Initialize() {
     FillInputsFromParameters();
     m_pFitModel = new QPushButton("Fit Model", this);
     BuildPage("Charact. function", m_pFitModel);
-    m_pView->Diagram()->m_style.nDisplayType = 3;
+    m_pView->Diagram()->m_style.nDisplayType = DISPLAY_CHAR_FUNC;
     connect(m_pFitModel, &QPushButton::clicked, this, &CDDCFuncDiagramDlg::OnFitModel);
     WriteControls();
 }
@@ -63,7 +63,7 @@ void CDDCFuncDiagramDlg::OnFitModel() {
             EvaluateDirectLifetime(*series, a);
             FitModel(*series, m_seedSource ? m_seedSource() : SeedFromUtcClock());
             EvaluateModelLifetime(*series, a);
-            series->m_nCurrentTab = 3;
+            series->m_nCurrentTab = TAB_FITTED_MODEL;
             if (m_pHost) m_pHost->RebuildTabs();
         }
     }

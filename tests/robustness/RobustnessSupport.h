@@ -6,6 +6,7 @@
 #include "import/LogImport.h"
 #include "log/LogFile.h"
 #include "series/A1TimeSeries.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -43,46 +44,6 @@ struct CollectingLog : CLogFile {
     std::string m_strFile;
     bool HasError() const { return m_strCollectedText.find(": ERROR: ") != std::string::npos; }
     bool Has(std::string_view text) const { return m_strCollectedText.find(text) != std::string::npos; }
-};
-
-// A folder of its own for each test, removed afterwards.
-class TempDir {
-public:
-    TempDir() {
-        const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string name = "dw_robust_" + std::string(info->test_suite_name()) + "_" + info->name();
-        for (char& c : name)
-            if (c == '/') c = '_';
-        m_path = fs::temp_directory_path() / name;
-        fs::remove_all(m_path);
-        fs::create_directories(m_path);
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::remove_all(m_path, ec);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    // Writes the bytes to a file of the folder; the name may hold any bytes
-    // but "/" and NUL.
-    std::string Write(const std::string& name, std::string_view bytes) const {
-        const std::string path = m_path.string() + "/" + name;
-        std::FILE* f = std::fopen(path.c_str(), "wb");
-        EXPECT_NE(f, nullptr) << path;
-        if (f) {
-            if (!bytes.empty()) {
-                EXPECT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), f), bytes.size());
-            }
-            std::fclose(f);
-        }
-        return path;
-    }
-    std::string Path(const std::string& name) const { return m_path.string() + "/" + name; }
-    const fs::path& Folder() const { return m_path; }
-
-private:
-    fs::path m_path;
 };
 
 inline bool FiniteSample(const A1SAMPLE& a) {

@@ -1,6 +1,6 @@
 #include "ui/pages/DDA1TimeDiagramDlg.h"
 
-#include "eval/CharFunc.h"
+#include "eval/EvalSteps.h"
 #include "eval/Lifetime.h"
 #include "files/DataExports.h"
 #include "files/MainParameters.h"
@@ -180,13 +180,12 @@ void CDDA1TimeDiagramDlg::OnCharFunc() {
     ReadControls();
     if (CA1TimeSeries* series = m_pSeries; series && m_pParams) {
         series->m_pLog = m_pLog;
-        ExtractCharacteristicFunction(*series, m_pParams->MinDiversity);
-        if (series->CharFuncValid == 1) {
-            const double a = ComputeTolerance(m_pParams->ElEnergykV, m_pParams->TargetResAng, m_pParams->LimitPhase);
-            EvaluateDirectLifetime(*series, a);
-            series->UsedLimitPhase = m_pParams->LimitPhase;
-            series->UsedElEnergykV = m_pParams->ElEnergykV;
-            series->UsedTargetResAng = m_pParams->TargetResAng;
+        EVALINPUTS inputs;
+        inputs.nMinDiversity = m_pParams->MinDiversity;
+        inputs.dEnergykV = m_pParams->ElEnergykV;
+        inputs.dResolutionAng = m_pParams->TargetResAng;
+        inputs.dLimitPhase = m_pParams->LimitPhase;
+        if (RunCharFuncStep(*series, inputs)) {
             series->m_nCurrentTab = TAB_CHAR_FUNC;
             if (m_pHost) m_pHost->RebuildTabs();
         }

@@ -1,5 +1,6 @@
 #include "ui/pages/DDCFuncDiagramDlg.h"
 
+#include "eval/EvalSteps.h"
 #include "eval/Lifetime.h"
 #include "eval/ModelFit.h"
 #include "files/DataExports.h"
@@ -59,10 +60,9 @@ void CDDCFuncDiagramDlg::OnFitModel() {
         if (m_pParams) {
             m_pParams->ElEnergykV = energy;
             m_pParams->TargetResAng = resolution;
-            const double a = ComputeTolerance(energy, resolution, m_pParams->LimitPhase);
-            EvaluateDirectLifetime(*series, a);
-            FitModel(*series, m_seedSource ? m_seedSource() : SeedFromUtcClock());
-            EvaluateModelLifetime(*series, a);
+            EVALINPUTS inputs = StepInputs(energy, resolution);
+            inputs.nSeed = m_seedSource ? m_seedSource() : SeedFromUtcClock();
+            RunModelFitStep(*series, inputs, FitStepStart::DirectLifetimeFirst);
             series->m_nCurrentTab = TAB_FITTED_MODEL;
             if (m_pHost) m_pHost->RebuildTabs();
         }

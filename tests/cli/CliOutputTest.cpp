@@ -186,6 +186,12 @@ TEST_F(CliBinary, JsonIsValidWithEveryKeyOfTheContract) {
     }
     EXPECT_EQ(first["meas_err_nm"].number, expected[0].MeasErr);
     EXPECT_EQ(first["slope_sum"].number, expected[0].SlopeSum);
+
+    // No number is longer than the shortest text of its double.
+    std::vector<std::string> numbers;
+    CollectNumberTexts(doc, numbers);
+    EXPECT_GT(numbers.size(), 5000u);
+    for (const std::string& n : numbers) EXPECT_TRUE(IsShortestNumberText(n)) << n;
 }
 
 TEST_F(CliBinary, NoFitAndNoCharacteristicFunctionGiveNulls) {
@@ -200,7 +206,7 @@ TEST_F(CliBinary, NoFitAndNoCharacteristicFunctionGiveNulls) {
     for (const char* key : {"fit", "model_lifetime_s", "probability_lifetimes_s", "random_walk"})
         EXPECT_TRUE(s[key].IsNull()) << key;
     EXPECT_EQ(s["energy_kev"].text, "200");
-    EXPECT_EQ(s["resolution_angstrom"].text, "0.80000000000000004");
+    EXPECT_EQ(s["resolution_angstrom"].text, "0.8");
     EXPECT_EQ(s["phase"].text, "0.5");
     EXPECT_DOUBLE_EQ(s["tolerance_nm"].number, ComputeTolerance(200.0, 0.8, 0.5));
     EXPECT_FALSE(s["lifetime_state"].IsNull());
@@ -304,6 +310,31 @@ TEST_F(CliBinary, ExportsWithoutDataAreSkippedNotFailed) {
     ASSERT_EQ(n.status, 0) << n.err;
     EXPECT_EQ(FilesIn(none), SeriesFiles("atlas_stab_s001", false, false, "png"));
     EXPECT_EQ(Slurp(none / "atlas_stab_s001_report.txt"), " ");
+}
+
+TEST_F(CliBinary, ReExportRemovesTheSkippedFilesOfThatSeriesOnly) {
+    const fs::path dir = m_dir / "out";
+    ASSERT_EQ(Cli({"--seed", "1", "--export", dir.string(), kAtlas}).status, 0);
+    ASSERT_EQ(FilesIn(dir), SeriesFiles("atlas_stab_s001", true, true, "png"));
+    // Names the tool writes for another series or log, and a folder of a skipped name, stay.
+    std::set<std::string> others = {"atlas_stab_s002_model.txt", "other_s001_model.dat", "atlas_stab_s001_model.jpg"};
+    for (const std::string& name : others) std::ofstream(dir / name) << "keep";
+    fs::remove(dir / "atlas_stab_s001_probability.dat");
+    fs::create_directories(dir / "atlas_stab_s001_probability.dat");
+    others.insert("atlas_stab_s001_probability.dat");
+
+    const CliRun r = Cli({"--no-fit", "--export", dir.string(), kAtlas});
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::set<std::string> expected = SeriesFiles("atlas_stab_s001", true, false, "png");
+    expected.insert(others.begin(), others.end());
+    EXPECT_EQ(FilesIn(dir), expected);
+    EXPECT_EQ(Slurp(dir / "other_s001_model.dat"), "keep");
+
+    // Without a characteristic function its files go as well.
+    ASSERT_EQ(Cli({"--min-diversity", "50000", "--export", dir.string(), kAtlas}).status, 0);
+    expected = SeriesFiles("atlas_stab_s001", false, false, "png");
+    expected.insert(others.begin(), others.end());
+    EXPECT_EQ(FilesIn(dir), expected);
 }
 
 TEST_F(CliBinary, ExportFailuresExitOneAndNameTheFile) {

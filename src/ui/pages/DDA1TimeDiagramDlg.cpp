@@ -28,9 +28,13 @@
 CDDA1TimeDiagramDlg::CDDA1TimeDiagramDlg(QWidget* parent) : CDDDiagramPage(parent) {}
 CDDA1TimeDiagramDlg::~CDDA1TimeDiagramDlg() = default;
 
-void CDDA1TimeDiagramDlg::SetDisplayType(int nDisplayType) {
+void CDDA1TimeDiagramDlg::SetDisplayType(long long nDisplayType) {
+    m_nDisplayValue = nDisplayType;
     m_nDisplayChoice = nDisplayType == DISPLAY_A22_2D ? 1 : 0;
-    if (m_pView) m_pView->Diagram()->m_style.nDisplayType = DisplayType();
+    if (!m_pView) return;
+    m_pView->Diagram()->m_style.nDisplayType = DISPLAY_A22_TIME + m_nDisplayChoice;
+    const QSignalBlocker block(m_pDisplay);
+    m_pDisplay->setCurrentIndex(m_nDisplayChoice);
 }
 
 void CDDA1TimeDiagramDlg::Initialize() {
@@ -43,7 +47,7 @@ void CDDA1TimeDiagramDlg::Initialize() {
     top->setColumnStretch(1, 1);
 
     MakeDiagramView();
-    m_pView->Diagram()->m_style.nDisplayType = DisplayType();
+    m_pView->Diagram()->m_style.nDisplayType = DISPLAY_A22_TIME + m_nDisplayChoice;
 
     auto* display = new QGroupBox("Display", this);
     m_pDisplay = new QComboBox(display);
@@ -88,8 +92,11 @@ void CDDA1TimeDiagramDlg::Initialize() {
 bool CDDA1TimeDiagramDlg::ReadControls() {
     if (!m_pView) return true;
     m_bMirrorY = m_pMirror->isChecked() ? 1 : 0;
-    m_nDisplayChoice = m_pDisplay->currentIndex() == 1 ? 1 : 0;
-    m_pView->Diagram()->m_style.nDisplayType = DisplayType();
+    const int choice = m_pDisplay->currentIndex() == 1 ? 1 : 0;
+    if (choice != m_nDisplayChoice)
+        m_nDisplayValue = DISPLAY_A22_TIME + choice;  // a value of its own stays until changed
+    m_nDisplayChoice = choice;
+    m_pView->Diagram()->m_style.nDisplayType = DISPLAY_A22_TIME + m_nDisplayChoice;
     m_strLine2 = FromQString(m_pLine2->text());
     m_strLine1 = FromQString(m_pLine1->text());
 

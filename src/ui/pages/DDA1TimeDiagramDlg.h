@@ -20,11 +20,11 @@ public:
     explicit CDDA1TimeDiagramDlg(QWidget* parent = nullptr);
     ~CDDA1TimeDiagramDlg() override;
 
-    // DISPLAY_A22_TIME ("A22-Time") or DISPLAY_A22_2D ("A22 (2D)"); other
-    // values are taken as DISPLAY_A22_TIME. The list index is the display type
-    // minus DISPLAY_A22_TIME.
-    void SetDisplayType(int nDisplayType);
-    int DisplayType() const { return DISPLAY_A22_TIME + m_nDisplayChoice; }
+    // DISPLAY_A22_TIME ("A22-Time") or DISPLAY_A22_2D ("A22 (2D)"); any other value shows the time graph
+    // and is kept as it is until the user picks a display. Wide enough for
+    // every stored zero-based value + 1.
+    void SetDisplayType(long long nDisplayType);
+    long long DisplayType() const { return m_nDisplayValue; }
 
     void Initialize() override;
     void UpdatePage(CA1TimeSeries* series) override;
@@ -38,6 +38,7 @@ public:
     // Control values (the page's data exchange reads and writes them).
     int m_bMirrorY = 0;
     int m_nDisplayChoice = 0;
+    long long m_nDisplayValue = DISPLAY_A22_TIME;
     std::string m_strLine2;
     std::string m_strLine1;
     double m_dRotationDeg = 0.0;

@@ -22,25 +22,18 @@ namespace robust {
 
 namespace fs = std::filesystem;
 
-// A message log that also keeps its lines in memory, as the desktop
-// program's log field sees them (debug lines up to level 2). Its file lies in
-// the temporary folder and is removed afterwards.
+// The program's own message log on a real file, keeping its lines in memory
+// as the desktop program's log field sees them (debug lines up to level 2).
+// Unlike the recording log it runs the whole writing path; its file lies in
+// a temporary folder removed afterwards.
 struct CollectingLog : CLogFile {
-    CollectingLog() {
-        static int count = 0;
-        m_strFile =
-            (fs::temp_directory_path() / ("dw_robust_log_" + std::to_string(reinterpret_cast<std::uintptr_t>(this)) +
-                                          "_" + std::to_string(++count) + ".txt"))
-                .string();
+    CollectingLog() : m_strFile(m_folder.File("Log.txt")) {
         m_bCollectText = 1;
         m_nDebugLevel = 2;
         Open(m_strFile);
     }
-    ~CollectingLog() override {
-        Close();
-        std::error_code ec;
-        fs::remove(m_strFile, ec);
-    }
+    ~CollectingLog() override { Close(); }
+    CTempFolder m_folder{"dw_robust_log"};
     std::string m_strFile;
     bool HasError() const { return m_strCollectedText.find(": ERROR: ") != std::string::npos; }
     bool Has(std::string_view text) const { return m_strCollectedText.find(text) != std::string::npos; }

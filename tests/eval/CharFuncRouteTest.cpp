@@ -287,8 +287,7 @@ TEST(CharFuncRouteChoice, BothRoutesAgreeAtTheThreshold) {
 TEST(CharFuncRouteChoice, TheRouteIsNamedOnlyAtADebugLevel) {
     for (const unsigned level : {0u, 1u}) {
         for (const CharFuncRoute route : {CharFuncRoute::Direct, CharFuncRoute::Fft}) {
-            CLineRecorder log;
-            log.m_nDebugLevel = level;
+            CRecordingLog log(level);
             CA1TimeSeries s = MakeNoisyWalk(2000, 33);
             s.m_pLog = &log;
             ExtractCharacteristicFunction(s, 10, route);

@@ -221,6 +221,17 @@ TEST(CharFuncFftRoute, ValuesThatAreNotFiniteGoToTheDirectSumsWhole) {
     EXPECT_EQ(std::memcmp(fft.data(), direct.data(), sizeof(PAIRSTATS) * fft.size()), 0);  // doubles only
 }
 
+TEST(CharFuncFftRoute, NumberingsInterleavedTooFinelyGoToTheDirectSumsWhole) {
+    // Three numberings taking turns: every offset group spans the whole
+    // series, three times its length in all.
+    std::vector<A1SAMPLE> s = Walk(9000, 23, 0.05, 0.3, 0.0);
+    for (std::size_t k = 0; k < s.size(); ++k) s[k].nIndex = static_cast<int>(k) + 100000 * static_cast<int>(k % 3);
+    PAIRFFTREPORT report;
+    const std::vector<PAIRSTATS> fft = ComputePairStatsFft(s, 899, &report);
+    EXPECT_TRUE(report.bDirect);
+    ExpectWithinTolerance(fft, Plain(s, 899), "three numberings");
+}
+
 TEST(CharFuncFftRoute, HandlesTinyInputs) {
     EXPECT_TRUE(ComputePairStatsFft({}, 5).size() == 5u);
     EXPECT_TRUE(ComputePairStatsFft({A1SAMPLE{1, 1.0, 2.0, 0, 0}}, 0).empty());

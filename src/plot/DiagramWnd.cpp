@@ -217,17 +217,13 @@ void CA1DiagramWnd::LineToAA(double x1, double y1, double width, COLOR color) {
         if (bLo > bHi) continue;
         std::uint32_t* p = horizontal ? pixels + static_cast<std::size_t>(bLo) * W + A
                                       : pixels + static_cast<std::size_t>(A) * W + bLo;
-        // Two pixels at a time: their arithmetic overlaps. The second one
-        // past the end is computed but not applied.
-        for (long long B = bLo; B <= bHi; B += 2) {
+        // A pixel that already has the line's colour keeps it whatever its
+        // coverage (kept, set, or blended toward itself): dense curves touch
+        // such pixels many times, so they are passed over first.
+        for (long long B = bLo; B <= bHi; ++B, p += stride) {
+            if (*p == painter.packed) continue;
             const double Bd = static_cast<double>(B);
-            const double c0 = horizontal ? painter.Coverage(A, Bd) : painter.Coverage(Bd, A);
-            const double c1 = horizontal ? painter.Coverage(A, Bd + 1) : painter.Coverage(Bd + 1, A);
-            painter.Apply(p, c0);
-            p += stride;
-            if (B + 1 > bHi) break;
-            painter.Apply(p, c1);
-            p += stride;
+            painter.Apply(p, horizontal ? painter.Coverage(A, Bd) : painter.Coverage(Bd, A));
         }
     }
 }

@@ -86,6 +86,18 @@ TEST(XvfbDiagramScale, DiagramIsDrawnAtDeviceResolution) {
         }
     EXPECT_EQ(differing, 0);
 
+    // The sunken edge is one logical pixel: two device rows and columns.
+    const QRgb dark = view->palette().color(QPalette::Dark).rgb();
+    const QRgb light = view->palette().color(QPalette::Light).rgb();
+    const int W = shown.width();
+    const int H = shown.height();
+    int wrongEdge = 0;
+    for (int x = 0; x < W; x += 5) wrongEdge += shown.pixel(x, 0) != dark || shown.pixel(x, 1) != dark;
+    for (int y = 0; y < H; y += 5) wrongEdge += shown.pixel(0, y) != dark || shown.pixel(1, y) != dark;
+    for (int x = 2; x < W; x += 5) wrongEdge += shown.pixel(x, H - 1) != light || shown.pixel(x, H - 2) != light;
+    for (int y = 2; y < H; y += 5) wrongEdge += shown.pixel(W - 1, y) != light || shown.pixel(W - 2, y) != light;
+    EXPECT_EQ(wrongEdge, 0);
+
     // Not 2 x 2 blocks: neighbouring device columns differ in many places
     // (text, curves and markers have single-pixel detail).
     int unlikePairs = 0;

@@ -113,13 +113,14 @@ void CDiagramView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const int w = width();
     const int h = height();
-    // Sunken edge: dark on top and left, light on bottom and right.
-    painter.setPen(palette().color(QPalette::Dark));
-    painter.drawLine(0, 0, w - 1, 0);
-    painter.drawLine(0, 0, 0, h - 1);
-    painter.setPen(palette().color(QPalette::Light));
-    painter.drawLine(1, h - 1, w - 1, h - 1);
-    painter.drawLine(w - 1, 1, w - 1, h - 1);
+    // Sunken edge, one logical pixel wide at every scale: dark on top and
+    // left, light on bottom and right.
+    const QColor dark = palette().color(QPalette::Dark);
+    const QColor light = palette().color(QPalette::Light);
+    painter.fillRect(QRect(0, 0, w, kEdge), dark);
+    painter.fillRect(QRect(0, 0, kEdge, h), dark);
+    painter.fillRect(QRect(kEdge, h - kEdge, w - kEdge, kEdge), light);
+    painter.fillRect(QRect(w - kEdge, kEdge, kEdge, h - kEdge), light);
 
     const CImage32& image = m_pDiagram->m_image;
     const QRect client(kEdge, kEdge, w - 2 * kEdge, h - 2 * kEdge);

@@ -16,6 +16,7 @@
 #include <QDeadlineTimer>
 #include <QImage>
 #include <QPixmap>
+#include <QTabWidget>
 
 namespace {
 
@@ -179,6 +180,37 @@ TEST_F(PageDiagramResize, PageGivesTheDiagramTheRoomItHasAndExportsWhatIsShown) 
     EXPECT_EQ(log.m_lines.back(), "Diagram image saved to file [" + path + "].");
     EXPECT_EQ(log.m_lines[log.m_lines.size() - 2],
               FormatText("Saving the diagram image of %d x %d pixels.", saved.width(), saved.height()));
+}
+
+TEST_F(PageDiagramResize, PageSwitchShowsTheDiagramAtTheSizeOfTheTabs) {
+    // Two diagram pages on tabs, as in the main window: the hidden page misses
+    // the window's resize and catches up when it comes up.
+    CMainParameters params;
+    auto* a22 = new CDDA1TimeDiagramDlg;
+    auto* model = new CDDModelDiagramDlg(4);
+    QTabWidget tabs;
+    for (CDDPage* page : {static_cast<CDDPage*>(a22), static_cast<CDDPage*>(model)}) {
+        page->m_pParams = &params;
+        page->Initialize();
+    }
+    tabs.addTab(a22, "A22-Time Graph");
+    tabs.addTab(model, "Fitted Model");
+    QObject::connect(&tabs, &QTabWidget::currentChanged, [&](int index) {
+        (index == 0 ? static_cast<CDDPage*>(a22) : static_cast<CDDPage*>(model))->UpdatePage(m_pSeries);
+    });
+    a22->UpdatePage(m_pSeries);
+    tabs.resize(1000, 640);
+    tabs.show();
+    ASSERT_TRUE(WaitFor([&] { return !a22->View()->RefitPending(); }));
+    tabs.setCurrentIndex(1);
+    tabs.resize(1300, 860);
+    ASSERT_TRUE(WaitFor([&] { return !model->View()->RefitPending() && model->View()->width() > 1000; }));
+
+    tabs.setCurrentIndex(0);
+    CDiagramView* view = a22->View();
+    ASSERT_TRUE(WaitFor([&] { return !view->RefitPending() && view->width() > 1000; }));
+    EXPECT_EQ(view->ImageSize(), QSize(view->width() - 2, view->height() - 2));
+    EXPECT_EQ(Differing(view->Diagram()->m_image, Reference(view->width() - 2, view->height() - 2, 1)), 0);
 }
 
 }  // namespace

@@ -58,9 +58,9 @@ bool CScreenshotTour::Run() {
         for (int i = 0; i < tabs->count() && i < names.size(); ++i) {
             tabs->setCurrentIndex(i);
             Save(m_window, names.at(i));
+            if (i == 1) SaveScaledDiagram();  // the A22-time graph
         }
         tabs->setCurrentIndex(tabs->count() >= 4 ? 3 : tabs->count() - 1);
-        SaveScaledDiagram();
     }
 
     {

@@ -2,7 +2,7 @@
 // Saves pictures of the running program for the documentation: the main
 // window on each tab of the selected series (after the characteristic
 // function and the model fit), the four small dialogs and, on a screen with a
-// scale above 1, the fitted model's diagram on its own. Used by
+// scale above 1, the A22-time graph's diagram on its own. Used by
 // "driftwise --screenshots FOLDER" (scripts/screenshots.sh).
 
 #include <QString>

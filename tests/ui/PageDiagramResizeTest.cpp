@@ -119,6 +119,17 @@ TEST_F(PageDiagramResize, ResizeRendersTheSeriesAnewOnceTheSizeRests) {
     EXPECT_FALSE(view.RefitPending());
 }
 
+TEST_F(PageDiagramResize, RenderWithoutASeriesLeavesTheImageAsItIs) {
+    CDiagramView view;
+    view.Create();
+    ASSERT_TRUE(view.Render(m_pSeries));
+    const CImage32 before = view.Diagram()->m_image;
+    view.resize(600, 400);  // not yet re-rendered
+    EXPECT_FALSE(view.Render(nullptr));
+    EXPECT_EQ(view.ImageSize(), QSize(720, 440));
+    EXPECT_EQ(Differing(view.Diagram()->m_image, before), 0);
+}
+
 TEST_F(PageDiagramResize, ResizeWithoutASeriesLeavesPlainBackground) {
     CDiagramView view;
     const CA1TimeSeries* shown = m_pSeries;

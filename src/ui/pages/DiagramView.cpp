@@ -52,13 +52,14 @@ bool CDiagramView::ImageFits() const {
 bool CDiagramView::Create() {
     const QSize size = WantedImageSize();
     const bool made = m_pDiagram->Create(size.width(), size.height(), devicePixelRatioF());
-    m_bRendered = false;
+    if (made) m_bRendered = false;
     update();
     return made;
 }
 
 bool CDiagramView::Render(const CA1TimeSeries* series) {
-    if (!ImageFits()) Create();
+    // Without a series the image stays as it is.
+    if (series && !ImageFits()) Create();
     m_refitTimer.stop();
     const bool drawn = m_pDiagram->Render(series);
     if (series && m_pDiagram->IsCreated()) m_bRendered = true;

@@ -45,7 +45,8 @@ public:
 
     // Draws the series into the image (first made anew when the view's size
     // or scale changed) and repaints at once; returns what the diagram's
-    // Render returned (false without a series or image).
+    // Render returned (false without a series or image; without a series the
+    // image is left as it is).
     bool Render(const CA1TimeSeries* series);
     // Saves the image that is shown (a pending re-render is done first);
     // false on any failure.

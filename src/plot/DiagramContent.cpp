@@ -72,11 +72,11 @@ private:
     void ChooseUnitsAndTitles();
     void Layout();
     void DrawCurves();
-    void DrawType1();
-    void DrawType2();
-    void DrawType3();
-    void DrawType4();
-    void DrawType5();
+    void DrawA22Time();
+    void DrawA22Scatter();
+    void DrawCharFunc();
+    void DrawModel();
+    void DrawProbability();
     void DrawGuide(double t, double v);
     // A curve sampled every two pixels from t = 0 up to the right end of the
     // x axis; stops at a value above the top of the y axis when asked to.
@@ -96,8 +96,8 @@ private:
     int m_nType = 0;
     MODELPARAMS m_model;
     double m_dA2 = 0.0;         // squared tolerance
-    double m_dT50 = kNoResult;  // type 5 guide time [s]
-    AXIS m_x, m_y, m_y2;        // m_y2: A22-y axis of type 1
+    double m_dT50 = kNoResult;  // guide time of the probability diagram [s]
+    AXIS m_x, m_y, m_y2;        // m_y2: A22-y axis of the A22-time diagram
     PLOTRECT m_rc;
     bool m_bFonts = false;
     double m_fx = 1.0, m_fy = 1.0;
@@ -106,10 +106,10 @@ private:
 };
 
 bool CDiagramBuilder::HasSomethingToShow() const {
-    if (m_nType < 1 || m_nType > 5) return false;
+    if (m_nType < DISPLAY_A22_TIME || m_nType > DISPLAY_PROBABILITY) return false;
     if (m_s.m_aSamples.empty()) return false;
-    if (m_nType >= 3 && m_s.m_aCharFunc.empty()) return false;
-    if (m_nType >= 4 && m_s.ModelValid < 1) return false;
+    if (m_nType >= DISPLAY_CHAR_FUNC && m_s.m_aCharFunc.empty()) return false;
+    if (m_nType >= DISPLAY_MODEL && m_s.ModelValid < 1) return false;
     return true;
 }
 
@@ -137,13 +137,13 @@ bool CDiagramBuilder::Draw() {
 }
 
 void CDiagramBuilder::ComputeRanges() {
-    if (m_nType <= 2) {
+    if (m_nType <= DISPLAY_A22_2D) {
         double tMin = 0, tMax = 0, xMin = 0, xMax = 0, yMin = 0, yMax = 0;
         m_s.GetSampleRanges(tMin, tMax, xMin, xMax, yMin, yMax);
         const AXIS ax = AxisFromRange(xMin, xMax);
         const AXIS ay = AxisFromRange(yMin, yMax);
         const double common = std::max(ax.span, ay.span);
-        if (m_nType == 1) {
+        if (m_nType == DISPLAY_A22_TIME) {
             m_x = AxisFromRange(tMin, tMax);
             m_y = AXIS{ax.centre, common};
             m_y2 = AXIS{ay.centre, common};
@@ -160,10 +160,10 @@ void CDiagramBuilder::ComputeRanges() {
         tMax = std::max(tMax, p.nIndex * m_t0);
         fMax = std::max(fMax, p.dX + p.dY);
     }
-    if (m_nType == 3) {
+    if (m_nType == DISPLAY_CHAR_FUNC) {
         m_x = FromZero(AxisFromRange(0.0, tMax));
         m_y = FromZero(AxisFromRange(0.0, fMax));
-    } else if (m_nType == 4) {
+    } else if (m_nType == DISPLAY_MODEL) {
         // Widen to show the model lifetime and the model up to there; a
         // lifetime the search could not find leaves the measured range.
         if (UsableTime(m_s.ModelLifetime)) tMax = std::max(tMax, 1.15 * m_s.ModelLifetime);
@@ -187,20 +187,20 @@ void CDiagramBuilder::ChooseUnitsAndTitles() {
     const UNIT* xUnit = nullptr;
     const UNIT* yUnit = nullptr;
     switch (m_nType) {
-    case 1:
+    case DISPLAY_A22_TIME:
         xUnit = UnitAt(m_s.m_aTimeUnits, m_s.ChooseTimeUnit(m_x.span));
         yUnit = UnitAt(m_s.m_aLengthUnits, m_s.ChooseLengthUnit(m_y.span));
         m_strXTitle = Title("Time [", xUnit);
         m_strYTitle = Title("A22-x [", yUnit);
         m_strY2Title = Title("A22-y [", yUnit);
         break;
-    case 2:
+    case DISPLAY_A22_2D:
         xUnit = yUnit = UnitAt(m_s.m_aLengthUnits, m_s.ChooseLengthUnit(m_x.span));
         m_strXTitle = Title("A22-x [", xUnit);
         m_strYTitle = Title("A22-y [", yUnit);
         break;
-    case 3:
-    case 4:
+    case DISPLAY_CHAR_FUNC:
+    case DISPLAY_MODEL:
         xUnit = UnitAt(m_s.m_aTimeUnits, m_s.ChooseTimeUnit(m_x.span));
         yUnit = UnitAt(m_s.m_aAreaUnits, m_s.ChooseAreaUnit(m_y.span));
         m_strXTitle = Title("Timespan t [", xUnit);
@@ -213,7 +213,7 @@ void CDiagramBuilder::ChooseUnitsAndTitles() {
         break;
     }
     m_fx = Factor(xUnit);
-    m_fy = m_nType == 5 ? 1.0 : Factor(yUnit);
+    m_fy = m_nType == DISPLAY_PROBABILITY ? 1.0 : Factor(yUnit);
 }
 
 void CDiagramBuilder::Layout() {
@@ -221,8 +221,8 @@ void CDiagramBuilder::Layout() {
     const int cy = m_nXTitleCy;
     m_rc.left += 3 * cy;
     m_rc.bottom -= 2 * cy + Px(4);
-    if (m_nType == 1) m_rc.right -= 3 * cy;
-    if (m_nType == 2) {
+    if (m_nType == DISPLAY_A22_TIME) m_rc.right -= 3 * cy;
+    if (m_nType == DISPLAY_A22_2D) {
         const int width = m_rc.right - m_rc.left;
         const int height = m_rc.bottom - m_rc.top;
         m_rc.left += (width - height) / 2;
@@ -242,15 +242,15 @@ CURVESPEC CDiagramBuilder::CurveFor(const AXIS& y) const {
 
 void CDiagramBuilder::DrawCurves() {
     switch (m_nType) {
-    case 1: DrawType1(); break;
-    case 2: DrawType2(); break;
-    case 3: DrawType3(); break;
-    case 4: DrawType4(); break;
-    default: DrawType5(); break;
+    case DISPLAY_A22_TIME: DrawA22Time(); break;
+    case DISPLAY_A22_2D: DrawA22Scatter(); break;
+    case DISPLAY_CHAR_FUNC: DrawCharFunc(); break;
+    case DISPLAY_MODEL: DrawModel(); break;
+    default: DrawProbability(); break;
     }
 }
 
-void CDiagramBuilder::DrawType1() {
+void CDiagramBuilder::DrawA22Time() {
     const std::size_t n = m_s.m_aSamples.size();
     std::vector<double> ts(n), values(n);
     for (std::size_t i = 0; i < n; ++i) ts[i] = m_s.m_aSamples[i].nIndex * m_t0;
@@ -271,7 +271,7 @@ void CDiagramBuilder::DrawType1() {
     m_wnd.DrawCurve(&curve, n, ts.data(), values.data());
 }
 
-void CDiagramBuilder::DrawType2() {
+void CDiagramBuilder::DrawA22Scatter() {
     const std::size_t n = m_s.m_aSamples.size();
     std::vector<double> xs(n), ys(n);
     for (std::size_t i = 0; i < n; ++i) {
@@ -287,8 +287,8 @@ void CDiagramBuilder::DrawType2() {
     m_wnd.DrawCurve(&curve, n, xs.data(), ys.data());
 }
 
-void CDiagramBuilder::DrawType3() {
-    if (m_s.LifetimeState == 1) DrawGuide(m_s.DirectLifetime, m_dA2);
+void CDiagramBuilder::DrawCharFunc() {
+    if (m_s.LifetimeState == LIFETIME_FOUND) DrawGuide(m_s.DirectLifetime, m_dA2);
     const std::size_t n = m_s.m_aCharFunc.size();
     std::vector<double> ts(n), fs(n);
     for (std::size_t i = 0; i < n; ++i) {
@@ -328,7 +328,7 @@ void CDiagramBuilder::DrawSampledCurve(F value, bool stopAboveTop, unsigned int 
     m_wnd.DrawCurve(&curve, ts.size(), ts.data(), vs.data());
 }
 
-void CDiagramBuilder::DrawType4() {
+void CDiagramBuilder::DrawModel() {
     DrawGuide(m_s.ModelLifetime, m_dA2);
     const MODELPARAMS& m = m_model;
     DrawSampledCurve([&m](double tau) { return ModelBand(m, tau, kP16); }, true, PxSize(1), kBandColor);
@@ -356,7 +356,7 @@ void CDiagramBuilder::DrawType4() {
     m_wnd.DrawCurve(&curve, ts.size(), ts.data(), fs.data());
 }
 
-void CDiagramBuilder::DrawType5() {
+void CDiagramBuilder::DrawProbability() {
     DrawGuide(m_dT50, 0.5);
     const MODELPARAMS& m = m_model;
     const double a2 = m_dA2;
@@ -403,7 +403,7 @@ void CDiagramBuilder::DrawText() {
 
     m_wnd.DrawXTicks(l, b, r, m_x.span / m_fx, m_x.centre / m_fx);
     m_wnd.DrawLeftTicks(l, b, t, m_y.span / m_fy, m_y.centre / m_fy);
-    if (m_nType == 1) m_wnd.DrawRightTicks(r, b, t, m_y2.span / m_fy, m_y2.centre / m_fy);
+    if (m_nType == DISPLAY_A22_TIME) m_wnd.DrawRightTicks(r, b, t, m_y2.span / m_fy, m_y2.centre / m_fy);
 
     // The y titles sit one text height beside the tick labels. Labels wider
     // than that room (a face wider than the layout allows for, such as "-0.5")
@@ -418,7 +418,7 @@ void CDiagramBuilder::DrawText() {
     const int leftLabels = m_wnd.TickLabelsWidth(b, t, m_y.span / m_fy, m_y.centre / m_fy);
     const int leftClear = l - labelGap - leftLabels - titleGap - vcy;
     if (leftLabels > 0 && leftClear < x) x = std::max(leftClear, 0);
-    if (m_nType == 1) m_wnd.SetTextColor(m_style.crXMarker);
+    if (m_nType == DISPLAY_A22_TIME) m_wnd.SetTextColor(m_style.crXMarker);
     m_wnd.TextOut(x, static_cast<int>(std::trunc((b + t + cx) / 2.0 + 0.5)), m_strYTitle, true);
     if (!m_strY2Title.empty()) {
         m_wnd.TextExtent(m_strY2Title, true, cx, vcy);

@@ -25,13 +25,24 @@ struct PLOTRECT {
     int bottom = 0;
 };
 
+// The five diagrams (DIAGRAMSTYLE::nDisplayType). The A22-time page offers
+// the first two; the program parameter DataDisplayType stores that choice as
+// the display type minus one.
+enum DisplayType {
+    DISPLAY_A22_TIME = 1,     // A22-x and A22-y against time
+    DISPLAY_A22_2D = 2,       // A22-y against A22-x
+    DISPLAY_CHAR_FUNC = 3,    // characteristic function
+    DISPLAY_MODEL = 4,        // fitted model with its bands
+    DISPLAY_PROBABILITY = 5,  // stay probability P(a,t)
+};
+
 // What to draw and how. Only nDisplayType, the size, the scale and the plot
 // rectangle change after construction. The lengths of the layout (font
 // height, margin, marker sizes, and the gaps, tick marks and line widths the
 // drawing uses) are logical pixels; the image has dScale image pixels per
 // logical pixel, and ScaledPixels turns the one into the other.
 struct DIAGRAMSTYLE {
-    int nDisplayType = 1;  // 1 to 5, see DrawDiagram
+    int nDisplayType = DISPLAY_A22_TIME;  // a DisplayType
     std::string strFontFace = "Times";
     int nFontSize = 18;  // pixel height of both fonts
     int nWidth = 0;      // image size, set by Create

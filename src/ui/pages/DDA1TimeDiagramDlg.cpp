@@ -1,6 +1,6 @@
 #include "ui/pages/DDA1TimeDiagramDlg.h"
 
-#include "eval/CharFunc.h"
+#include "eval/EvalSteps.h"
 #include "eval/Lifetime.h"
 #include "files/DataExports.h"
 #include "files/MainParameters.h"
@@ -30,9 +30,9 @@ CDDA1TimeDiagramDlg::~CDDA1TimeDiagramDlg() = default;
 
 void CDDA1TimeDiagramDlg::SetDisplayType(long long nDisplayType) {
     m_nDisplayValue = nDisplayType;
-    m_nDisplayChoice = nDisplayType == 2 ? 1 : 0;
+    m_nDisplayChoice = nDisplayType == DISPLAY_A22_2D ? 1 : 0;
     if (!m_pView) return;
-    m_pView->Diagram()->m_style.nDisplayType = m_nDisplayChoice + 1;
+    m_pView->Diagram()->m_style.nDisplayType = DISPLAY_A22_TIME + m_nDisplayChoice;
     const QSignalBlocker block(m_pDisplay);
     m_pDisplay->setCurrentIndex(m_nDisplayChoice);
 }
@@ -47,7 +47,7 @@ void CDDA1TimeDiagramDlg::Initialize() {
     top->setColumnStretch(1, 1);
 
     MakeDiagramView();
-    m_pView->Diagram()->m_style.nDisplayType = m_nDisplayChoice + 1;
+    m_pView->Diagram()->m_style.nDisplayType = DISPLAY_A22_TIME + m_nDisplayChoice;
 
     auto* display = new QGroupBox("Display", this);
     m_pDisplay = new QComboBox(display);
@@ -92,9 +92,10 @@ bool CDDA1TimeDiagramDlg::ReadControls() {
     if (!m_pView) return true;
     m_bMirrorY = m_pMirror->isChecked() ? 1 : 0;
     const int choice = m_pDisplay->currentIndex() == 1 ? 1 : 0;
-    if (choice != m_nDisplayChoice) m_nDisplayValue = choice + 1;  // a value of its own stays until changed
+    if (choice != m_nDisplayChoice)
+        m_nDisplayValue = DISPLAY_A22_TIME + choice;  // a value of its own stays until changed
     m_nDisplayChoice = choice;
-    m_pView->Diagram()->m_style.nDisplayType = m_nDisplayChoice + 1;
+    m_pView->Diagram()->m_style.nDisplayType = DISPLAY_A22_TIME + m_nDisplayChoice;
     m_strLine2 = FromQString(m_pLine2->text());
     m_strLine1 = FromQString(m_pLine1->text());
 
@@ -116,7 +117,7 @@ void CDDA1TimeDiagramDlg::WriteControls() {
     m_pMirror->setChecked(m_bMirrorY != 0);
     {
         const QSignalBlocker block(m_pDisplay);
-        m_pDisplay->setCurrentIndex(m_pView->Diagram()->m_style.nDisplayType == 2 ? 1 : 0);
+        m_pDisplay->setCurrentIndex(m_pView->Diagram()->m_style.nDisplayType == DISPLAY_A22_2D ? 1 : 0);
     }
     m_pLine2->setText(ToQString(m_strLine2));
     m_pLine2->setCursorPosition(0);
@@ -185,14 +186,13 @@ void CDDA1TimeDiagramDlg::OnCharFunc() {
     ReadControls();
     if (CA1TimeSeries* series = m_pSeries; series && m_pParams) {
         series->m_pLog = m_pLog;
-        ExtractCharacteristicFunction(*series, m_pParams->MinDiversity);
-        if (series->CharFuncValid == 1) {
-            const double a = ComputeTolerance(m_pParams->ElEnergykV, m_pParams->TargetResAng, m_pParams->LimitPhase);
-            EvaluateDirectLifetime(*series, a);
-            series->UsedLimitPhase = m_pParams->LimitPhase;
-            series->UsedElEnergykV = m_pParams->ElEnergykV;
-            series->UsedTargetResAng = m_pParams->TargetResAng;
-            series->m_nCurrentTab = 2;
+        EVALINPUTS inputs;
+        inputs.nMinDiversity = m_pParams->MinDiversity;
+        inputs.dEnergykV = m_pParams->ElEnergykV;
+        inputs.dResolutionAng = m_pParams->TargetResAng;
+        inputs.dLimitPhase = m_pParams->LimitPhase;
+        if (RunCharFuncStep(*series, inputs)) {
+            series->m_nCurrentTab = TAB_CHAR_FUNC;
             if (m_pHost) m_pHost->RebuildTabs();
         }
     }

@@ -1,5 +1,6 @@
 #include "ui/pages/DDStabilityPage.h"
 
+#include "eval/EvalSteps.h"
 #include "eval/Lifetime.h"
 #include "files/MainParameters.h"
 #include "series/A1TimeSeries.h"
@@ -70,6 +71,17 @@ void CDDStabilityPage::FillInputsFromParameters() {
     }
 }
 
+EVALINPUTS CDDStabilityPage::StepInputs(double energykV, double resolutionAng) const {
+    EVALINPUTS inputs;
+    if (m_pParams) {
+        inputs.nMinDiversity = m_pParams->MinDiversity;
+        inputs.dLimitPhase = m_pParams->LimitPhase;
+    }
+    inputs.dEnergykV = energykV;
+    inputs.dResolutionAng = resolutionAng;
+    return inputs;
+}
+
 double CDDStabilityPage::TypedEnergy() const { return ReadLeadingDouble(m_strEnergy); }
 double CDDStabilityPage::TypedResolution() const { return ReadLeadingDouble(m_strResolution); }
 
@@ -100,12 +112,7 @@ void CDDStabilityPage::OnRefresh() {
         if (m_pParams) {
             m_pParams->ElEnergykV = energy;
             m_pParams->TargetResAng = resolution;
-            const double a = ComputeTolerance(energy, resolution, m_pParams->LimitPhase);
-            EvaluateDirectLifetime(*series, a);
-            EvaluateModelLifetime(*series, a);
-            series->UsedLimitPhase = m_pParams->LimitPhase;
-            series->UsedElEnergykV = energy;
-            series->UsedTargetResAng = resolution;
+            RunRefreshStep(*series, StepInputs(energy, resolution));
             if (m_pView) m_pView->Render(series);
             m_strLine2 = StateText(*series);
         }

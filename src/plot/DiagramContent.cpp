@@ -85,6 +85,9 @@ private:
     void DrawFrame();
     void DrawText();
     CURVESPEC CurveFor(const AXIS& y) const;
+    // A logical length of the layout in image pixels.
+    int Px(double logical) const { return ScaledPixels(logical, m_style.dScale); }
+    unsigned int PxSize(unsigned int logical) const { return static_cast<unsigned int>(Px(logical)); }
 
     const CA1TimeSeries& m_s;
     CA1DiagramWnd& m_wnd;
@@ -217,7 +220,7 @@ void CDiagramBuilder::Layout() {
     m_wnd.TextExtent(m_strXTitle, false, m_nXTitleCx, m_nXTitleCy);
     const int cy = m_nXTitleCy;
     m_rc.left += 3 * cy;
-    m_rc.bottom -= 2 * cy + 4;
+    m_rc.bottom -= 2 * cy + Px(4);
     if (m_nType == DISPLAY_A22_TIME) m_rc.right -= 3 * cy;
     if (m_nType == DISPLAY_A22_2D) {
         const int width = m_rc.right - m_rc.left;
@@ -254,8 +257,8 @@ void CDiagramBuilder::DrawA22Time() {
 
     CURVESPEC curve = CurveFor(m_y);
     curve.nMarkerType = MARKER_CROSS;
-    curve.nMarkerSize = 5;
-    curve.nLineWidth = 1;
+    curve.nMarkerSize = PxSize(5);
+    curve.nLineWidth = PxSize(1);
     curve.crMarker = m_style.crXMarker;
     curve.crLine = m_style.crXLine;
     for (std::size_t i = 0; i < n; ++i) values[i] = m_s.m_aSamples[i].dX;
@@ -277,8 +280,8 @@ void CDiagramBuilder::DrawA22Scatter() {
     }
     CURVESPEC curve = CurveFor(m_y);
     curve.nMarkerType = MARKER_CROSS;
-    curve.nMarkerSize = 5;
-    curve.nLineWidth = 1;
+    curve.nMarkerSize = PxSize(5);
+    curve.nLineWidth = PxSize(1);
     curve.crMarker = m_style.crScatterMarker;
     curve.crLine = m_style.crScatterLine;
     m_wnd.DrawCurve(&curve, n, xs.data(), ys.data());
@@ -294,7 +297,7 @@ void CDiagramBuilder::DrawCharFunc() {
     }
     CURVESPEC curve = CurveFor(m_y);
     curve.nMarkerType = MARKER_DISC;
-    curve.nMarkerSize = m_style.nCFMarkerSize;
+    curve.nMarkerSize = PxSize(m_style.nCFMarkerSize);
     curve.crMarker = m_style.crCFMarker;
     m_wnd.DrawCurve(&curve, n, ts.data(), fs.data());
 }
@@ -328,15 +331,15 @@ void CDiagramBuilder::DrawSampledCurve(F value, bool stopAboveTop, unsigned int 
 void CDiagramBuilder::DrawModel() {
     DrawGuide(m_s.ModelLifetime, m_dA2);
     const MODELPARAMS& m = m_model;
-    DrawSampledCurve([&m](double tau) { return ModelBand(m, tau, kP16); }, true, 1, kBandColor);
-    DrawSampledCurve([&m](double tau) { return ModelBand(m, tau, kP84); }, true, 1, kBandColor);
-    DrawSampledCurve([&m](double tau) { return ModelFunction(m, tau); }, true, 2, m_style.crYMarker);
+    DrawSampledCurve([&m](double tau) { return ModelBand(m, tau, kP16); }, true, PxSize(1), kBandColor);
+    DrawSampledCurve([&m](double tau) { return ModelBand(m, tau, kP84); }, true, PxSize(1), kBandColor);
+    DrawSampledCurve([&m](double tau) { return ModelFunction(m, tau); }, true, PxSize(2), m_style.crYMarker);
 
     // Every k-th point, so that the discs stay about two diameters apart.
     const int W = m_rc.right - m_rc.left;
     const std::size_t n = m_s.m_aCharFunc.size();
     double every = 1.0;
-    if (W > 0 && m_t0 > 0.0) every = std::trunc(2.0 * m_x.span * m_style.nCFMarkerSize / (W * m_t0));
+    if (W > 0 && m_t0 > 0.0) every = std::trunc(2.0 * m_x.span * PxSize(m_style.nCFMarkerSize) / (W * m_t0));
     std::size_t k = 1;
     if (every > 1.0) k = every < static_cast<double>(n) ? static_cast<std::size_t>(every) : n;
     std::vector<double> ts, fs;
@@ -348,7 +351,7 @@ void CDiagramBuilder::DrawModel() {
     }
     CURVESPEC curve = CurveFor(m_y);
     curve.nMarkerType = MARKER_DISC;
-    curve.nMarkerSize = m_style.nCFMarkerSize;
+    curve.nMarkerSize = PxSize(m_style.nCFMarkerSize);
     curve.crMarker = m_style.crCFMarker;
     m_wnd.DrawCurve(&curve, ts.size(), ts.data(), fs.data());
 }
@@ -357,7 +360,7 @@ void CDiagramBuilder::DrawProbability() {
     DrawGuide(m_dT50, 0.5);
     const MODELPARAMS& m = m_model;
     const double a2 = m_dA2;
-    DrawSampledCurve([&m, a2](double tau) { return tau == 0.0 ? 1.0 : StayProbability(m, tau, a2); }, false, 2,
+    DrawSampledCurve([&m, a2](double tau) { return tau == 0.0 ? 1.0 : StayProbability(m, tau, a2); }, false, PxSize(2),
                      m_style.crYMarker);
 }
 
@@ -375,25 +378,28 @@ void CDiagramBuilder::DrawGuide(double t, double v) {
     m_wnd.SelectPen(old);
 }
 
+// Two rings of the pen: the inner one on the plot rectangle, the outer one a
+// pen width outside it.
 void CDiagramBuilder::DrawFrame() {
     const int l = m_rc.left, t = m_rc.top, r = m_rc.right, b = m_rc.bottom;
+    const int p = Px(1);
     m_wnd.SelectPen(m_style.crFrame);
     m_wnd.MoveTo(l, b);
     m_wnd.LineTo(r, b);
     m_wnd.LineTo(r, t);
     m_wnd.LineTo(l, t);
-    m_wnd.LineTo(l, b + 1);
-    m_wnd.LineTo(r + 1, b + 1);
-    m_wnd.LineTo(r + 1, t - 1);
-    m_wnd.LineTo(l - 1, t - 1);
-    m_wnd.LineTo(l - 1, b + 2);
+    m_wnd.LineTo(l, b + p);
+    m_wnd.LineTo(r + p, b + p);
+    m_wnd.LineTo(r + p, t - p);
+    m_wnd.LineTo(l - p, t - p);
+    m_wnd.LineTo(l - p, b + 2 * p);
 }
 
 void CDiagramBuilder::DrawText() {
     const int l = m_rc.left, t = m_rc.top, r = m_rc.right, b = m_rc.bottom;
     m_wnd.SetTextColor(kBlack);
     const int cy = m_nXTitleCy;
-    m_wnd.TextOut(static_cast<int>(std::trunc((l + r - m_nXTitleCx) / 2.0 + 0.5)), b + cy + 4, m_strXTitle, false);
+    m_wnd.TextOut(static_cast<int>(std::trunc((l + r - m_nXTitleCx) / 2.0 + 0.5)), b + cy + Px(4), m_strXTitle, false);
 
     m_wnd.DrawXTicks(l, b, r, m_x.span / m_fx, m_x.centre / m_fx);
     m_wnd.DrawLeftTicks(l, b, t, m_y.span / m_fy, m_y.centre / m_fy);
@@ -403,20 +409,22 @@ void CDiagramBuilder::DrawText() {
     // than that room (a face wider than the layout allows for, such as "-0.5")
     // would run into the title: it then moves out just far enough, at most to
     // the image edge.
-    constexpr int kTitleGap = 3;
+    const int titleGap = Px(3);
+    const int labelGap = Px(5);
+    const int titleOffset = Px(9);
     int cx = 0, vcy = 0;
     m_wnd.TextExtent(m_strYTitle, true, cx, vcy);
-    int x = l - 2 * vcy - 9;
+    int x = l - 2 * vcy - titleOffset;
     const int leftLabels = m_wnd.TickLabelsWidth(b, t, m_y.span / m_fy, m_y.centre / m_fy);
-    const int leftClear = l - 5 - leftLabels - kTitleGap - vcy;
+    const int leftClear = l - labelGap - leftLabels - titleGap - vcy;
     if (leftLabels > 0 && leftClear < x) x = std::max(leftClear, 0);
     if (m_nType == DISPLAY_A22_TIME) m_wnd.SetTextColor(m_style.crXMarker);
     m_wnd.TextOut(x, static_cast<int>(std::trunc((b + t + cx) / 2.0 + 0.5)), m_strYTitle, true);
     if (!m_strY2Title.empty()) {
         m_wnd.TextExtent(m_strY2Title, true, cx, vcy);
-        x = r + vcy + 9;
+        x = r + vcy + titleOffset;
         const int rightLabels = m_wnd.TickLabelsWidth(b, t, m_y2.span / m_fy, m_y2.centre / m_fy);
-        const int rightClear = r + 5 + rightLabels + kTitleGap;
+        const int rightClear = r + labelGap + rightLabels + titleGap;
         if (rightLabels > 0 && rightClear > x) x = std::min(rightClear, m_style.nWidth - vcy);
         m_wnd.SetTextColor(m_style.crYMarker);
         m_wnd.TextOut(x, static_cast<int>(std::trunc((b + t + cx) / 2.0 + 0.5)), m_strY2Title, true);

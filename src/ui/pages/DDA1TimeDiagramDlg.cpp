@@ -75,13 +75,12 @@ void CDDA1TimeDiagramDlg::Initialize() {
     side->addWidget(m_pCharFunc);
 
     auto* middle = new QHBoxLayout;
-    middle->addWidget(m_pView, 0, Qt::AlignTop | Qt::AlignLeft);
+    middle->addWidget(m_pView, 1);
     middle->addLayout(side);
 
     auto* page = new QVBoxLayout(this);
     page->addLayout(top);
-    page->addLayout(middle);
-    page->addStretch(1);
+    page->addLayout(middle, 1);
 
     connect(m_pReExtract, &QPushButton::clicked, this, &CDDA1TimeDiagramDlg::OnReExtract);
     connect(m_pCharFunc, &QPushButton::clicked, this, &CDDA1TimeDiagramDlg::OnCharFunc);

@@ -51,13 +51,12 @@ void CDDStabilityPage::BuildPage(const char* line1Label, QPushButton* extraButto
     }
 
     auto* middle = new QHBoxLayout;
-    middle->addWidget(m_pView, 0, Qt::AlignTop | Qt::AlignLeft);
+    middle->addWidget(m_pView, 1);
     middle->addLayout(side);
 
     auto* page = new QVBoxLayout(this);
     page->addLayout(top);
-    page->addLayout(middle);
-    page->addStretch(1);
+    page->addLayout(middle, 1);
 
     connect(m_pRefresh, &QPushButton::clicked, this, &CDDStabilityPage::OnRefresh);
 }

@@ -127,7 +127,8 @@ void CDriftwiseDlg::RebuildRecentLogsMenu() {
 bool CDriftwiseDlg::IsAccelerator(const QKeyEvent& key) const {
     const QKeySequence pressed(key.keyCombination());
     for (const QAction* action : m_actions)
-        if (action && !action->shortcut().isEmpty() && action->shortcut().matches(pressed) == QKeySequence::ExactMatch)
+        if (action && action->isEnabled() && !action->shortcut().isEmpty() &&
+            action->shortcut().matches(pressed) == QKeySequence::ExactMatch)
             return true;
     return false;
 }

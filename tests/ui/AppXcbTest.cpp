@@ -86,6 +86,9 @@ TEST_F(AppXcb, WindowWithAllControlsFitsTheScreenAfterAnImport) {
     std::printf("Screen %dx%d logical at scale %.2f\n", screen.width(), screen.height(),
                 QGuiApplication::primaryScreen()->devicePixelRatio());
 
+    // As the program starts: no application display name for the platform
+    // to append to the caption.
+    CDriftwiseApp::PrepareApplication();
     auto window = MakeWindow();
     // The diagram area's own minimum is the diagram view's business; where
     // the view still keeps a fixed size, it stands in at a modest one so that
@@ -115,7 +118,10 @@ TEST_F(AppXcb, WindowWithAllControlsFitsTheScreenAfterAnImport) {
 
     EXPECT_EQ(window->windowTitle().toStdString(), "Driftwise -  Halvorn Optical Stability Benchmark");
     const std::string xName = XWindowName(*window);
-    if (!xName.empty()) EXPECT_EQ(xName, "Driftwise -  Halvorn Optical Stability Benchmark");
+    std::printf("X window name: \"%s\"\n", xName.empty() ? "(xprop not available)" : xName.c_str());
+    if (!xName.empty()) {
+        EXPECT_EQ(xName, "Driftwise -  Halvorn Optical Stability Benchmark");
+    }
 
     // No jump at the first import, and the whole window on the screen.
     EXPECT_EQ(window->size(), opened);

@@ -7,6 +7,7 @@
 #include "AppTestSupport.h"
 
 #include "ui/RecentLogs.h"
+#include "ui/SettingsDlg.h"
 #include "ui/WindowLayout.h"
 #include "ui/pages/DDA1TimeDiagramDlg.h"
 #include "ui/pages/DDCFuncDiagramDlg.h"
@@ -379,6 +380,23 @@ TEST_F(AppTest, InputFieldsAreBuddiesAndMnemonicsDoNotClash) {
     // Re-Extract, Mirror Y, Rotation, Charact. Function; Fit Model; three
     // times Refresh, energy and resolution.
     EXPECT_EQ(withMnemonics, 4 + 1 + 3 * 3);
+}
+
+TEST(AppSettingsFields, FieldsAreBuddiesOfTheirLabels) {
+    CDriftwiseSettingsDlg dialog(nullptr);
+    std::vector<std::string> named;
+    for (QLabel* label : dialog.findChildren<QLabel*>())
+        if (label->buddy()) named.push_back(label->text().toStdString());
+    std::sort(named.begin(), named.end());
+    EXPECT_EQ(named, (std::vector<std::string>{"&Minimum diversity of the characteristic function:",
+                                               "Astigmatism &phase shift tolerance:"}));
+    for (QLabel* label : dialog.findChildren<QLabel*>()) {
+        if (label->text().startsWith(QLatin1Char('&'))) {
+            EXPECT_EQ(label->buddy(), dialog.DiversityField());
+        } else if (label->buddy()) {
+            EXPECT_EQ(label->buddy(), dialog.PhaseField());
+        }
+    }
 }
 
 TEST(AppCaptions, NoApplicationNameIsAppendedToCaptions) {

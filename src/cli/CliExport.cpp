@@ -45,6 +45,15 @@ const DIAGRAMEXPORT kDiagramExports[] = {
 // Every not-ready line of the data exports ends so.
 constexpr std::string_view kNotReadyEnd = "Data is not ready.";
 
+// Removes the file at path if there is one (a folder of that name is left
+// alone). False when a file is there and cannot be removed.
+bool RemoveStaleExport(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::file_status st = std::filesystem::symlink_status(path, ec);
+    if (ec || !std::filesystem::exists(st) || std::filesystem::is_directory(st)) return true;
+    return DeleteFilePath(path);
+}
+
 }  // namespace
 
 std::string CliExportStem(const std::string& logPath) { return std::filesystem::path(logPath).stem().string(); }
@@ -99,6 +108,14 @@ bool CCliExporter::ExportSeries(const std::string& logPath, const std::string& s
         std::fprintf(err, "driftwise-cli: %s series %d: failed to write %s\n", logPath.c_str(), index, path.c_str());
         ok = false;
     };
+    // An export skipped this time takes the file of the same name from an
+    // earlier run with it, so the folder holds no results the report lacks.
+    auto removeStale = [&](const std::string& path) {
+        if (RemoveStaleExport(path)) return;
+        std::fprintf(err, "driftwise-cli: %s series %d: failed to remove the earlier %s: %s\n", logPath.c_str(), index,
+                     path.c_str(), LastErrorText().c_str());
+        ok = false;
+    };
 
     for (const DATAEXPORT& e : kDataExports) {
         const std::string path = PathOf(CliExportFileName(stem, index, e.suffix));
@@ -106,7 +123,10 @@ bool CCliExporter::ExportSeries(const std::string& logPath, const std::string& s
         if (e.save(series, path) != 0) continue;
         // Data not ready (no characteristic function or no model) is no
         // failure: the export has logged its own line and written nothing.
-        if (m_pLog && m_pLog->LastMessage().ends_with(kNotReadyEnd)) continue;
+        if (m_pLog && m_pLog->LastMessage().ends_with(kNotReadyEnd)) {
+            removeStale(path);
+            continue;
+        }
         failed(path);
     }
 
@@ -115,8 +135,11 @@ bool CCliExporter::ExportSeries(const std::string& logPath, const std::string& s
 
     for (const DIAGRAMEXPORT& d : kDiagramExports) {
         m_diagram.m_style.nDisplayType = d.nDisplayType;
-        if (!m_diagram.Render(&series)) continue;  // nothing to show for this type
         const std::string path = PathOf(CliExportFileName(stem, index, d.suffix + m_strImageExtension));
+        if (!m_diagram.Render(&series)) {  // nothing to show for this type
+            removeStale(path);
+            continue;
+        }
         if (!m_diagram.SaveImage(path)) failed(path);
     }
     return ok;

@@ -32,7 +32,8 @@ public:
     bool Prepare(std::FILE* err);
 
     // Writes every export of every series of the file. Exports whose data are
-    // not ready and diagrams with nothing to show are skipped; false when an
+    // not ready and diagrams with nothing to show are skipped, and the file of
+    // that name left by an earlier run is removed; false when an
     // export failed (each failure is named on err).
     bool ExportFile(const CliFileOutcome& outcome, std::FILE* err);
 

@@ -56,6 +56,42 @@ std::uint32_t SeedFromUtcClock() {
                            static_cast<unsigned>(time.seconds().count()));
 }
 
+FITTRIALS RunFitTrials(FITMODULE& fit, CRandom& random, double (&bestImproved)[4], FitMinimizer minimize) {
+    FITTRIALS result;
+    if (fit.nParams != 4 || fit.adRanges.size() != 8) return result;
+    double bestSoFar[4];
+    CopyParametersOut(fit, bestSoFar);
+    CopyParametersOut(fit, bestImproved);
+    double best = 0.0;
+    ComputeSSquare(fit, nullptr, best);
+    for (;;) {
+        int iterations = 0;
+        minimize(fit, &iterations, kGradientTolerance);  // failures count as trials too
+        const double current = fit.dSSquare;
+        ++result.nTrials;
+        if (!(best > 0.0)) {
+            CopyParametersOut(fit, bestSoFar);
+            best = current;
+        } else if (best > current) {
+            ++result.nImprovements;
+            CopyParametersOut(fit, bestSoFar);
+            CopyParametersOut(fit, bestImproved);
+            best = current;
+        } else {
+            CopyParametersIn(fit, bestSoFar);
+        }
+        if (result.nImprovements >= kMaxImprovements || result.nTrials >= kMaxTrials) break;
+
+        double next[4];
+        for (int j = 0; j < 4; ++j) {
+            const double lower = fit.adRanges[2 * j], upper = fit.adRanges[2 * j + 1];
+            next[j] = lower + random.Next() * kRandomScale * (upper - lower);
+        }
+        CopyParametersIn(fit, next);
+    }
+    return result;
+}
+
 void FitModel(CA1TimeSeries& series, std::uint32_t seed) {
     CLogFile* log = series.m_pLog;
     if (series.CharFuncValid < 1) {
@@ -109,8 +145,7 @@ void FitModel(CA1TimeSeries& series, std::uint32_t seed) {
         9.0,
         std::sqrt(fmax * 0.1) / tmax * t0,
     };
-    double bestSoFar[4], bestImproved[4];
-    for (int j = 0; j < 4; ++j) bestSoFar[j] = bestImproved[j] = start[j];
+    double bestImproved[4] = {start[0], start[1], start[2], start[3]};
     CopyParametersIn(fit, start);
 
     const double diLimit = std::sqrt(fmax / tmax * t0);
@@ -130,34 +165,7 @@ void FitModel(CA1TimeSeries& series, std::uint32_t seed) {
     }
 
     LogIfAttached(log, "Fitting model to the characteristic function ...");
-    double best = 0.0;
-    ComputeSSquare(fit, nullptr, best);
-    int improvements = 0, trials = 0;
-    for (;;) {
-        int iterations = 0;
-        MinimizeSSquare(fit, &iterations, kGradientTolerance);  // failures count as trials too
-        const double current = fit.dSSquare;
-        ++trials;
-        if (!(best > 0.0)) {
-            CopyParametersOut(fit, bestSoFar);
-            best = current;
-        } else if (best > current) {
-            ++improvements;
-            CopyParametersOut(fit, bestSoFar);
-            CopyParametersOut(fit, bestImproved);
-            best = current;
-        } else {
-            CopyParametersIn(fit, bestSoFar);
-        }
-        if (improvements >= kMaxImprovements || trials >= kMaxTrials) break;
-
-        double next[4];
-        for (int j = 0; j < 4; ++j) {
-            const double lower = fit.adRanges[2 * j], upper = fit.adRanges[2 * j + 1];
-            next[j] = lower + random.Next() * kRandomScale * (upper - lower);
-        }
-        CopyParametersIn(fit, next);
-    }
+    RunFitTrials(fit, random, bestImproved);
 
     CopyParametersIn(fit, bestImproved);
     fit.nWeighted = 0;

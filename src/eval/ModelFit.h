@@ -2,6 +2,9 @@
 // Fit of the four-parameter drift model to the characteristic function,
 // with random restarts drawn from CRandom seeded with the given seed.
 
+#include "eval/Random.h"
+#include "fit/FitModule.h"
+
 #include <cstdint>
 
 class CA1TimeSeries;
@@ -13,3 +16,17 @@ std::uint32_t SeedFromUtcClock();
 std::uint32_t SeedFromUtcTime(int year, unsigned month, unsigned day, unsigned hour, unsigned minute, unsigned second);
 
 void FitModel(CA1TimeSeries& series, std::uint32_t seed);
+
+// The trial loop of the fit: minimise from the module's current parameters,
+// then from random points inside the parameter ranges, until the sixth
+// improvement on the best s-square or the twentieth trial. A trial improves
+// only on a positive best (the first positive s-square is taken as it is).
+// bestImproved receives the start or the parameters of the last improvement.
+// Needs a module of 4 parameters with their ranges.
+struct FITTRIALS {
+    int nTrials = 0;
+    int nImprovements = 0;
+};
+using FitMinimizer = int (*)(FITMODULE& module, int* iterations, double gtol);
+FITTRIALS RunFitTrials(FITMODULE& fit, CRandom& random, double (&bestImproved)[4],
+                       FitMinimizer minimize = &MinimizeSSquare);

@@ -87,7 +87,12 @@ ImportResult ReadATLASStabText(std::string_view content, const ImportRequest& re
         return result;
     }
 
-    const bool startValid = LastColumnSeconds(series.m_astrLines[1], series.m_nStartTime);
+    // The time stamps come from the first and the last data line that is not
+    // blank: a blank line right after the header holds no time (it still
+    // counts as a data line). The table ends in a filled line (see above).
+    std::size_t first = 1;
+    while (IsBlankLine(series.m_astrLines[first])) ++first;
+    const bool startValid = LastColumnSeconds(series.m_astrLines[first], series.m_nStartTime);
     const bool stopValid = LastColumnSeconds(series.m_astrLines[static_cast<std::size_t>(data)], series.m_nStopTime);
     series.m_nImportType = IMPORT_ATLAS;
     const std::string range = FormatText("lines %d to %d", series.m_nFirstLine, series.m_nLastLine);

@@ -433,7 +433,10 @@ double ChooseTickStep(double span, int axisLength) {
 }
 
 std::string TickLabel(double value, double step) {
-    if (step >= 1.0) return FormatText("%d", static_cast<int>(std::round(value)));
+    // Whole numbers as "%d" would print them, without the int range: an
+    // image number near 10^9 times a step of 500 is far beyond it. Adding
+    // 0.0 turns a rounded -0 into 0.
+    if (step >= 1.0) return FormatText("%.0f", std::round(value) + 0.0);
     return FormatText("%.1f", value);
 }
 

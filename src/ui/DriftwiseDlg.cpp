@@ -180,7 +180,7 @@ void CDriftwiseDlg::CreatePages() {
     m_pCFuncPage = new CDDCFuncDiagramDlg(this);
     m_pModelPage = new CDDModelDiagramDlg(4, this);
     m_pProbabilityPage = new CDDModelDiagramDlg(5, this);
-    m_pA1TimePage->SetDisplayType(m_params.DataDisplayType + 1);
+    m_pA1TimePage->SetDisplayType(static_cast<long long>(m_params.DataDisplayType) + 1);
     for (CDDPage* page : {static_cast<CDDPage*>(m_pLogTextPage), static_cast<CDDPage*>(m_pSummaryPage),
                           static_cast<CDDPage*>(m_pA1TimePage), static_cast<CDDPage*>(m_pCFuncPage),
                           static_cast<CDDPage*>(m_pModelPage), static_cast<CDDPage*>(m_pProbabilityPage)}) {
@@ -508,7 +508,8 @@ void CDriftwiseDlg::OnQuit() {
 
 void CDriftwiseDlg::Shutdown(const char* lastLine) {
     ReadControls();
-    m_params.DataDisplayType = m_pA1TimePage->DisplayType() - 1;
+    // The loaded value + 1 or the user's choice 1 or 2: back in int range.
+    m_params.DataDisplayType = static_cast<int>(m_pA1TimePage->DisplayType() - 1);
     SaveToProfile(m_setup.pStore, m_params);
     SaveLayout();
     m_recentLogs.Save(m_setup.pStore);

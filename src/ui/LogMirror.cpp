@@ -28,9 +28,9 @@ bool CLogMirror::Update(QPlainTextEdit& field, const std::string& collectedText)
     QString tail = QString::fromUtf8(collectedText.data() + m_nMirrored,
                                      static_cast<qsizetype>(collectedText.size() - m_nMirrored));
     m_nMirrored = collectedText.size();
+    // Shown as collected, the empty first line of a text that starts with a
+    // line break included.
     tail.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    // Every line starts with a line break; the field's first line is not empty.
-    if (field.document()->isEmpty() && tail.startsWith(QLatin1Char('\n'))) tail.remove(0, 1);
 
     QTextCursor cursor = field.textCursor();
     cursor.movePosition(QTextCursor::End);

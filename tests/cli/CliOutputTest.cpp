@@ -306,6 +306,31 @@ TEST_F(CliBinary, ExportsWithoutDataAreSkippedNotFailed) {
     EXPECT_EQ(Slurp(none / "atlas_stab_s001_report.txt"), " ");
 }
 
+TEST_F(CliBinary, ReExportRemovesTheSkippedFilesOfThatSeriesOnly) {
+    const fs::path dir = m_dir / "out";
+    ASSERT_EQ(Cli({"--seed", "1", "--export", dir.string(), kAtlas}).status, 0);
+    ASSERT_EQ(FilesIn(dir), SeriesFiles("atlas_stab_s001", true, true, "png"));
+    // Names the tool writes for another series or log, and a folder of a skipped name, stay.
+    std::set<std::string> others = {"atlas_stab_s002_model.txt", "other_s001_model.dat", "atlas_stab_s001_model.jpg"};
+    for (const std::string& name : others) std::ofstream(dir / name) << "keep";
+    fs::remove(dir / "atlas_stab_s001_probability.dat");
+    fs::create_directories(dir / "atlas_stab_s001_probability.dat");
+    others.insert("atlas_stab_s001_probability.dat");
+
+    const CliRun r = Cli({"--no-fit", "--export", dir.string(), kAtlas});
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::set<std::string> expected = SeriesFiles("atlas_stab_s001", true, false, "png");
+    expected.insert(others.begin(), others.end());
+    EXPECT_EQ(FilesIn(dir), expected);
+    EXPECT_EQ(Slurp(dir / "other_s001_model.dat"), "keep");
+
+    // Without a characteristic function its files go as well.
+    ASSERT_EQ(Cli({"--min-diversity", "50000", "--export", dir.string(), kAtlas}).status, 0);
+    expected = SeriesFiles("atlas_stab_s001", false, false, "png");
+    expected.insert(others.begin(), others.end());
+    EXPECT_EQ(FilesIn(dir), expected);
+}
+
 TEST_F(CliBinary, ExportFailuresExitOneAndNameTheFile) {
     // A folder that cannot be made: the reports are still printed.
     const fs::path blocker = m_dir / "blocker";

@@ -207,8 +207,10 @@ TEST(ModelLifetime, DegenerateModelsEndWithNoResult) {
     EXPECT_EQ(log.m_lines[0].rfind("ERROR: Lifetime evaluation from the model function failed.", 0), 0u);
     EXPECT_EQ(ModelStateText(s), "Estimated lifetime: no result, Astigmatism tolerance: 0.000 nm");
     EXPECT_TRUE(IsNoResult(RandomWalkMeanLifetime(s, 1.27)));
-    EXPECT_TRUE(IsNoResult(ProbabilityLifetime(s, 1.27, kP50)));
-    EXPECT_TRUE(IsNoResult(RandomWalkProbabilityLifetime(s, 1.27, kP16)));
+    // P(a, tau) is 1 up to tau = 1.7976931348623156e305 (no finite time) and 0
+    // beyond: the bisection ends at that step, within its relative tolerance.
+    EXPECT_NEAR(ProbabilityLifetime(s, 1.27, kP50), 1.7976931348623156e305, 1e-13 * 1.7976931348623156e305);
+    EXPECT_NEAR(RandomWalkProbabilityLifetime(s, 1.27, kP16), 1.7976931348623156e305, 1e-13 * 1.7976931348623156e305);
 
     // A transient alone levels off at 2 Da^2 Tc / e.
     s.FitDa = 0.5;
@@ -235,6 +237,62 @@ TEST(ModelLifetime, DegenerateModelsEndWithNoResult) {
     s.FitTc = -5.0;
     s.DirectLifetime = 1.0;
     EXPECT_FALSE(IsNoResult(EvaluateModelLifetime(s, 1.27)));
+}
+
+TEST(ModelLifetime, TheSearchEndsOneThousandthAfterItsFourthTurn) {
+    // f = 2 tau (Di = 1), a^2 = 5.0625, root 2.53125, from tau = 1: up to 3,
+    // back to 2 (step 0.1), 2.1 (step 0.01), up to 2.54, back to 2.53 (step
+    // 0.001), 2.531 (step 0.0001): the search ends there, short of the root.
+    CA1TimeSeries s = ModelSeries(1.0, 0.0, 1.0, 10);
+    s.DirectLifetime = 1.0;
+    EXPECT_NEAR(EvaluateModelLifetime(s, 2.25), 2.531, 1e-12);
+    // The random-walk search is the same search from ModelLifetime (s is 0
+    // here anyway): from 2 it takes the same path from its second step on.
+    s.ModelLifetime = 2.0;
+    EXPECT_NEAR(RandomWalkMeanLifetime(s, 2.25), 2.531, 1e-12);
+}
+
+TEST(ModelLifetime, ASlowRandomWalkIsFollowedForThirteenMillionImages) {
+    // Di = 2.5e-4 nm, t0 = 2 s, a = 1.27 nm: f = 2 tau Di^2 reaches a^2 at
+    // tau = 1.6129 / 1.25e-7 = 12903200 images = 25806400 s.
+    CA1TimeSeries s = ModelSeries(2.5e-4, 0.0, 2.0, 10);
+    s.DirectLifetime = 20.0;
+    EXPECT_NEAR(EvaluateModelLifetime(s, 1.27), 25806400.0, 0.03);
+}
+
+TEST(ProbabilityLifetime, DoublingGoesOnWhileTauIsFinite) {
+    // Without drift P = 1 - exp(-a^2 / (2 Di^2 tau)), so P = p at
+    // tau = a^2 / (2 Di^2 (-ln(1 - p))): about 1e28 images for Di = 1e-14 nm,
+    // some 90 doublings from 20.
+    CA1TimeSeries s = ModelSeries(1e-14, 0.0, 1.0, 10);
+    for (double p : {kP84, kP50, kP16}) {
+        const double expected = 1.6129 / (2e-28 * -std::log(1.0 - p));
+        EXPECT_NEAR(RandomWalkProbabilityLifetime(s, 1.27, p), expected, 1e-6 * expected) << p;
+    }
+}
+
+TEST(ProbabilityLifetime, BisectionTolerances) {
+    // Di = 0.1, a^2 = 1.6129: P(20) = 1 - exp(-1.6129 / 0.4). Within 1e-7 of
+    // p the first tau is the result; 2e-7 away it is not.
+    const MODELPARAMS walk = Model(0.1, 0.0, 5.0, 0.0);
+    const double p20 = 1.0 - std::exp(-1.6129 / 0.4);
+    EXPECT_EQ(InverseStayProbability(walk, 1.6129, p20 - 0.5e-7), 20.0);
+    const double tau = InverseStayProbability(walk, 1.6129, p20 - 2e-7);
+    EXPECT_NE(tau, 20.0);
+    EXPECT_NEAR(1.0 - std::exp(-1.6129 / (0.02 * tau)), p20 - 2e-7, 1e-7);
+
+    // No spread: P steps from 1 to 0 where 0.1 tau = 1, so |w| = 0.5 always and
+    // only the relative step 2.22e-14 ends the bisection, next to tau = 10.
+    EXPECT_NEAR(InverseStayProbability(Model(0.0, 0.0, 5.0, 0.1), 1.0, kP50), 10.0, 5e-13);
+
+    // The band starts at x = f k = 2 (alpha = 0), where P = 1 - exp(-1): within
+    // 1e-7 the band is f itself, 2 tau Di^2 = 0.2 at tau = 10; 2e-7 away it is
+    // the Rayleigh radius -2 sigma^2 ln(1 - p) with sigma^2 = Di^2 tau = 0.1.
+    const double p2 = 1.0 - std::exp(-1.0);
+    EXPECT_DOUBLE_EQ(ModelBand(walk, 10.0, p2 + 0.5e-7), 0.2);
+    const double band = ModelBand(walk, 10.0, p2 + 2e-7);
+    EXPECT_NE(band, 0.2);
+    EXPECT_NEAR(band, -0.2 * std::log(1.0 - (p2 + 2e-7)), 1e-7);
 }
 
 TEST(StayProbability, WithoutDriftIsTheRayleighDistribution) {

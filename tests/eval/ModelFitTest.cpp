@@ -11,6 +11,9 @@
 
 #include <cmath>
 #include <ctime>
+#include <regex>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -99,8 +102,14 @@ TEST(ModelFit, TheResultLineUsesThreeSignificantDigitsAndSeconds) {
     CA1TimeSeries s = ModelSeries(200, 0.3, 0.5, 20.0, 0.01, &log);
     FitModel(s, 5);
     ASSERT_EQ(log.m_lines.size(), 2u);
-    // tc is reported in seconds: 20 images of 2 s.
-    EXPECT_EQ(log.m_lines[1].substr(0, 56), "- fit result: Di = 0.3 nm, Da = 0.5 nm, tc = 40 s, s = 0");
+    // tc is reported in seconds: 20 images of 2 s; the s-square of noise-free
+    // data is tiny: "%.3G" with a three-digit exponent (or 0).
+    const std::string prefix = "- fit result: Di = 0.3 nm, Da = 0.5 nm, tc = 40 s, s = 0.01 nm, s-sqr = ";
+    ASSERT_EQ(log.m_lines[1].rfind(prefix, 0), 0u) << log.m_lines[1];
+    EXPECT_TRUE(
+        std::regex_match(log.m_lines[1].substr(prefix.size()), std::regex("0|[1-9](\\.[0-9]?[1-9])?E-[0-9]{3}")))
+        << log.m_lines[1];
+    EXPECT_LT(s.FitSSqr, 1e-12);
 }
 
 TEST(ModelFit, ImprovesOnItsStartForGeneratedSeries) {
@@ -168,15 +177,93 @@ TEST(ModelFit, WithoutAnyImprovementTheStartValuesAreKept) {
     EXPECT_EQ(s.FitSSqr, 0.0);
 }
 
-TEST(ModelFit, AFallingStartStillFitsWithFiniteResults) {
-    // A characteristic function that first falls gives a negative slope sum;
-    // the fit must still produce finite parameters.
+TEST(ModelFit, ANegativeSlopeSumStillGivesATransientRangeAndTheModel) {
+    // A characteristic function that first falls gives a negative slope sum.
+    // The transient's range is taken from its size (2 sqrt 0.4 > 0.5), so the
+    // noise-free model is found as with any other start.
     CA1TimeSeries s = ModelSeries(60, 0.3, 0.5, 20.0, 0.01);
     s.SlopeSum = -0.4;
     FitModel(s, 3);
     EXPECT_EQ(s.ModelValid, 1);
-    EXPECT_TRUE(std::isfinite(s.FitDi) && std::isfinite(s.FitDa) && std::isfinite(s.FitTc) && std::isfinite(s.FitS) &&
-                std::isfinite(s.FitSSqr));
+    EXPECT_NEAR(s.FitDi, 0.3, 1e-4);
+    EXPECT_NEAR(s.FitDa, 0.5, 1e-4);
+    EXPECT_NEAR(s.FitTc, 20.0, 1e-2);
+    EXPECT_NEAR(s.FitS, 0.01, 1e-5);
+}
+
+// The trial loop with a scripted minimiser: each trial records where it
+// started and ends at the next s-square of the script, marking p0 with its
+// number (1000 + trial).
+std::vector<double> g_script;
+std::vector<std::vector<double>> g_starts;
+
+int ScriptedMinimizer(FITMODULE& fit, int*, double) {
+    g_starts.push_back(fit.adParams);
+    const std::size_t trial = g_starts.size();
+    fit.dSSquare = trial <= g_script.size() ? g_script[trial - 1] : g_script.back();
+    fit.adParams[0] = 1000.0 + static_cast<double>(trial);
+    return FIT_SUCCESS;
+}
+
+double FirstParameter(double, const double* p) { return p[0]; }
+
+struct TRIALRUN {
+    FITTRIALS counts;
+    double best[4];
+};
+
+// One datum 0 at x = 0 and f = p0: the start's s-square is p0^2. Every range
+// is [0, 32768), so a random start is the generator's numbers themselves.
+TRIALRUN RunTrials(double p0, std::vector<double> script) {
+    g_script = std::move(script);
+    g_starts.clear();
+    FITMODULE fit;
+    RegisterFunction(fit, FirstParameter, nullptr, 4);
+    const double x[] = {0.0}, y[] = {0.0};
+    RegisterData(fit, 1, x, y, nullptr);
+    const double start[] = {p0, 6, 7, 8};
+    CopyParametersIn(fit, start);
+    for (int j = 0; j < 4; ++j) SetParameterRange(fit, j, 0.0, 32768.0, 1);
+    CRandom random(1);
+    TRIALRUN run;
+    run.counts = RunFitTrials(fit, random, run.best, &ScriptedMinimizer);
+    return run;
+}
+
+TEST(ModelFitTrials, TheSixthImprovementEndsTheLoop) {
+    // Start s-square 25; improvements at 20, 10, 9, 8, 7, 6 (30 and the
+    // second 10 are none): the eighth trial is the last.
+    const TRIALRUN r = RunTrials(5.0, {20, 30, 10, 10, 9, 8, 7, 6, 1});
+    EXPECT_EQ(r.counts.nTrials, 8);
+    EXPECT_EQ(r.counts.nImprovements, 6);
+    EXPECT_EQ(r.best[0], 1008.0);
+    // Starts: the given point, then four generator numbers (seed 1) each.
+    ASSERT_EQ(g_starts.size(), 8u);
+    EXPECT_EQ(g_starts[0], (std::vector<double>{5, 6, 7, 8}));
+    EXPECT_EQ(g_starts[1], (std::vector<double>{41, 18467, 6334, 26500}));
+    EXPECT_EQ(g_starts[2], (std::vector<double>{19169, 15724, 11478, 29358}));
+    EXPECT_EQ((std::vector<double>(r.best + 1, r.best + 4)),
+              (std::vector<double>(g_starts[7].begin() + 1, g_starts[7].end())));
+}
+
+TEST(ModelFitTrials, TwentyTrialsWithoutImprovementKeepTheStart) {
+    const TRIALRUN r = RunTrials(5.0, {25, 30});
+    EXPECT_EQ(r.counts.nTrials, 20);
+    EXPECT_EQ(r.counts.nImprovements, 0);
+    EXPECT_EQ((std::vector<double>(r.best, r.best + 4)), (std::vector<double>{5, 6, 7, 8}));
+}
+
+TEST(ModelFitTrials, AStartWithoutPositiveSSquareTakesTheFirstTrialAsItIs) {
+    // Start s-square 0: the first trial's 3 becomes the best without counting
+    // as an improvement (its parameters are not the result); 2 then improves.
+    TRIALRUN r = RunTrials(0.0, {3, 4});
+    EXPECT_EQ(r.counts.nTrials, 20);
+    EXPECT_EQ(r.counts.nImprovements, 0);
+    EXPECT_EQ((std::vector<double>(r.best, r.best + 4)), (std::vector<double>{0, 6, 7, 8}));
+    r = RunTrials(0.0, {3, 2, 4});
+    EXPECT_EQ(r.counts.nTrials, 20);
+    EXPECT_EQ(r.counts.nImprovements, 1);
+    EXPECT_EQ(r.best[0], 1002.0);
 }
 
 TEST(FitSeed, FoldsTheUtcDateAndTimeIntoThirtyTwoBits) {

@@ -137,9 +137,10 @@ TEST(MainParametersFile, MissingFileKeepsTheValues) {
     CRecordingLog log(0);
     CMainParameters p;
     p.m_pLog = &log;
+    SetOtherValues(p);  // not the defaults: a load that resets them would show
     const std::string path = folder.File("Setup.prm");
     EXPECT_EQ(LoadProgramParameters(p, path), 0);
-    ExpectDefaults(p);
+    ExpectOtherValues(p);
     EXPECT_EQ(log.m_lines, Lines({"ERROR: Failed to open file [" + path + "]."}));
 }
 
@@ -276,8 +277,9 @@ TEST(MainParametersFile, FileLockedByAnotherInstance) {
     CRecordingLog log(0);
     CMainParameters p;
     p.m_pLog = &log;
+    SetOtherValues(p);  // neither the defaults nor the file's values
     EXPECT_EQ(LoadProgramParameters(p, path), 0);
-    ExpectDefaults(p);
+    ExpectOtherValues(p);
     EXPECT_EQ(SaveProgramParameters(p, path), 0);
     EXPECT_EQ(ReadFileBytes(path), original);  // not truncated
     EXPECT_EQ(log.m_lines,

@@ -167,6 +167,18 @@ TEST_F(ATLASStabImport, TrailingBlankLinesAreNoDataLines) {
     EXPECT_EQ(r.list[0].m_astrLines.size(), 4u);
 }
 
+TEST_F(ATLASStabImport, BlankLinesAfterTheHeaderCountButHoldNoTime) {
+    // Start 1000 from the first filled line; four data lines over 1004 - 1000 s.
+    run.Atlas(kHeader + "\n\n  \n" + Row(1, 1, 0, 1, 0, 1000) + Row(2, 1, 0, 1, 0, 1004));
+    ASSERT_EQ(run.list.size(), 1u);
+    const CA1TimeSeries& s = run.list[0];
+    EXPECT_EQ(s.m_nDataLines, 4);
+    EXPECT_EQ(s.m_nStartTime, 1000);
+    EXPECT_EQ(s.m_nStopTime, 1004);
+    EXPECT_DOUBLE_EQ(s.m_dImagePeriod, 1.0);
+    EXPECT_EQ(s.m_aSamples.size(), 2u);
+}
+
 TEST_F(ATLASStabImport, TimeStampsMustAdvance) {
     struct Case {
         std::string text;

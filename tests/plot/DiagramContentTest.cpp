@@ -358,14 +358,24 @@ TEST_F(Diagram, InfiniteToleranceDrawsWhatCanBeDrawn) {
     EXPECT_GT(CountTint(wnd.m_image, kBand), 100);
 }
 
-TEST_F(Diagram, ZeroToleranceAndDegenerateModelFinish) {
+TEST_F(Diagram, ZeroToleranceAndDegenerateModelDrawPAtZeroAndOne) {
     FillSamples(10);
     FillModel(series, 0.0);
+    // a = 0: P is 1 at t = 0 and 0 for every t > 0, so the curve leaves the
+    // level P = 1 at once and runs along the time axis.
+    const int yOne = 452 - static_cast<int>(std::trunc(444 / 1.025 + 0.5));
     ASSERT_TRUE(Render(5));
+    ExpectFrame(62, 8, 792, 452);
+    EXPECT_EQ(CountIn(wnd.m_image, wnd.m_style.crYMarker, 66, 9, 791, 440), 0);
+    EXPECT_GT(CountTint(wnd.m_image, wnd.m_style.crYMarker, 0.2), 700);
     ASSERT_TRUE(Render(4));
+    ExpectFrame(62, 8, 792, 452);
+    // All parameters zero: nothing moves, P stays 1 all the way.
     series.FitDi = series.FitDa = series.FitS = 0.0;
     series.Tolerance = 1.0;
     ASSERT_TRUE(Render(5));
+    ExpectFrame(62, 8, 792, 452);
+    EXPECT_GT(CountIn(wnd.m_image, wnd.m_style.crYMarker, 63, yOne, 791, yOne), 700);
     ASSERT_TRUE(Render(4));
     ExpectFrame(62, 8, 792, 452);
 }

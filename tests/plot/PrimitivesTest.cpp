@@ -1,6 +1,8 @@
 #include "plot/DiagramWnd.h"
 
+#include "FakeTextRenderer.h"
 #include "PlotTestUtil.h"
+#include "series/A1TimeSeries.h"
 
 #include <gtest/gtest.h>
 
@@ -162,28 +164,33 @@ TEST_F(Primitives, LinesMatchThePlainCoverageEverywhereIncludingTheEdges) {
 }
 
 TEST_F(Primitives, LineFarOutsideIsClippedAndFinishes) {
-    // Runs across the image from a billion pixels away: the visible part only
-    // (rounding far away leaves the coverage a hair below 1, so the row is
-    // blended almost fully rather than set).
+    // Runs across the image from a billion pixels away: the visible part only.
+    // The pixel centres of row 20 lie on the line (distance 0, coverage
+    // 0.5 - (0 - 0.5) = 1), so the row is set to the pen colour exactly; a
+    // coverage a hair below 1 would blend white to (201, 1, 1).
     wnd.MoveToAA(-1e9, 20);
     wnd.LineToAA(1e9, 20, 1, kRed);
-    EXPECT_EQ(CountIn(wnd.m_image, kWhite, 0, 20, 59, 20), 0);
+    EXPECT_EQ(CountIn(wnd.m_image, kRed, 0, 20, 59, 20), 60);
     EXPECT_EQ(CountNot(wnd.m_image, kWhite), 60);
-    EXPECT_LE(255 - wnd.m_image.GetPixel(30, 20).r, 56);
-    EXPECT_EQ(wnd.m_image.GetPixel(30, 20).g, 0);
     wnd.m_image.FillRect(0, 0, 60, 40, kWhite);
     wnd.MoveToAA(30, -1e12);
     wnd.LineToAA(30, 1e12, 1, kBlack);
     EXPECT_EQ(CountIn(wnd.m_image, kWhite, 30, 0, 30, 39), 0);
     EXPECT_EQ(CountNot(wnd.m_image, kWhite), 40);
-    // Entirely outside: nothing.
+    // Entirely outside: nothing, not a single pixel changes.
+    const CImage32 before = wnd.m_image;
     wnd.MoveToAA(-50, -50);
     wnd.LineToAA(-10, 100, 4, kRed);
     wnd.MoveToAA(1e300, -1e300);
     wnd.LineToAA(-1e300, 1e300, 3, kRed);  // through the image, but nothing is left of its precision
     wnd.MoveToAA(0, 0);
     wnd.LineToAA(std::numeric_limits<double>::infinity(), 10, 3, kRed);
-    EXPECT_EQ(CountNot(wnd.m_image, kWhite), 40 + CountPixels(wnd.m_image, kRed));
+    EXPECT_EQ(CountPixels(wnd.m_image, kRed), 0);
+    int changed = 0;
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 60; ++x)
+            if (wnd.m_image.GetPixel(x, y) != before.GetPixel(x, y)) ++changed;
+    EXPECT_EQ(changed, 0);
 }
 
 TEST_F(Primitives, DiscOfSizeFourAtAPixelCentre) {
@@ -328,14 +335,28 @@ TEST_F(Primitives, CurveDrawsMarkersOverItsLines) {
     wnd.DrawCurve(&curve, 3, nullptr, ys);
 }
 
-TEST(DiagramWnd, NothingIsDrawnWithoutAnImage) {
-    CA1DiagramWnd wnd;
+TEST(DiagramWnd, NothingIsDrawnRenderedOrSavedWithoutAnImage) {
+    struct CountingEncoder : IImageEncoder {
+        bool Save(const CImage32&, const std::string&, const std::string&) override { return ++saved > 0; }
+        int saved = 0;
+    };
+    CFakeTextRenderer text;
+    CountingEncoder encoder;
+    CA1DiagramWnd wnd(&text, &encoder);
     wnd.MoveToAA(0, 0);
     wnd.LineToAA(10, 10, 2, kBlack);
     EXPECT_EQ(wnd.m_dCurX, 10);
     wnd.DrawMarker(1, 1, MARKER_DISC, 4, kBlack);
     wnd.MoveTo(0, 0);
     wnd.LineTo(5, 5);
-    wnd.DrawXTicks(0, 10, 100, 10, 5);
+    EXPECT_TRUE(wnd.SelectFonts());
+    wnd.DrawXTicks(0, 10, 100, 10, 5);  // ticks 0, 2, 4, 6, 8 and 10 would have labels
+    wnd.TextOut(3, 3, "text", false);
+    CA1TimeSeries series;
+    series.m_aSamples.resize(3);
+    EXPECT_FALSE(wnd.Render(&series));
+    EXPECT_FALSE(wnd.SaveImage("unused/diagram.png"));
+    EXPECT_TRUE(text.m_aTexts.empty());
+    EXPECT_EQ(encoder.saved, 0);
     EXPECT_FALSE(wnd.m_image.IsValid());
 }

@@ -31,6 +31,11 @@ TEST(TickStep, LabelsUseOneDecimalBelowStepOne) {
     EXPECT_EQ(TickLabel(-20, 10), "-20");
     EXPECT_EQ(TickLabel(2.5, 1), "3");  // rounded half away from zero
     EXPECT_EQ(TickLabel(-2.5, 1), "-3");
+    // Beyond the int range the whole number stays whole and exact.
+    EXPECT_EQ(TickLabel(2147483648.0, 1), "2147483648");
+    EXPECT_EQ(TickLabel(-2147483658.0, 10), "-2147483658");
+    EXPECT_EQ(TickLabel(999999999500.0, 500), "999999999500");
+    EXPECT_EQ(TickLabel(-0.4, 1), "0");
     EXPECT_EQ(TickLabel(1.5, 0.5), "1.5");
     EXPECT_EQ(TickLabel(3 * 0.1, 0.1), "0.3");
     EXPECT_EQ(TickLabel(0, 0.2), "0.0");

@@ -13,7 +13,7 @@ using namespace robust;
 
 namespace {
 
-constexpr long kSteps = 10000000;
+constexpr long kSteps = 100000000;
 
 // The search as the desktop program steps it: one image up or down, the step
 // divided by ten at each change of sign, until it is 0.001 or less.
@@ -78,8 +78,8 @@ TEST(EvalBounds, UnreachableModelsAreReportedAsSuch) {
     const Case cases[] = {
         {"transient just above its peak", {0.0, 1.0, 100.0, 0.0}, std::sqrt(74.0), 0.0},
         {"all parameters zero", {0.0, 0.0, 0.0, 0.0}, 1.27, 0.0},
-        {"diffusion too slow for the bound", {1e-4, 0.0, 9.0, 0.0}, 1.0, 0.0},
-        {"drift too slow for the bound", {0.0, 0.0, 9.0, 1e-8}, 1.0, 0.0},
+        {"diffusion too slow for the bound", {5e-5, 0.0, 9.0, 0.0}, 1.0, 0.0},  // 2e8 images away
+        {"drift too slow for the bound", {0.0, 0.0, 9.0, 5e-9}, 1.0, 0.0},
         {"transient past its peak", {0.0, 1.0, 10.0, 0.0}, 1.0, 1000.0},
     };
     for (const Case& c : cases) {

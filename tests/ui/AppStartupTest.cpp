@@ -5,10 +5,13 @@
 
 #include "Version.h"
 #include "platform/qt/QtSettingsStore.h"
+#include "plot/DiagramWnd.h"
 #include "ui/pages/DDA1TimeDiagramDlg.h"
+#include "ui/pages/DiagramView.h"
 
 #include <QFileInfo>
 #include <QSettings>
+#include <climits>
 
 TEST_F(AppTest, FirstStartCreatesFolderWritesBannerAndOneSetupError) {
     auto window = MakeWindow();
@@ -112,6 +115,20 @@ TEST_F(AppTest, DisplayChoiceGoesBackIntoParametersAtQuit) {
     auto window = MakeWindow();
     EXPECT_EQ(window->Parameters().DataDisplayType, 1);
     EXPECT_EQ(window->A1TimePage()->DisplayType(), 2);
+}
+
+TEST_F(AppTest, StoredDisplayTypesOtherThanZeroOrOneSurviveAQuit) {
+    // INT_MAX + 1 as the page's value must neither overflow nor be folded to 0.
+    for (int stored : {5, -7, INT_MAX, INT_MIN}) {
+        CMemorySettingsStore store;
+        store.WriteInt("Main Parameters", "DataDisplayType", stored);
+        auto window = MakeWindow(&store);
+        EXPECT_EQ(window->A1TimePage()->View()->Diagram()->m_style.nDisplayType, 1) << stored;
+        window->OnQuit();
+        int saved = 0;
+        EXPECT_TRUE(store.GetInt("Main Parameters", "DataDisplayType", saved));
+        EXPECT_EQ(saved, stored);
+    }
 }
 
 TEST_F(AppTest, QtSettingsStoreKeepsParametersBetweenRuns) {

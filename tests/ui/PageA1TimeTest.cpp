@@ -169,8 +169,15 @@ TEST_F(PageA1Time, DisplayChoiceSetsTheDiagramType) {
     second.Initialize();
     EXPECT_EQ(second.DisplayCombo()->currentIndex(), 1);
     EXPECT_EQ(second.View()->Diagram()->m_style.nDisplayType, 2);
-    second.SetDisplayType(7);
-    EXPECT_EQ(second.DisplayType(), 1);
+    // A value of its own shows the time graph and is kept until the user picks a display.
+    second.SetDisplayType(2147483648LL);
+    EXPECT_EQ(second.DisplayCombo()->currentIndex(), 0);
+    EXPECT_EQ(second.View()->Diagram()->m_style.nDisplayType, 1);
+    EXPECT_TRUE(second.ReadControls());
+    EXPECT_EQ(second.DisplayType(), 2147483648LL);
+    second.DisplayCombo()->setCurrentIndex(1);
+    EXPECT_TRUE(second.ReadControls());
+    EXPECT_EQ(second.DisplayType(), 2);
 }
 
 TEST_F(PageA1Time, ReExtractUsesMirrorAndRotationAndClearsTheEvaluation) {

@@ -43,7 +43,7 @@ protected:
             page->m_pHost = &m_host;
             page->m_pDialogs = &m_dialogs;
         }
-        m_a22.SetDisplayType(m_params.DataDisplayType + 1);
+        m_a22.SetDisplayType(static_cast<long long>(m_params.DataDisplayType) + 1);
         m_cfunc.m_seedSource = [] { return kSeed; };
         for (CDDPage* page : Pages()) page->Initialize();
         m_host.m_onRebuild = [this] { Show(m_pSeries->m_nCurrentTab); };

@@ -28,9 +28,13 @@
 CDDA1TimeDiagramDlg::CDDA1TimeDiagramDlg(QWidget* parent) : CDDDiagramPage(parent) {}
 CDDA1TimeDiagramDlg::~CDDA1TimeDiagramDlg() = default;
 
-void CDDA1TimeDiagramDlg::SetDisplayType(int nDisplayType) {
+void CDDA1TimeDiagramDlg::SetDisplayType(long long nDisplayType) {
+    m_nDisplayValue = nDisplayType;
     m_nDisplayChoice = nDisplayType == 2 ? 1 : 0;
-    if (m_pView) m_pView->Diagram()->m_style.nDisplayType = m_nDisplayChoice + 1;
+    if (!m_pView) return;
+    m_pView->Diagram()->m_style.nDisplayType = m_nDisplayChoice + 1;
+    const QSignalBlocker block(m_pDisplay);
+    m_pDisplay->setCurrentIndex(m_nDisplayChoice);
 }
 
 void CDDA1TimeDiagramDlg::Initialize() {
@@ -94,7 +98,9 @@ void CDDA1TimeDiagramDlg::Initialize() {
 bool CDDA1TimeDiagramDlg::ReadControls() {
     if (!m_pView) return true;
     m_bMirrorY = m_pMirror->isChecked() ? 1 : 0;
-    m_nDisplayChoice = m_pDisplay->currentIndex() == 1 ? 1 : 0;
+    const int choice = m_pDisplay->currentIndex() == 1 ? 1 : 0;
+    if (choice != m_nDisplayChoice) m_nDisplayValue = choice + 1;  // a value of its own stays until changed
+    m_nDisplayChoice = choice;
     m_pView->Diagram()->m_style.nDisplayType = m_nDisplayChoice + 1;
     m_strLine2 = FromQString(m_pLine2->text());
     m_strLine1 = FromQString(m_pLine1->text());

@@ -19,9 +19,11 @@ public:
     explicit CDDA1TimeDiagramDlg(QWidget* parent = nullptr);
     ~CDDA1TimeDiagramDlg() override;
 
-    // 1 = "A22-Time", 2 = "A22 (2D)"; other values are taken as 1.
-    void SetDisplayType(int nDisplayType);
-    int DisplayType() const { return m_nDisplayChoice + 1; }
+    // 1 = "A22-Time", 2 = "A22 (2D)"; any other value shows the time graph
+    // and is kept as it is until the user picks a display. Wide enough for
+    // every stored zero-based value + 1.
+    void SetDisplayType(long long nDisplayType);
+    long long DisplayType() const { return m_nDisplayValue; }
 
     void Initialize() override;
     void UpdatePage(CA1TimeSeries* series) override;
@@ -35,6 +37,7 @@ public:
     // Control values (the page's data exchange reads and writes them).
     int m_bMirrorY = 0;
     int m_nDisplayChoice = 0;
+    long long m_nDisplayValue = 1;
     std::string m_strLine2;
     std::string m_strLine1;
     double m_dRotationDeg = 0.0;

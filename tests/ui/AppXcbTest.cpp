@@ -12,11 +12,14 @@
 #include "ui/pages/DDModelDiagramDlg.h"
 #include "ui/pages/DiagramView.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QLayout>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTabWidget>
@@ -137,6 +140,31 @@ TEST_F(AppXcb, WindowWithAllControlsFitsTheScreenAfterAnImport) {
     window->resize(900, 600);
     QApplication::processEvents();
     EXPECT_EQ(window->size(), QSize(900, 600));
+
+    // At that size every control of every page is whole and inside its page.
+    int checked = 0;
+    for (int tab = 0; tab < window->Tabs()->count(); ++tab) {
+        window->Tabs()->setCurrentIndex(tab);
+        QApplication::processEvents();
+        QWidget* page = window->Tabs()->currentWidget();
+        for (QWidget* control : page->findChildren<QWidget*>()) {
+            if (!control->isVisible() || !(qobject_cast<QAbstractButton*>(control) ||
+                                           qobject_cast<QLineEdit*>(control) || qobject_cast<QComboBox*>(control)))
+                continue;
+            ++checked;
+            const QRect inPage(control->mapTo(page, QPoint(0, 0)), control->size());
+            EXPECT_TRUE(page->rect().contains(inPage))
+                << control->metaObject()->className() << " cut off on tab " << tab;
+            EXPECT_GE(control->height(), control->minimumSizeHint().height())
+                << control->metaObject()->className() << " squeezed on tab " << tab;
+        }
+    }
+    for (QWidget* control :
+         {static_cast<QWidget*>(window->SeriesList()), static_cast<QWidget*>(window->ImportButton()),
+          static_cast<QWidget*>(window->DeleteAllButton()), static_cast<QWidget*>(window->LogField())}) {
+        const QRect inWindow(control->mapTo(window.get(), QPoint(0, 0)), control->size());
+        EXPECT_TRUE(window->rect().contains(inWindow)) << control->metaObject()->className();
+    }
 }
 
 TEST_F(AppXcb, AcceleratorsWorkFromAFocusedLineEdit) {

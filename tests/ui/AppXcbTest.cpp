@@ -182,7 +182,17 @@ TEST_F(AppXcb, AcceleratorsWorkFromAFocusedLineEdit) {
     QTest::keyClick(rotation, Qt::Key_E, Qt::ControlModifier);
     EXPECT_DOUBLE_EQ(series->m_dRotation, 15.0) << "Ctrl+E did not re-extract";
 
-    // Ctrl+F from the same field.
+    // The same from the Message Log field and from the series list.
+    rotation->setText(QStringLiteral("20"));
+    Focus(window->LogField());
+    QTest::keyClick(window->LogField(), Qt::Key_E, Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(series->m_dRotation, 20.0) << "Ctrl+E from the Message Log did not re-extract";
+    rotation->setText(QStringLiteral("25"));
+    Focus(window->SeriesList());
+    QTest::keyClick(window->SeriesList(), Qt::Key_E, Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(series->m_dRotation, 25.0) << "Ctrl+E from the series list did not re-extract";
+
+    // Ctrl+F from the rotation field.
     Focus(rotation);
     QTest::keyClick(rotation, Qt::Key_F, Qt::ControlModifier);
     ASSERT_EQ(series->CharFuncValid, 1) << "Ctrl+F did not evaluate the characteristic function";

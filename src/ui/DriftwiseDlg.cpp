@@ -511,9 +511,10 @@ void CDriftwiseDlg::Shutdown(const char* lastLine) {
     // The loaded value + 1 or the user's choice 1 or 2: back in int range.
     m_params.DataDisplayType = static_cast<int>(m_pA1TimePage->DisplayType() - 1);
     SaveToProfile(m_setup.pStore, m_params);
+    SaveProgramParameters(m_params, SetupFilePath());
+    // The window's own entries, beside the parameters.
     SaveLayout();
     m_recentLogs.Save(m_setup.pStore);
-    SaveProgramParameters(m_params, SetupFilePath());
     m_log.Write(lastLine);
     m_log.Write("");
     m_pLogTimer->stop();

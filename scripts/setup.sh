@@ -10,6 +10,7 @@ PACKAGES=(
   fonts-liberation fonts-dejavu-core
   locales xvfb xauth
   clang libclang-rt-14-dev clang-format ccache
+  dpkg-dev file appstream desktop-file-utils
 )
 
 missing=()

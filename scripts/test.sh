@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Sets the machine up, builds the default preset and runs every test; then
-# builds the debug preset (AddressSanitizer, LeakSanitizer and
-# UndefinedBehaviorSanitizer) and runs the whole suite again under the
-# sanitizers, and finally runs every fuzz target for a minute
+# Sets the machine up, builds the default preset and runs every test; builds
+# the Debian package and checks it (scripts/package.sh,
+# scripts/check-package.sh); then builds the debug preset (AddressSanitizer,
+# LeakSanitizer and UndefinedBehaviorSanitizer) and runs the whole suite again
+# under the sanitizers, and finally runs every fuzz target for a minute
 # (scripts/fuzz.sh 60). DW_JOBS sets the build parallelism (default 2).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -12,6 +13,11 @@ cmake --preset default >/dev/null
 cmake --build --preset default -j "$JOBS"
 export QT_QPA_PLATFORM=offscreen
 ctest --preset default --output-on-failure | tee build/ctest-default.log
+
+# The Debian package: a release build, then its contents and the unpacked tool.
+echo "== Debian package"
+bash scripts/package.sh | tee build/package.log
+bash scripts/check-package.sh "$(tail -n 1 build/package.log)"
 
 # The same tests under the sanitizers. Leaks that the font libraries below Qt
 # keep on purpose until the process ends are suppressed (scripts/lsan.supp);

@@ -16,12 +16,14 @@ int CCliLog::Write(const std::string& message) {
     if (m_echo) {
         // The echo receives the line with the very stamp the file gets.
         SetEcho([this, &echoed](const std::string& stamped) {
+            if (m_beforeEcho) m_beforeEcho();
             std::fprintf(m_echo, "%s\n", stamped.c_str());
             echoed = true;
         });
     }
     const int written = m_strPath.empty() ? 0 : CLogFile::Write(message);
     SetEcho(nullptr);
+    if (m_echo && !echoed && m_beforeEcho) m_beforeEcho();
     if (m_echo && !echoed) std::fprintf(m_echo, "%s: %s\n", TimeStamp().c_str(), message.c_str());
     return (written != 0 || m_echo != nullptr) ? 1 : 0;
 }

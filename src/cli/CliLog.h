@@ -6,6 +6,8 @@
 #include "log/LogFile.h"
 
 #include <cstdio>
+#include <functional>
+#include <utility>
 
 class CCliLog : public CLogFile {
 public:
@@ -21,8 +23,13 @@ public:
     const std::string& LastMessage() const { return m_strLastMessage; }
     void ResetLastMessage() { m_strLastMessage.clear(); }
 
+    // Called before a line is printed to the --verbose stream (the run's
+    // progress display clears its line there).
+    void SetBeforeEcho(std::function<void()> before) { m_beforeEcho = std::move(before); }
+
 private:
     std::FILE* m_echo;
     bool m_bFileUsable = true;
     std::string m_strLastMessage;
+    std::function<void()> m_beforeEcho;
 };

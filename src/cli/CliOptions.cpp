@@ -153,6 +153,10 @@ CliParseResult ParseCliOptions(const std::vector<std::string>& args) {
                 return fail("--image-size: expected WxH with 16 to 10000 pixels each, not \"" + value + "\"");
             o.nImageWidth = static_cast<int>(w);
             o.nImageHeight = static_cast<int>(h);
+        } else if (name == "--summary") {
+            if (!needValue()) return fail(r.strError);
+            if (value.empty()) return fail("--summary: expected a file name or -");
+            o.strSummaryFile = value;
         } else if (name == "--log") {
             if (!needValue()) return fail(r.strError);
             if (value.empty()) return fail("--log: expected a file name");
@@ -162,16 +166,21 @@ CliParseResult ParseCliOptions(const std::vector<std::string>& args) {
         }
     }
     if (o.action == CliOptions::Action::Run && o.astrFiles.empty()) return fail("no log file given");
+    if (o.bJson && o.strSummaryFile == "-")
+        return fail("--summary: standard output carries the JSON document; name a file");
     r.bOk = true;
     return r;
 }
 
 std::string CliUsageText() {
-    return "Usage: driftwise-cli [OPTIONS] LOGFILE...\n"
+    return "Usage: driftwise-cli [OPTIONS] LOGFILE|FOLDER...\n"
            "Reads corrector logs and evaluates the stability of the two-fold astigmatism\n"
            "of each series they hold: characteristic function, tolerance, direct lifetime,\n"
            "model fit, model lifetime and probability lifetimes. For each series it prints\n"
            "a line \"== LOGFILE series N\" and the Astigmatism Stability Report.\n"
+           "A FOLDER is searched recursively (symbolic links are not followed), in sorted\n"
+           "path order, for the files that are logs by content under --format; other\n"
+           "files are skipped (named with --verbose), a folder without a log is an error.\n"
            "\n"
            "Import:\n"
            "  --format auto|c1a1|atlas  log format; auto decides by content (default auto)\n"
@@ -207,6 +216,11 @@ std::string CliUsageText() {
            "  --image-format png|jpg|tif|bmp  diagram image format (default png)\n"
            "  --image-size WxH          diagram image size in pixels, 16 ... 10000 each\n"
            "                            (default 720x440, as in the desktop program)\n"
+           "  --summary FILE            write one CSV table with a row per evaluated series\n"
+           "                            (file, series, format, lines, times, samples, the\n"
+           "                            tolerance inputs, lifetimes, fit and probability\n"
+           "                            lifetimes) to FILE, - for standard output; the\n"
+           "                            reports are then not printed\n"
            "  --log FILE                append the message log lines to FILE\n"
            "  --verbose                 also print the message log lines to standard error\n"
            "  --help                    this text\n"

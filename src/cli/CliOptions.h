@@ -25,7 +25,8 @@ struct CliOptions {
     std::string strImageFormat = "png";
     int nImageWidth = 0;  // 0: the desktop program's diagram size
     int nImageHeight = 0;
-    std::string strLogFile;  // empty: no log file
+    std::string strSummaryFile;  // empty: no summary table; "-": standard output
+    std::string strLogFile;      // empty: no log file
     bool bVerbose = false;
     std::vector<std::string> astrFiles;
 };

@@ -2,12 +2,17 @@
 
 #include "Version.h"
 #include "cli/CliExport.h"
+#include "cli/CliInputs.h"
 #include "cli/CliLog.h"
+#include "cli/CliProgress.h"
+#include "cli/CliSummary.h"
 #include "eval/Report.h"
 #include "files/FileErrorReporter.h"
 #include "platform/FileLock.h"
+#include "platform/Terminal.h"
 #include "text/Format.h"
 
+#include <algorithm>
 #include <optional>
 
 CliFileOutcome ImportCliFile(const std::string& path, const CliOptions& options, CLogFile* log) {
@@ -61,13 +66,17 @@ namespace {
 class CCliFileErrorReporter : public IFileErrorReporter {
 public:
     explicit CCliFileErrorReporter(std::FILE* err) : m_err(err) {}
+    // The progress display to clear before a message (not owned).
+    void SetProgress(CCliProgress* progress) { m_pProgress = progress; }
     void ReportFileError(const std::string& path, const std::string& errorText) override {
+        if (m_pProgress) m_pProgress->Clear();
         std::fprintf(m_err, "driftwise-cli: File error [%s]: %s\n", path.c_str(), errorText.c_str());
         std::fflush(m_err);
     }
 
 private:
     std::FILE* m_err;
+    CCliProgress* m_pProgress = nullptr;
 };
 
 // Installs a reporter for the lifetime of the object.
@@ -104,22 +113,78 @@ int RunCli(const CliOptions& options, std::FILE* out, std::FILE* err, const CliP
         }
     }
 
+    const std::vector<CliInput> inputs = ExpandCliArguments(options.astrFiles, options.nImportType, &log);
+    // The summary file is opened after the folder walk (which so never meets it
+    // locked) and before the evaluation, so a bad name fails at once.
+    std::FILE* summary = nullptr;
+    const bool summaryToOut = options.strSummaryFile == "-";
+    if (!options.strSummaryFile.empty() && !summaryToOut) {
+        std::string error;
+        if (const CliInput* log = FindSameFile(inputs, options.strSummaryFile)) {
+            // Opening the summary would empty that log before it is read.
+            std::fprintf(err, "driftwise-cli: --summary %s is the log %s; it is not overwritten\n",
+                         options.strSummaryFile.c_str(), log->strPath.c_str());
+            failed = true;
+        } else if (summary = OpenExclusive(options.strSummaryFile, FileOpenMode::WriteTruncate, &error); !summary) {
+            std::fprintf(err, "driftwise-cli: cannot write the summary %s: %s\n", options.strSummaryFile.c_str(),
+                         error.c_str());
+            failed = true;
+        }
+    }
+
+    // A progress line on a terminal, cleared before every other message.
+    const int files = static_cast<int>(
+        std::count_if(inputs.begin(), inputs.end(), [](const CliInput& input) { return input.strError.empty(); }));
+    CCliProgress progress(err, CliProgressWanted(err, files), files, TerminalColumns(err));
+    reporter.SetProgress(&progress);
+    log.SetBeforeEcho([&progress] { progress.Clear(); });
+    int fileNumber = 0;
+
     std::vector<CliFileOutcome> outcomes;
-    outcomes.reserve(options.astrFiles.size());
-    for (const std::string& path : options.astrFiles) {
-        outcomes.push_back(ImportCliFile(path, options, &log));
+    outcomes.reserve(inputs.size());
+    for (const CliInput& input : inputs) {
+        if (input.strError.empty()) {
+            progress.Show(++fileNumber, input.strPath);
+            outcomes.push_back(ImportCliFile(input.strPath, options, &log));
+        } else {
+            outcomes.emplace_back();
+            outcomes.back().strPath = input.strPath;
+            outcomes.back().strError = input.strError;
+        }
         CliFileOutcome& o = outcomes.back();
         if (!o.strError.empty()) {
-            std::fprintf(err, "driftwise-cli: %s: %s\n", path.c_str(), o.strError.c_str());
+            progress.Clear();
+            std::fprintf(err, "driftwise-cli: %s: %s\n", o.strPath.c_str(), o.strError.c_str());
             failed = true;
             continue;
         }
         for (CA1TimeSeries& series : o.aSeries) series.m_pLog = &log;
         EvaluateCliFile(o, options);
-        if (exporter && !exporter->ExportFile(o, err)) failed = true;
+        if (exporter) {
+            progress.Clear();  // the export names its failures on the same stream
+            if (!exporter->ExportFile(o, err)) failed = true;
+        }
+    }
+    progress.Clear();
+    reporter.SetProgress(nullptr);
+    log.SetBeforeEcho(nullptr);
+
+    if (summary) {
+        const std::string table = CliSummaryTable(outcomes);
+        std::string error;
+        const bool written = std::fwrite(table.data(), 1, table.size(), summary) == table.size();
+        if (!CloseExclusive(summary, &error) || !written) {
+            std::fprintf(err, "driftwise-cli: cannot write the summary %s: %s\n", options.strSummaryFile.c_str(),
+                         error.empty() ? LastErrorText().c_str() : error.c_str());
+            failed = true;
+        }
     }
 
-    const std::string text = options.bJson ? CliJsonDocument(outcomes) : CliReportText(outcomes);
+    // With --summary the reports are not printed; the JSON document still is.
+    std::string text;
+    if (options.bJson) text = CliJsonDocument(outcomes);
+    else if (summaryToOut) text = CliSummaryTable(outcomes);
+    else if (options.strSummaryFile.empty()) text = CliReportText(outcomes);
     if (std::fwrite(text.data(), 1, text.size(), out) != text.size() || std::fflush(out) != 0) {
         std::fprintf(err, "driftwise-cli: cannot write the output\n");
         failed = true;

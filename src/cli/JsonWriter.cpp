@@ -2,6 +2,7 @@
 
 #include "text/Format.h"
 
+#include <charconv>
 #include <cmath>
 
 namespace {
@@ -67,9 +68,31 @@ std::string CJsonWriter::Quote(std::string_view t) {
     return out;
 }
 
+std::string CJsonWriter::Utf8Text(std::string_view t) {
+    std::string out;
+    out.reserve(t.size());
+    for (std::size_t i = 0; i < t.size();) {
+        const unsigned char c = static_cast<unsigned char>(t[i]);
+        const std::size_t n = c < 0x80 ? 1 : Utf8Length(t, i);
+        if (n == 0) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+            ++i;
+        } else {
+            out.append(t.substr(i, n));
+            i += n;
+        }
+    }
+    return out;
+}
+
 std::string CJsonWriter::FormatNumber(double value) {
     if (!std::isfinite(value)) return "null";
-    return FormatText("%.17g", value);
+    // The shortest text that reads back to the same double; its exponent
+    // ("1e-07", "1e+300") is valid JSON as it stands.
+    char buffer[32];
+    const std::to_chars_result r = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, r.ptr);
 }
 
 void CJsonWriter::NewLine() {

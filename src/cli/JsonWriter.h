@@ -1,7 +1,8 @@
 #pragma once
 // A small streaming JSON writer: objects on indented lines, arrays either
-// indented or on one line, numbers with 17 significant digits (non-finite
-// values as null), strings escaped so the output is always valid UTF-8.
+// indented or on one line, numbers in the shortest form that reads back to
+// the same double (non-finite values as null), strings escaped so the output
+// is always valid UTF-8.
 
 #include <string>
 #include <string_view>
@@ -27,6 +28,9 @@ public:
     // The JSON string literal of a text, quotes included. Bytes that do not
     // form valid UTF-8 are written as \u00XX (their 8-bit code page reading).
     static std::string Quote(std::string_view text);
+    // The text as valid UTF-8: bytes that do not form valid UTF-8 become the
+    // code points of their 8-bit code page reading, as in Quote.
+    static std::string Utf8Text(std::string_view text);
     static std::string FormatNumber(double value);
 
 private:

@@ -11,6 +11,7 @@
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace clitest {
@@ -51,7 +52,8 @@ protected:
         PinNumericLocale();
         m_dir = fs::temp_directory_path() /
                 ("dw_cli_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->test_suite_name()) +
-                 "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+                 "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
+                 std::to_string(getpid()));  // other clones may run the same test at the same time
         fs::remove_all(m_dir);
         fs::create_directories(m_dir);
     }

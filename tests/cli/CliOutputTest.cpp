@@ -186,6 +186,12 @@ TEST_F(CliBinary, JsonIsValidWithEveryKeyOfTheContract) {
     }
     EXPECT_EQ(first["meas_err_nm"].number, expected[0].MeasErr);
     EXPECT_EQ(first["slope_sum"].number, expected[0].SlopeSum);
+
+    // No number is longer than the shortest text of its double.
+    std::vector<std::string> numbers;
+    CollectNumberTexts(doc, numbers);
+    EXPECT_GT(numbers.size(), 5000u);
+    for (const std::string& n : numbers) EXPECT_TRUE(IsShortestNumberText(n)) << n;
 }
 
 TEST_F(CliBinary, NoFitAndNoCharacteristicFunctionGiveNulls) {
@@ -200,7 +206,7 @@ TEST_F(CliBinary, NoFitAndNoCharacteristicFunctionGiveNulls) {
     for (const char* key : {"fit", "model_lifetime_s", "probability_lifetimes_s", "random_walk"})
         EXPECT_TRUE(s[key].IsNull()) << key;
     EXPECT_EQ(s["energy_kev"].text, "200");
-    EXPECT_EQ(s["resolution_angstrom"].text, "0.80000000000000004");
+    EXPECT_EQ(s["resolution_angstrom"].text, "0.8");
     EXPECT_EQ(s["phase"].text, "0.5");
     EXPECT_DOUBLE_EQ(s["tolerance_nm"].number, ComputeTolerance(200.0, 0.8, 0.5));
     EXPECT_FALSE(s["lifetime_state"].IsNull());

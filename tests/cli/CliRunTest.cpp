@@ -2,6 +2,7 @@
 
 #include "CliBinary.h"
 
+#include "cli/JsonWriter.h"
 #include "import/LogImport.h"
 #include "text/Format.h"
 
@@ -52,7 +53,8 @@ TEST_F(CliBinary, JsonListsBothSeriesWithTheirSamples) {
     for (const CA1TimeSeries& s : list)
         for (std::size_t i : {std::size_t(0), std::size_t(199), s.m_aSamples.size() - 1}) {
             const A1SAMPLE& a = s.m_aSamples[i];
-            const std::string row = FormatText("[%d, %.17g, %.17g, 0, 0]", a.nIndex, a.dX, a.dY);
+            const std::string row = FormatText("[%d, ", a.nIndex) + CJsonWriter::FormatNumber(a.dX) + ", " +
+                                    CJsonWriter::FormatNumber(a.dY) + ", 0, 0]";
             EXPECT_NE(j.find(row), std::string::npos) << row;
         }
     EXPECT_NE(j.find(FormatText("\"first_line\": %d,", list[1].m_nFirstLine)), std::string::npos);
@@ -84,6 +86,8 @@ TEST_F(CliBinary, UnreadableOrEmptyFilesExitOneAndTheRestIsStillOutput) {
     EXPECT_NE(r.err.find("missing.log: Failed to open the file: No such file or directory"), std::string::npos)
         << r.err;
     EXPECT_NE(r.err.find("notes.txt: The file is neither a CEOS C1A1 log nor an ATLASStab log."), std::string::npos);
+    // The test folder holds no log, only the note.
+    EXPECT_NE(r.err.find(m_dir.string() + ": The folder holds no log."), std::string::npos) << r.err;
     EXPECT_EQ(Count(r.err, "\n"), 3u);
 
     const CliRun many = Cli({"--series", "3", kC1A1});
@@ -125,7 +129,7 @@ TEST_F(CliBinary, HelpAndVersion) {
     EXPECT_EQ(v.out, "1.0.2 (build 140206)\n");
     const CliRun h = Cli({"--help"});
     EXPECT_EQ(h.status, 0);
-    EXPECT_EQ(h.out.rfind("Usage: driftwise-cli [OPTIONS] LOGFILE...\n", 0), 0u);
+    EXPECT_EQ(h.out.rfind("Usage: driftwise-cli [OPTIONS] LOGFILE|FOLDER...\n", 0), 0u);
 }
 
 TEST_F(CliBinary, LogFileAndVerbose) {

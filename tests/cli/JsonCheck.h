@@ -8,6 +8,9 @@
 
 #include <cctype>
 #include <cstddef>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -189,5 +192,26 @@ private:
     std::size_t m_p = 0;
     std::string m_error;
 };
+
+// True when a number literal is no longer than the shortest text of the
+// double it reads as: the scientific form with the fewest significant digits
+// that still reads back to that double ("7.66132e-01" for 0.766132; a plain
+// form may be shorter still: "0.766132", "-2116178168839186432").
+inline bool IsShortestNumberText(const std::string& text) {
+    const double value = std::strtod(text.c_str(), nullptr);
+    char shortest[64];
+    for (int digits = 1; digits <= 17; ++digits) {
+        std::snprintf(shortest, sizeof shortest, "%.*e", digits - 1, value);
+        if (std::strtod(shortest, nullptr) == value) break;
+    }
+    return text.size() <= std::strlen(shortest);
+}
+
+// The literals of every number in a document.
+inline void CollectNumberTexts(const JsonValue& v, std::vector<std::string>& texts) {
+    if (v.type == JsonValue::Type::Number) texts.push_back(v.text);
+    for (const JsonValue& item : v.items) CollectNumberTexts(item, texts);
+    for (const auto& m : v.members) CollectNumberTexts(m.second, texts);
+}
 
 }  // namespace clitest

@@ -1,19 +1,45 @@
 #include "cli/JsonWriter.h"
 
+#include "JsonCheck.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
+#include <string>
 
-TEST(JsonWriter, NumbersHaveSeventeenDigitsAndNonFiniteIsNull) {
-    EXPECT_EQ(CJsonWriter::FormatNumber(0.1), "0.10000000000000001");
+TEST(JsonWriter, NumbersTakeTheShortestRoundTripFormAndNonFiniteIsNull) {
+    EXPECT_EQ(CJsonWriter::FormatNumber(0.766132), "0.766132");
+    EXPECT_EQ(CJsonWriter::FormatNumber(0.1), "0.1");
+    EXPECT_EQ(CJsonWriter::FormatNumber(0.1 + 0.2), "0.30000000000000004");  // 17 digits are needed here
     EXPECT_EQ(CJsonWriter::FormatNumber(2.0), "2");
-    EXPECT_EQ(CJsonWriter::FormatNumber(-0.85), "-0.84999999999999998");
-    EXPECT_EQ(CJsonWriter::FormatNumber(1e300), "1.0000000000000001e+300");
-    EXPECT_EQ(CJsonWriter::FormatNumber(1.5e-7), "1.4999999999999999e-007");  // a valid JSON exponent
+    EXPECT_EQ(CJsonWriter::FormatNumber(-0.85), "-0.85");
+    EXPECT_EQ(CJsonWriter::FormatNumber(1e300), "1e+300");
+    EXPECT_EQ(CJsonWriter::FormatNumber(1.5e-7), "1.5e-07");  // a valid JSON exponent
+    EXPECT_EQ(CJsonWriter::FormatNumber(5e-324), "5e-324");
+    EXPECT_EQ(CJsonWriter::FormatNumber(std::numeric_limits<double>::max()), "1.7976931348623157e+308");
     EXPECT_EQ(CJsonWriter::FormatNumber(std::nan("")), "null");
     EXPECT_EQ(CJsonWriter::FormatNumber(std::numeric_limits<double>::infinity()), "null");
     EXPECT_EQ(CJsonWriter::FormatNumber(-std::numeric_limits<double>::infinity()), "null");
+}
+
+TEST(JsonWriter, NumbersReadBackExactlyAndNoShorterTextWould) {
+    std::uint64_t state = 88172645463325252ull;
+    for (int i = 0; i < 20000; ++i) {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        double value = 0.0;
+        std::memcpy(&value, &state, sizeof value);
+        if (!std::isfinite(value)) continue;
+        const std::string text = CJsonWriter::FormatNumber(value);
+        ASSERT_EQ(std::strtod(text.c_str(), nullptr), value) << text;
+        EXPECT_TRUE(clitest::IsShortestNumberText(text)) << text;
+    }
 }
 
 TEST(JsonWriter, StringsAreEscapedAndAlwaysValidUtf8) {
@@ -32,6 +58,14 @@ TEST(JsonWriter, StringsAreEscapedAndAlwaysValidUtf8) {
     EXPECT_EQ(CJsonWriter::Quote("\xE2\x82"), "\"\\u00e2\\u0082\"");                        // cut short at the end
     EXPECT_EQ(CJsonWriter::Quote("\xC3"), "\"\\u00c3\"");
     EXPECT_EQ(CJsonWriter::Quote("\x80x"), "\"\\u0080x\"");
+}
+
+TEST(JsonWriter, Utf8TextKeepsValidUtf8AndReadsOtherBytesAsTheirCodePoints) {
+    EXPECT_EQ(CJsonWriter::Utf8Text("plain/J\xC3\xA4nner \xF0\x9F\x98\x80"), "plain/J\xC3\xA4nner \xF0\x9F\x98\x80");
+    EXPECT_EQ(CJsonWriter::Utf8Text("M\xFCller"), "M\xC3\xBCller");
+    EXPECT_EQ(CJsonWriter::Utf8Text("\xC0\x80"), "\xC3\x80\xC2\x80");  // overlong NUL
+    EXPECT_EQ(CJsonWriter::Utf8Text("\xE2\x82"), "\xC3\xA2\xC2\x82");  // cut short at the end
+    EXPECT_EQ(CJsonWriter::Utf8Text(""), "");
 }
 
 TEST(JsonWriter, Layout) {

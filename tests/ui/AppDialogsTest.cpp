@@ -134,7 +134,11 @@ TEST(AppInfoDialogs, AboutAndDisclaimerShowTheirPicturesAndButtons) {
 
     CAboutDlg about;
     EXPECT_EQ(about.windowTitle().toStdString(), "About Driftwise");
-    EXPECT_EQ(about.findChildren<QLabel*>().size(), 1);
+    EXPECT_EQ(about.findChildren<QLabel*>().size(), 2);
+    auto* notice = about.findChild<QLabel*>("licenseNotice");
+    ASSERT_NE(notice, nullptr);
+    EXPECT_EQ(notice->text().toStdString(), "Version 1.0.2 (build 140206) \xE2\x80\x94 licensed under the GNU General "
+                                            "Public License, version 3 or later (GPL-3.0-or-later).");
     auto* aboutButtons = about.findChild<QDialogButtonBox*>();
     ASSERT_NE(aboutButtons, nullptr);
     ASSERT_NE(aboutButtons->button(QDialogButtonBox::Ok), nullptr);

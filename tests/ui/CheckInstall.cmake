@@ -1,5 +1,6 @@
 # Installs the build into a scratch prefix and checks that the desktop
-# program, the batch tool, the .desktop file and the icons arrive.
+# program, the batch tool, the .desktop file, the icons, the metainfo, the
+# copyright file and the manual pages arrive.
 # Arguments: -DBUILD_DIR=... -DPREFIX=...
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
@@ -11,7 +12,11 @@ set(expected
   bin/driftwise
   bin/driftwise-cli
   share/applications/driftwise.desktop
-  share/icons/hicolor/scalable/apps/driftwise.svg)
+  share/icons/hicolor/scalable/apps/driftwise.svg
+  share/metainfo/com.corvolab.Driftwise.metainfo.xml
+  share/doc/driftwise/copyright
+  share/man/man1/driftwise.1.gz
+  share/man/man1/driftwise-cli.1.gz)
 foreach(size 16 32 48 64 128 256)
   list(APPEND expected share/icons/hicolor/${size}x${size}/apps/driftwise.png)
 endforeach()

@@ -167,7 +167,7 @@ void CDriftwiseDlg::CreateControls() {
     connect(m_pTabs, &QTabWidget::currentChanged, this, &CDriftwiseDlg::OnTabChanged);
 
     // Delete in the series list deletes the selected series.
-    auto* deleteKey = new QShortcut(QKeySequence::Delete, m_pSeriesList, nullptr, nullptr, Qt::WidgetShortcut);
+    auto* deleteKey = new QShortcut(QKeySequence(Qt::Key_Delete), m_pSeriesList, nullptr, nullptr, Qt::WidgetShortcut);
     connect(deleteKey, &QShortcut::activated, this, &CDriftwiseDlg::OnDelete);
     // The accelerators must win over keys the focused control would take.
     qApp->installEventFilter(this);

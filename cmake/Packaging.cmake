@@ -3,11 +3,20 @@
 # AppStream metainfo, copyright), and the Debian package CPack builds from
 # the install rules (scripts/package.sh).
 
+# Manual pages and metainfo carry the project's version (set in the top-level
+# CMakeLists.txt); the build writes them into generated/.
+set(DW_GENERATED_DIR ${PROJECT_BINARY_DIR}/generated)
+foreach(page driftwise driftwise-cli)
+  configure_file(${PROJECT_SOURCE_DIR}/docs/man/${page}.1.in ${DW_GENERATED_DIR}/man/${page}.1 @ONLY)
+endforeach()
+set(DW_METAINFO ${DW_GENERATED_DIR}/com.corvolab.Driftwise.metainfo.xml)
+configure_file(${PROJECT_SOURCE_DIR}/src/ui/resources/com.corvolab.Driftwise.metainfo.xml.in ${DW_METAINFO} @ONLY)
+
 # Manual pages, compressed as Debian installs them.
 find_program(DW_GZIP gzip)
 set(_dw_man_outputs "")
 foreach(page driftwise driftwise-cli)
-  set(_src ${PROJECT_SOURCE_DIR}/docs/man/${page}.1)
+  set(_src ${DW_GENERATED_DIR}/man/${page}.1)
   if(DW_GZIP)
     set(_out ${PROJECT_BINARY_DIR}/man/${page}.1.gz)
     add_custom_command(OUTPUT ${_out}
@@ -24,7 +33,7 @@ endforeach()
 add_custom_target(dw_man_pages ALL DEPENDS ${_dw_man_outputs})
 install(FILES ${_dw_man_outputs} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
-install(FILES ${PROJECT_SOURCE_DIR}/src/ui/resources/com.corvolab.Driftwise.metainfo.xml
+install(FILES ${DW_METAINFO}
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/driftwise)
 

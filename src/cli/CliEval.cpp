@@ -1,28 +1,29 @@
 #include "cli/CliEval.h"
 
 #include "cli/CliOptions.h"
-#include "eval/CharFunc.h"
-#include "eval/Lifetime.h"
+#include "eval/EvalSteps.h"
 #include "eval/ModelFit.h"
 #include "series/A1TimeSeries.h"
 
+EVALINPUTS CliEvalInputs(const CliOptions& options) {
+    EVALINPUTS inputs;
+    inputs.nMinDiversity = options.nMinDiversity;
+    inputs.dEnergykV = options.dEnergykV;
+    inputs.dResolutionAng = options.dResolutionAng;
+    inputs.dLimitPhase = options.dPhase;
+    return inputs;
+}
+
 CliEvaluation EvaluateCliSeries(CA1TimeSeries& series, const CliOptions& options) {
     CliEvaluation evaluation;
-    ExtractCharacteristicFunction(series, options.nMinDiversity);
-    // A series too short for the minimum diversity keeps no characteristic
-    // function; like the desktop program, nothing further is evaluated then.
-    if (series.CharFuncValid != 1) return evaluation;
-
-    const double a = ComputeTolerance(options.dEnergykV, options.dResolutionAng, options.dPhase);
-    EvaluateDirectLifetime(series, a);
-    series.UsedLimitPhase = options.dPhase;
-    series.UsedElEnergykV = options.dEnergykV;
-    series.UsedTargetResAng = options.dResolutionAng;
-    if (!options.bFit) return evaluation;
+    EVALINPUTS inputs = CliEvalInputs(options);
+    // Like the desktop program, nothing further is evaluated without a
+    // characteristic function.
+    if (!RunCharFuncStep(series, inputs) || !options.bFit) return evaluation;
 
     evaluation.bFitRun = true;
     evaluation.nSeed = options.seed ? *options.seed : SeedFromUtcClock();
-    FitModel(series, evaluation.nSeed);
-    EvaluateModelLifetime(series, a);
+    inputs.nSeed = evaluation.nSeed;
+    RunModelFitStep(series, inputs, FitStepStart::FitOnly);
     return evaluation;
 }

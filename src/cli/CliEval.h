@@ -1,12 +1,16 @@
 #pragma once
-// Evaluation of one series in the batch tool, with the same core calls and
-// in the same order as the desktop program's characteristic-function and
-// fit commands.
+// Evaluation of one series in the batch tool, by the same evaluation steps
+// as the desktop program's characteristic-function and fit commands.
+
+#include "eval/EvalSteps.h"
 
 #include <cstdint>
 
 class CA1TimeSeries;
 struct CliOptions;
+
+// The evaluation inputs of the options (the seed is left at 0).
+EVALINPUTS CliEvalInputs(const CliOptions& options);
 
 // What the evaluation of a series did beyond what the series stores.
 struct CliEvaluation {

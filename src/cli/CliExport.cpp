@@ -39,7 +39,8 @@ struct DIAGRAMEXPORT {
 };
 
 const DIAGRAMEXPORT kDiagramExports[] = {
-    {1, "_a22time"}, {2, "_a22_2d"}, {3, "_charfunc"}, {4, "_model"}, {5, "_probability"},
+    {DISPLAY_A22_TIME, "_a22time"}, {DISPLAY_A22_2D, "_a22_2d"},           {DISPLAY_CHAR_FUNC, "_charfunc"},
+    {DISPLAY_MODEL, "_model"},      {DISPLAY_PROBABILITY, "_probability"},
 };
 
 // Every not-ready line of the data exports ends so.

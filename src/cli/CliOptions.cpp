@@ -96,9 +96,9 @@ CliParseResult ParseCliOptions(const std::vector<std::string>& args) {
             o.bVerbose = true;
         } else if (name == "--format") {
             if (!needValue()) return fail(r.strError);
-            if (value == "auto") o.nImportType = 0;
-            else if (value == "c1a1") o.nImportType = 1;
-            else if (value == "atlas") o.nImportType = 2;
+            if (value == "auto") o.nImportType = IMPORT_NONE;
+            else if (value == "c1a1") o.nImportType = IMPORT_C1A1;
+            else if (value == "atlas") o.nImportType = IMPORT_ATLAS;
             else return fail("--format: expected auto, c1a1 or atlas, not \"" + value + "\"");
         } else if (name == "--series") {
             if (!needValue()) return fail(r.strError);

@@ -1,6 +1,8 @@
 #pragma once
 // Command line of driftwise-cli: parsed into options or a usage error.
 
+#include "series/A1TimeSeries.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -10,8 +12,8 @@ struct CliOptions {
     enum class Action { Run, Help, Version };
     Action action = Action::Run;
 
-    int nImportType = 0;  // 0 = decide by content, 1 = CEOS C1A1, 2 = ATLASStab
-    int nSeries = 0;      // 1-based series of each file, 0 = all
+    int nImportType = IMPORT_NONE;  // IMPORT_NONE = decide by content, IMPORT_C1A1, IMPORT_ATLAS
+    int nSeries = 0;                // 1-based series of each file, 0 = all
     double dRotationDeg = 0.0;
     int nMirror = 1;  // -1 with --mirror-y
     int nMinDiversity = 10;

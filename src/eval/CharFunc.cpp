@@ -1,5 +1,6 @@
 #include "eval/CharFunc.h"
 
+#include "eval/Lifetime.h"
 #include "eval/PairSums.h"
 #include "log/LogFile.h"
 #include "series/A1TimeSeries.h"
@@ -28,7 +29,7 @@ void ClearEvaluation(CA1TimeSeries& s) {
     s.m_aCharFunc.clear();
     s.CharFuncValid = 0;
     s.ModelValid = 0;
-    s.LifetimeState = 0;
+    s.LifetimeState = LIFETIME_NONE;
     s.MeasErr = s.MeasErrX = s.MeasErrY = 0.0;
     s.SlopeSum = 0.0;
     s.Tolerance = 0.0;

@@ -380,18 +380,18 @@ double ComputeTolerance(double energykV, double resolutionAng, double limitPhase
 
 double EvaluateDirectLifetime(CA1TimeSeries& series, double a) {
     CLogFile* log = series.m_pLog;
-    series.LifetimeState = 0;
+    series.LifetimeState = LIFETIME_NONE;
     if (series.m_aCharFunc.size() < 2) {
         LogIfAttached(log, "ERROR: Lifetime evaluation failed. Missing data of the characteristic function.");
         series.Tolerance = a;
-        series.LifetimeState = -3;
+        series.LifetimeState = LIFETIME_ERROR;
         series.DirectLifetime = 0.0;
         return series.DirectLifetime;
     }
     if (std::isnan(a)) {
         LogIfAttached(log, "ERROR: Lifetime evaluation failed. The astigmatism tolerance is not a number.");
         series.Tolerance = a;
-        series.LifetimeState = -3;
+        series.LifetimeState = LIFETIME_ERROR;
         series.DirectLifetime = 0.0;
         return series.DirectLifetime;
     }
@@ -417,7 +417,7 @@ double EvaluateDirectLifetime(CA1TimeSeries& series, double a) {
             log, FormatText("           the smallest value of the characteristic function (%.3f nm\xC2\xB2).", fmin));
         LogIfAttached(log, "         - Try to record the series with a significantly higher acquisition rate.");
         series.Tolerance = a;
-        series.LifetimeState = -1;
+        series.LifetimeState = LIFETIME_BELOW_RANGE;
         series.DirectLifetime = tmin;
         return series.DirectLifetime;
     }
@@ -431,7 +431,7 @@ double EvaluateDirectLifetime(CA1TimeSeries& series, double a) {
         LogIfAttached(log, "         - Evaluate the lifetime by extrapolation with a model function.");
         series.Tolerance = a;
         series.DirectLifetime = tmax;
-        series.LifetimeState = -2;
+        series.LifetimeState = LIFETIME_ABOVE_RANGE;
         return series.DirectLifetime;
     }
     LogIfAttached(log, "Lifetime evaluation directly from the characteristic function:");
@@ -439,7 +439,7 @@ double EvaluateDirectLifetime(CA1TimeSeries& series, double a) {
     // fmin <= a2 <= fmax, so the record holding fmax qualifies at the latest.
     for (const A1SAMPLE& r : series.m_aCharFunc) {
         if (r.dX + r.dY >= a2) {
-            series.LifetimeState = 1;
+            series.LifetimeState = LIFETIME_FOUND;
             series.Tolerance = a;
             series.DirectLifetime = r.nIndex * t0;
             break;
@@ -513,17 +513,17 @@ double RandomWalkProbabilityLifetime(const CA1TimeSeries& series, double a, doub
 
 std::string DirectStateText(const CA1TimeSeries& series) {
     switch (series.LifetimeState) {
-    case 0: return "No evaluation present.";
-    case 1:
+    case LIFETIME_NONE: return "No evaluation present.";
+    case LIFETIME_FOUND:
         return FormatText("Estimated lifetime: %.1f s, Astigmatism tolerance: %.3f nm", series.DirectLifetime,
                           series.Tolerance);
-    case -1:
+    case LIFETIME_BELOW_RANGE:
         return FormatText("Estimated lifetime is below the shortest timespan (%.1f s). Astigmatism tolerance: %.3f nm",
                           series.DirectLifetime, series.Tolerance);
-    case -2:
+    case LIFETIME_ABOVE_RANGE:
         return FormatText("Estimated lifetime is above the longest timespan (%.1f s). Astigmatism tolerance: %.3f nm",
                           series.DirectLifetime, series.Tolerance);
-    case -3: return "Error during evaluation.";
+    case LIFETIME_ERROR: return "Error during evaluation.";
     default: return "Unknown state.";
     }
 }

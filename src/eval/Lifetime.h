@@ -21,6 +21,15 @@ struct MODELPARAMS {
 inline constexpr double kNoResult = std::numeric_limits<double>::quiet_NaN();
 inline bool IsNoResult(double v) { return v != v; }
 
+// LifetimeState of a series: the outcome of the last direct evaluation.
+enum LifetimeStateCode {
+    LIFETIME_NONE = 0,          // no evaluation present
+    LIFETIME_FOUND = 1,         // the lifetime lies within the measured time spans
+    LIFETIME_BELOW_RANGE = -1,  // tolerance below the characteristic function
+    LIFETIME_ABOVE_RANGE = -2,  // tolerance above the characteristic function
+    LIFETIME_ERROR = -3,        // no characteristic function (or no usable tolerance)
+};
+
 // Probability levels of the report, diagrams and exports.
 inline constexpr double kP84 = 0.841345;
 inline constexpr double kP50 = 0.5;

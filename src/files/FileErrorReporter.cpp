@@ -1,7 +1,5 @@
 #include "files/FileErrorReporter.h"
 
-#include <cstdio>
-
 namespace {
 IFileErrorReporter* g_pReporter = nullptr;
 }
@@ -14,10 +12,4 @@ IFileErrorReporter* SetFileErrorReporter(IFileErrorReporter* reporter) {
 
 void ReportFileError(const std::string& path, const std::string& errorText) {
     if (g_pReporter != nullptr) g_pReporter->ReportFileError(path, errorText);
-}
-
-void CStderrFileErrorReporter::ReportFileError(const std::string& path, const std::string& errorText) {
-    const std::string line = "File error [" + path + "]: " + errorText + "\n";
-    std::fputs(line.c_str(), stderr);
-    std::fflush(stderr);
 }

@@ -15,9 +15,3 @@ public:
 // Installs the program-wide reporter; returns the previous one.
 IFileErrorReporter* SetFileErrorReporter(IFileErrorReporter* reporter);
 void ReportFileError(const std::string& path, const std::string& errorText);
-
-// The batch tool's reporter: one line "File error [path]: text" on standard error.
-class CStderrFileErrorReporter : public IFileErrorReporter {
-public:
-    void ReportFileError(const std::string& path, const std::string& errorText) override;
-};

@@ -69,7 +69,7 @@ CMainParameters::CMainParameters() {
 }
 
 void CMainParameters::ResetToDefaults() {
-    ImportType = 1;
+    ImportType = IMPORT_C1A1;
     ImportPath.clear();
     OutputPath.clear();
     ImportRotDeg = 0.0;

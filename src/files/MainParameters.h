@@ -3,6 +3,7 @@
 // in the per-user settings store.
 
 #include "files/ParameterBlock.h"
+#include "series/A1TimeSeries.h"
 
 #include <cstdio>
 #include <string>
@@ -14,7 +15,7 @@ public:
     CMainParameters();
     void ResetToDefaults();
 
-    int ImportType = 1;
+    int ImportType = IMPORT_C1A1;
     std::string ImportPath;
     std::string OutputPath;
     double ImportRotDeg = 0.0;

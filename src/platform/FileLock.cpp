@@ -12,21 +12,13 @@ std::string LastErrorText() { return std::strerror(errno); }
 
 std::FILE* OpenExclusive(const std::string& path, FileOpenMode mode, std::string* errorText) {
     int flags = O_CLOEXEC;
-    const char* streamMode = "rb";
     switch (mode) {
-    case FileOpenMode::Read:
-        flags |= O_RDONLY;
-        streamMode = "rb";
-        break;
+    case FileOpenMode::Read: flags |= O_RDONLY; break;
     case FileOpenMode::WriteTruncate:
         // Truncation waits until the lock is held, so a locked file is left intact.
         flags |= O_WRONLY | O_CREAT;
-        streamMode = "wb";
         break;
-    case FileOpenMode::WriteNoTruncate:
-        flags |= O_WRONLY | O_CREAT;
-        streamMode = "r+b";
-        break;
+    case FileOpenMode::WriteNoTruncate: flags |= O_WRONLY | O_CREAT; break;
     }
     if (path.empty()) {
         if (errorText) *errorText = std::strerror(ENOENT);
@@ -55,9 +47,8 @@ std::FILE* OpenExclusive(const std::string& path, FileOpenMode mode, std::string
         if (errorText) *errorText = std::strerror(err);
         return nullptr;
     }
-    // "r+b" on a write-only descriptor is fine for fdopen as long as we only write.
+    // fdopen never truncates: "wb" only makes a write stream on the descriptor.
     std::FILE* f = ::fdopen(fd, mode == FileOpenMode::Read ? "rb" : "wb");
-    (void)streamMode;
     if (!f) {
         if (errorText) *errorText = LastErrorText();
         ::close(fd);

@@ -72,11 +72,11 @@ private:
     void ChooseUnitsAndTitles();
     void Layout();
     void DrawCurves();
-    void DrawType1();
-    void DrawType2();
-    void DrawType3();
-    void DrawType4();
-    void DrawType5();
+    void DrawA22Time();
+    void DrawA22Scatter();
+    void DrawCharFunc();
+    void DrawModel();
+    void DrawProbability();
     void DrawGuide(double t, double v);
     // A curve sampled every two pixels from t = 0 up to the right end of the
     // x axis; stops at a value above the top of the y axis when asked to.
@@ -85,6 +85,9 @@ private:
     void DrawFrame();
     void DrawText();
     CURVESPEC CurveFor(const AXIS& y) const;
+    // A logical length of the layout in image pixels.
+    int Px(double logical) const { return ScaledPixels(logical, m_style.dScale); }
+    unsigned int PxSize(unsigned int logical) const { return static_cast<unsigned int>(Px(logical)); }
 
     const CA1TimeSeries& m_s;
     CA1DiagramWnd& m_wnd;
@@ -93,8 +96,8 @@ private:
     int m_nType = 0;
     MODELPARAMS m_model;
     double m_dA2 = 0.0;         // squared tolerance
-    double m_dT50 = kNoResult;  // type 5 guide time [s]
-    AXIS m_x, m_y, m_y2;        // m_y2: A22-y axis of type 1
+    double m_dT50 = kNoResult;  // guide time of the probability diagram [s]
+    AXIS m_x, m_y, m_y2;        // m_y2: A22-y axis of the A22-time diagram
     PLOTRECT m_rc;
     bool m_bFonts = false;
     double m_fx = 1.0, m_fy = 1.0;
@@ -103,10 +106,10 @@ private:
 };
 
 bool CDiagramBuilder::HasSomethingToShow() const {
-    if (m_nType < 1 || m_nType > 5) return false;
+    if (m_nType < DISPLAY_A22_TIME || m_nType > DISPLAY_PROBABILITY) return false;
     if (m_s.m_aSamples.empty()) return false;
-    if (m_nType >= 3 && m_s.m_aCharFunc.empty()) return false;
-    if (m_nType >= 4 && m_s.ModelValid < 1) return false;
+    if (m_nType >= DISPLAY_CHAR_FUNC && m_s.m_aCharFunc.empty()) return false;
+    if (m_nType >= DISPLAY_MODEL && m_s.ModelValid < 1) return false;
     return true;
 }
 
@@ -134,13 +137,13 @@ bool CDiagramBuilder::Draw() {
 }
 
 void CDiagramBuilder::ComputeRanges() {
-    if (m_nType <= 2) {
+    if (m_nType <= DISPLAY_A22_2D) {
         double tMin = 0, tMax = 0, xMin = 0, xMax = 0, yMin = 0, yMax = 0;
         m_s.GetSampleRanges(tMin, tMax, xMin, xMax, yMin, yMax);
         const AXIS ax = AxisFromRange(xMin, xMax);
         const AXIS ay = AxisFromRange(yMin, yMax);
         const double common = std::max(ax.span, ay.span);
-        if (m_nType == 1) {
+        if (m_nType == DISPLAY_A22_TIME) {
             m_x = AxisFromRange(tMin, tMax);
             m_y = AXIS{ax.centre, common};
             m_y2 = AXIS{ay.centre, common};
@@ -157,10 +160,10 @@ void CDiagramBuilder::ComputeRanges() {
         tMax = std::max(tMax, p.nIndex * m_t0);
         fMax = std::max(fMax, p.dX + p.dY);
     }
-    if (m_nType == 3) {
+    if (m_nType == DISPLAY_CHAR_FUNC) {
         m_x = FromZero(AxisFromRange(0.0, tMax));
         m_y = FromZero(AxisFromRange(0.0, fMax));
-    } else if (m_nType == 4) {
+    } else if (m_nType == DISPLAY_MODEL) {
         // Widen to show the model lifetime and the model up to there; a
         // lifetime the search could not find leaves the measured range.
         if (UsableTime(m_s.ModelLifetime)) tMax = std::max(tMax, 1.15 * m_s.ModelLifetime);
@@ -184,20 +187,20 @@ void CDiagramBuilder::ChooseUnitsAndTitles() {
     const UNIT* xUnit = nullptr;
     const UNIT* yUnit = nullptr;
     switch (m_nType) {
-    case 1:
+    case DISPLAY_A22_TIME:
         xUnit = UnitAt(m_s.m_aTimeUnits, m_s.ChooseTimeUnit(m_x.span));
         yUnit = UnitAt(m_s.m_aLengthUnits, m_s.ChooseLengthUnit(m_y.span));
         m_strXTitle = Title("Time [", xUnit);
         m_strYTitle = Title("A22-x [", yUnit);
         m_strY2Title = Title("A22-y [", yUnit);
         break;
-    case 2:
+    case DISPLAY_A22_2D:
         xUnit = yUnit = UnitAt(m_s.m_aLengthUnits, m_s.ChooseLengthUnit(m_x.span));
         m_strXTitle = Title("A22-x [", xUnit);
         m_strYTitle = Title("A22-y [", yUnit);
         break;
-    case 3:
-    case 4:
+    case DISPLAY_CHAR_FUNC:
+    case DISPLAY_MODEL:
         xUnit = UnitAt(m_s.m_aTimeUnits, m_s.ChooseTimeUnit(m_x.span));
         yUnit = UnitAt(m_s.m_aAreaUnits, m_s.ChooseAreaUnit(m_y.span));
         m_strXTitle = Title("Timespan t [", xUnit);
@@ -210,16 +213,16 @@ void CDiagramBuilder::ChooseUnitsAndTitles() {
         break;
     }
     m_fx = Factor(xUnit);
-    m_fy = m_nType == 5 ? 1.0 : Factor(yUnit);
+    m_fy = m_nType == DISPLAY_PROBABILITY ? 1.0 : Factor(yUnit);
 }
 
 void CDiagramBuilder::Layout() {
     m_wnd.TextExtent(m_strXTitle, false, m_nXTitleCx, m_nXTitleCy);
     const int cy = m_nXTitleCy;
     m_rc.left += 3 * cy;
-    m_rc.bottom -= 2 * cy + 4;
-    if (m_nType == 1) m_rc.right -= 3 * cy;
-    if (m_nType == 2) {
+    m_rc.bottom -= 2 * cy + Px(4);
+    if (m_nType == DISPLAY_A22_TIME) m_rc.right -= 3 * cy;
+    if (m_nType == DISPLAY_A22_2D) {
         const int width = m_rc.right - m_rc.left;
         const int height = m_rc.bottom - m_rc.top;
         m_rc.left += (width - height) / 2;
@@ -239,23 +242,23 @@ CURVESPEC CDiagramBuilder::CurveFor(const AXIS& y) const {
 
 void CDiagramBuilder::DrawCurves() {
     switch (m_nType) {
-    case 1: DrawType1(); break;
-    case 2: DrawType2(); break;
-    case 3: DrawType3(); break;
-    case 4: DrawType4(); break;
-    default: DrawType5(); break;
+    case DISPLAY_A22_TIME: DrawA22Time(); break;
+    case DISPLAY_A22_2D: DrawA22Scatter(); break;
+    case DISPLAY_CHAR_FUNC: DrawCharFunc(); break;
+    case DISPLAY_MODEL: DrawModel(); break;
+    default: DrawProbability(); break;
     }
 }
 
-void CDiagramBuilder::DrawType1() {
+void CDiagramBuilder::DrawA22Time() {
     const std::size_t n = m_s.m_aSamples.size();
     std::vector<double> ts(n), values(n);
     for (std::size_t i = 0; i < n; ++i) ts[i] = m_s.m_aSamples[i].nIndex * m_t0;
 
     CURVESPEC curve = CurveFor(m_y);
     curve.nMarkerType = MARKER_CROSS;
-    curve.nMarkerSize = 5;
-    curve.nLineWidth = 1;
+    curve.nMarkerSize = PxSize(5);
+    curve.nLineWidth = PxSize(1);
     curve.crMarker = m_style.crXMarker;
     curve.crLine = m_style.crXLine;
     for (std::size_t i = 0; i < n; ++i) values[i] = m_s.m_aSamples[i].dX;
@@ -268,7 +271,7 @@ void CDiagramBuilder::DrawType1() {
     m_wnd.DrawCurve(&curve, n, ts.data(), values.data());
 }
 
-void CDiagramBuilder::DrawType2() {
+void CDiagramBuilder::DrawA22Scatter() {
     const std::size_t n = m_s.m_aSamples.size();
     std::vector<double> xs(n), ys(n);
     for (std::size_t i = 0; i < n; ++i) {
@@ -277,15 +280,15 @@ void CDiagramBuilder::DrawType2() {
     }
     CURVESPEC curve = CurveFor(m_y);
     curve.nMarkerType = MARKER_CROSS;
-    curve.nMarkerSize = 5;
-    curve.nLineWidth = 1;
+    curve.nMarkerSize = PxSize(5);
+    curve.nLineWidth = PxSize(1);
     curve.crMarker = m_style.crScatterMarker;
     curve.crLine = m_style.crScatterLine;
     m_wnd.DrawCurve(&curve, n, xs.data(), ys.data());
 }
 
-void CDiagramBuilder::DrawType3() {
-    if (m_s.LifetimeState == 1) DrawGuide(m_s.DirectLifetime, m_dA2);
+void CDiagramBuilder::DrawCharFunc() {
+    if (m_s.LifetimeState == LIFETIME_FOUND) DrawGuide(m_s.DirectLifetime, m_dA2);
     const std::size_t n = m_s.m_aCharFunc.size();
     std::vector<double> ts(n), fs(n);
     for (std::size_t i = 0; i < n; ++i) {
@@ -294,7 +297,7 @@ void CDiagramBuilder::DrawType3() {
     }
     CURVESPEC curve = CurveFor(m_y);
     curve.nMarkerType = MARKER_DISC;
-    curve.nMarkerSize = m_style.nCFMarkerSize;
+    curve.nMarkerSize = PxSize(m_style.nCFMarkerSize);
     curve.crMarker = m_style.crCFMarker;
     m_wnd.DrawCurve(&curve, n, ts.data(), fs.data());
 }
@@ -325,18 +328,18 @@ void CDiagramBuilder::DrawSampledCurve(F value, bool stopAboveTop, unsigned int 
     m_wnd.DrawCurve(&curve, ts.size(), ts.data(), vs.data());
 }
 
-void CDiagramBuilder::DrawType4() {
+void CDiagramBuilder::DrawModel() {
     DrawGuide(m_s.ModelLifetime, m_dA2);
     const MODELPARAMS& m = m_model;
-    DrawSampledCurve([&m](double tau) { return ModelBand(m, tau, kP16); }, true, 1, kBandColor);
-    DrawSampledCurve([&m](double tau) { return ModelBand(m, tau, kP84); }, true, 1, kBandColor);
-    DrawSampledCurve([&m](double tau) { return ModelFunction(m, tau); }, true, 2, m_style.crYMarker);
+    DrawSampledCurve([&m](double tau) { return ModelBand(m, tau, kP16); }, true, PxSize(1), kBandColor);
+    DrawSampledCurve([&m](double tau) { return ModelBand(m, tau, kP84); }, true, PxSize(1), kBandColor);
+    DrawSampledCurve([&m](double tau) { return ModelFunction(m, tau); }, true, PxSize(2), m_style.crYMarker);
 
     // Every k-th point, so that the discs stay about two diameters apart.
     const int W = m_rc.right - m_rc.left;
     const std::size_t n = m_s.m_aCharFunc.size();
     double every = 1.0;
-    if (W > 0 && m_t0 > 0.0) every = std::trunc(2.0 * m_x.span * m_style.nCFMarkerSize / (W * m_t0));
+    if (W > 0 && m_t0 > 0.0) every = std::trunc(2.0 * m_x.span * PxSize(m_style.nCFMarkerSize) / (W * m_t0));
     std::size_t k = 1;
     if (every > 1.0) k = every < static_cast<double>(n) ? static_cast<std::size_t>(every) : n;
     std::vector<double> ts, fs;
@@ -348,16 +351,16 @@ void CDiagramBuilder::DrawType4() {
     }
     CURVESPEC curve = CurveFor(m_y);
     curve.nMarkerType = MARKER_DISC;
-    curve.nMarkerSize = m_style.nCFMarkerSize;
+    curve.nMarkerSize = PxSize(m_style.nCFMarkerSize);
     curve.crMarker = m_style.crCFMarker;
     m_wnd.DrawCurve(&curve, ts.size(), ts.data(), fs.data());
 }
 
-void CDiagramBuilder::DrawType5() {
+void CDiagramBuilder::DrawProbability() {
     DrawGuide(m_dT50, 0.5);
     const MODELPARAMS& m = m_model;
     const double a2 = m_dA2;
-    DrawSampledCurve([&m, a2](double tau) { return tau == 0.0 ? 1.0 : StayProbability(m, tau, a2); }, false, 2,
+    DrawSampledCurve([&m, a2](double tau) { return tau == 0.0 ? 1.0 : StayProbability(m, tau, a2); }, false, PxSize(2),
                      m_style.crYMarker);
 }
 
@@ -375,48 +378,53 @@ void CDiagramBuilder::DrawGuide(double t, double v) {
     m_wnd.SelectPen(old);
 }
 
+// Two rings of the pen: the inner one on the plot rectangle, the outer one a
+// pen width outside it.
 void CDiagramBuilder::DrawFrame() {
     const int l = m_rc.left, t = m_rc.top, r = m_rc.right, b = m_rc.bottom;
+    const int p = Px(1);
     m_wnd.SelectPen(m_style.crFrame);
     m_wnd.MoveTo(l, b);
     m_wnd.LineTo(r, b);
     m_wnd.LineTo(r, t);
     m_wnd.LineTo(l, t);
-    m_wnd.LineTo(l, b + 1);
-    m_wnd.LineTo(r + 1, b + 1);
-    m_wnd.LineTo(r + 1, t - 1);
-    m_wnd.LineTo(l - 1, t - 1);
-    m_wnd.LineTo(l - 1, b + 2);
+    m_wnd.LineTo(l, b + p);
+    m_wnd.LineTo(r + p, b + p);
+    m_wnd.LineTo(r + p, t - p);
+    m_wnd.LineTo(l - p, t - p);
+    m_wnd.LineTo(l - p, b + 2 * p);
 }
 
 void CDiagramBuilder::DrawText() {
     const int l = m_rc.left, t = m_rc.top, r = m_rc.right, b = m_rc.bottom;
     m_wnd.SetTextColor(kBlack);
     const int cy = m_nXTitleCy;
-    m_wnd.TextOut(static_cast<int>(std::trunc((l + r - m_nXTitleCx) / 2.0 + 0.5)), b + cy + 4, m_strXTitle, false);
+    m_wnd.TextOut(static_cast<int>(std::trunc((l + r - m_nXTitleCx) / 2.0 + 0.5)), b + cy + Px(4), m_strXTitle, false);
 
     m_wnd.DrawXTicks(l, b, r, m_x.span / m_fx, m_x.centre / m_fx);
     m_wnd.DrawLeftTicks(l, b, t, m_y.span / m_fy, m_y.centre / m_fy);
-    if (m_nType == 1) m_wnd.DrawRightTicks(r, b, t, m_y2.span / m_fy, m_y2.centre / m_fy);
+    if (m_nType == DISPLAY_A22_TIME) m_wnd.DrawRightTicks(r, b, t, m_y2.span / m_fy, m_y2.centre / m_fy);
 
     // The y titles sit one text height beside the tick labels. Labels wider
     // than that room (a face wider than the layout allows for, such as "-0.5")
     // would run into the title: it then moves out just far enough, at most to
     // the image edge.
-    constexpr int kTitleGap = 3;
+    const int titleGap = Px(3);
+    const int labelGap = Px(5);
+    const int titleOffset = Px(9);
     int cx = 0, vcy = 0;
     m_wnd.TextExtent(m_strYTitle, true, cx, vcy);
-    int x = l - 2 * vcy - 9;
+    int x = l - 2 * vcy - titleOffset;
     const int leftLabels = m_wnd.TickLabelsWidth(b, t, m_y.span / m_fy, m_y.centre / m_fy);
-    const int leftClear = l - 5 - leftLabels - kTitleGap - vcy;
+    const int leftClear = l - labelGap - leftLabels - titleGap - vcy;
     if (leftLabels > 0 && leftClear < x) x = std::max(leftClear, 0);
-    if (m_nType == 1) m_wnd.SetTextColor(m_style.crXMarker);
+    if (m_nType == DISPLAY_A22_TIME) m_wnd.SetTextColor(m_style.crXMarker);
     m_wnd.TextOut(x, static_cast<int>(std::trunc((b + t + cx) / 2.0 + 0.5)), m_strYTitle, true);
     if (!m_strY2Title.empty()) {
         m_wnd.TextExtent(m_strY2Title, true, cx, vcy);
-        x = r + vcy + 9;
+        x = r + vcy + titleOffset;
         const int rightLabels = m_wnd.TickLabelsWidth(b, t, m_y2.span / m_fy, m_y2.centre / m_fy);
-        const int rightClear = r + 5 + rightLabels + kTitleGap;
+        const int rightClear = r + labelGap + rightLabels + titleGap;
         if (rightLabels > 0 && rightClear > x) x = std::min(rightClear, m_style.nWidth - vcy);
         m_wnd.SetTextColor(m_style.crYMarker);
         m_wnd.TextOut(x, static_cast<int>(std::trunc((b + t + cx) / 2.0 + 0.5)), m_strY2Title, true);

@@ -25,16 +25,30 @@ struct PLOTRECT {
     int bottom = 0;
 };
 
-// What to draw and how. Only nDisplayType, the size and the plot rectangle
-// change after construction.
+// The five diagrams (DIAGRAMSTYLE::nDisplayType). The A22-time page offers
+// the first two; the program parameter DataDisplayType stores that choice as
+// the display type minus one.
+enum DisplayType {
+    DISPLAY_A22_TIME = 1,     // A22-x and A22-y against time
+    DISPLAY_A22_2D = 2,       // A22-y against A22-x
+    DISPLAY_CHAR_FUNC = 3,    // characteristic function
+    DISPLAY_MODEL = 4,        // fitted model with its bands
+    DISPLAY_PROBABILITY = 5,  // stay probability P(a,t)
+};
+
+// What to draw and how. Only nDisplayType, the size, the scale and the plot
+// rectangle change after construction. The lengths of the layout (font
+// height, margin, marker sizes, and the gaps, tick marks and line widths the
+// drawing uses) are logical pixels; the image has dScale image pixels per
+// logical pixel, and ScaledPixels turns the one into the other.
 struct DIAGRAMSTYLE {
-    int nDisplayType = 1;  // 1 to 5, see DrawDiagram
+    int nDisplayType = DISPLAY_A22_TIME;  // a DisplayType
     std::string strFontFace = "Times";
     int nFontSize = 18;  // pixel height of both fonts
     int nWidth = 0;      // image size, set by Create
     int nHeight = 0;
     int nMargin = 8;  // blank border around the drawing area
-    PLOTRECT rcPlot;  // (nMargin, nMargin, nWidth - nMargin, nHeight - nMargin)
+    PLOTRECT rcPlot;  // margin in image pixels on each side of the image
     COLOR crBackground = RGBColor(255, 255, 255);
     COLOR crFrame = RGBColor(0, 0, 0);
     COLOR crScatterMarker = RGBColor(0, 0, 0);
@@ -46,7 +60,13 @@ struct DIAGRAMSTYLE {
     COLOR crYLine = RGBColor(128, 128, 255);
     COLOR crLifetimeMarker = RGBColor(0, 0, 0);
     unsigned int nCFMarkerSize = 4;  // disc diameter of characteristic-function points
+    double dScale = 1.0;             // image pixels per logical pixel (the device-pixel ratio)
 };
+
+// A length of the layout given in logical pixels, in image pixels at the
+// scale: rounded to the nearest pixel, and at least 1 for a positive length
+// (a line never vanishes). At scale 1 every length is itself.
+int ScaledPixels(double logical, double scale);
 
 // One data series on screen. A data point (x, y) maps to the image position
 //   px = left + (right - left) * (x - (dCenterX - dSpanX / 2)) / dSpanX
@@ -81,10 +101,14 @@ public:
     void SetTextRenderer(ITextRenderer* text) { m_pText = text; }
     void SetImageEncoder(IImageEncoder* encoder) { m_pEncoder = encoder; }
 
-    // Builds the image (all bytes 0, black) of the given client size, replacing
-    // any earlier one, and sets nWidth, nHeight and rcPlot. False when the image
-    // cannot be made; the style then keeps its earlier size.
-    bool Create(int width, int height);
+    // Builds the image (all bytes 0, black) of the given client size in image
+    // pixels, replacing any earlier one, and sets nWidth, nHeight, dScale and
+    // rcPlot (the margin scaled). False when the image cannot be made or the
+    // scale is not a positive finite number; the style then keeps its earlier
+    // size and scale.
+    bool Create(int width, int height, double scale = 1.0);
+    // A logical length of the layout in image pixels at the style's scale.
+    int Px(double logical) const { return ScaledPixels(logical, m_style.dScale); }
     bool IsCreated() const { return m_image.IsValid(); }
 
     // Draws the whole diagram of the series (display type m_style.nDisplayType).
@@ -109,7 +133,8 @@ public:
     void DrawCurve(const CURVESPEC* curve, std::size_t n, const double* xs, const double* ys);
     // Ticks and labels of the axes; integer pixel ends, span and centre in
     // display units. Ticks use the current pen, labels the current font and
-    // text colour; without fonts only the tick marks are drawn.
+    // text colour; without fonts only the tick marks are drawn. Tick lengths,
+    // label gaps and the tick spacing follow the style's scale.
     void DrawXTicks(int left, int bottom, int right, double span, double centre);
     void DrawLeftTicks(int left, int bottom, int top, double span, double centre);
     void DrawRightTicks(int right, int bottom, int top, double span, double centre);
@@ -117,7 +142,12 @@ public:
     // axis from bottom to top; 0 without labels or fonts.
     int TickLabelsWidth(int bottom, int top, double span, double centre);
 
-    // --- 1-pixel solid pen (integer pixels, the end point is not drawn) ---
+    // --- solid pen of one logical pixel (integer pixels, the end point is not
+    // drawn). At a scale above 1 the pen is Px(1) image pixels wide: every
+    // pixel of the 1-pixel line becomes a square of that side reaching right
+    // and down from it, and the line stops one square short of its end, so a
+    // figure drawn with offsets in multiples of Px(1) is the 1-pixel figure
+    // magnified. ---
     // Selects the pen colour and returns the previous one.
     COLOR SelectPen(COLOR color);
     COLOR PenColor() const { return m_crPen; }
@@ -125,8 +155,9 @@ public:
     void LineTo(int x, int y);
 
     // --- text through the text renderer ---
-    // Makes both fonts from m_style (face, size); false when there is no
-    // renderer, the face is empty, the size 0 or the renderer refuses.
+    // Makes both fonts from m_style (face, size scaled to image pixels); false
+    // when there is no renderer, the face is empty, the size 0 or the
+    // renderer refuses.
     bool SelectFonts();
     void ReleaseFonts() { m_bFonts = false; }
     bool HasFonts() const { return m_bFonts; }
@@ -147,6 +178,7 @@ public:
 
 private:
     void BlendPixel(int x, int y, double alpha, COLOR color);
+    void WideLineTo(int x0, int y0, int x1, int y1, int width);
     void DrawTicks(int axis, int origin, int start, int end, double span, double centre);
 
     ITextRenderer* m_pText = nullptr;
@@ -158,9 +190,10 @@ private:
     bool m_bFonts = false;
 };
 
-// The tick step that puts ticks about 80 pixels apart on an axis of the given
-// length (pixels, either sign) for a span in display units, and whether labels
-// get one decimal. Returns 0 when the span is outside [1, 1000) (no ticks).
-double ChooseTickStep(double span, int axisLength);
+// The tick step that puts ticks about 80 logical pixels apart on an axis of
+// the given length (image pixels, either sign; scale image pixels per logical
+// pixel) for a span in display units. Returns 0 when the span is outside
+// [1, 1000) (no ticks).
+double ChooseTickStep(double span, int axisLength, double scale = 1.0);
 // The label of a tick value for the chosen step ("%d" or "%.1f").
 std::string TickLabel(double value, double step);

@@ -14,13 +14,19 @@ bool CImage32::Create(int width, int height) {
     const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
     if (count / static_cast<std::size_t>(width) != static_cast<std::size_t>(height) || count > (std::size_t(1) << 30))
         return false;
-    std::vector<std::uint32_t> pixels;
-    try {
-        pixels.assign(count, 0u);
-    } catch (const std::bad_alloc&) {
-        return false;
+    if (count <= m_pixels.capacity()) {
+        // The buffer holds the new size already (a re-render at the same or
+        // a smaller size): no allocation, nothing that can fail.
+        m_pixels.assign(count, 0u);
+    } else {
+        std::vector<std::uint32_t> pixels;
+        try {
+            pixels.assign(count, 0u);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        m_pixels.swap(pixels);
     }
-    m_pixels.swap(pixels);
     m_width = width;
     m_height = height;
     return true;

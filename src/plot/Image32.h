@@ -15,8 +15,9 @@ inline constexpr COLOR RGBColor(int r, int g, int b) {
 class CImage32 {
 public:
     CImage32() = default;
-    // Allocates width x height pixels, every byte 0 (black). False for a size
-    // of 0 or below or one that cannot be allocated.
+    // Makes the image width x height pixels, every byte 0 (black), reusing the
+    // buffer when it is large enough. False for a size of 0 or below or one
+    // that cannot be allocated; the image is then unchanged.
     bool Create(int width, int height);
     bool IsValid() const { return m_width > 0 && m_height > 0; }
     int Width() const { return m_width; }

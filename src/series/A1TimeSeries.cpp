@@ -109,11 +109,12 @@ void CA1TimeSeries::Reset() {
     m_aSamples.clear();
     m_aCharFunc.clear();
     m_nFirstLine = m_nLastLine = m_nStartTime = m_nStopTime = 0;
-    m_nImportType = m_nDataLines = 0;
+    m_nImportType = IMPORT_NONE;
+    m_nDataLines = 0;
     CharFuncValid = ModelValid = 0;
     m_nMirror = 0;
     LifetimeState = 0;
-    m_nCurrentTab = 1;
+    m_nCurrentTab = TAB_A22_TIME;
     UsedMinDiversity = 10;
     m_dImagePeriod = 1.0;
     m_dRotation = 0.0;
@@ -246,7 +247,7 @@ bool CA1TimeSeries::BeginExtraction(int importType, int mirror, double rotationD
     m_aSamples.clear();
     m_aCharFunc.clear();
     CharFuncValid = ModelValid = LifetimeState = 0;
-    if (m_nCurrentTab >= 2) m_nCurrentTab = 1;
+    if (m_nCurrentTab >= TAB_CHAR_FUNC) m_nCurrentTab = TAB_A22_TIME;
     Tolerance = DirectLifetime = 0.0;
     FitDi = FitDa = FitTc = FitS = 0.0;
     ModelLifetime = FitSSqr = 0.0;

@@ -27,6 +27,19 @@ inline constexpr double kRadPerDeg = 0.01745329252;
 
 enum ImportType { IMPORT_NONE = 0, IMPORT_C1A1 = 1, IMPORT_ATLAS = 2 };
 
+// Tab indices of the main window's pages (m_nCurrentTab). The tabs after
+// "A22-Time Graph" appear as the evaluation allows: without a model the
+// "Summary" tab takes index TAB_FITTED_MODEL.
+enum TabIndex {
+    TAB_LOG_TEXT = 0,
+    TAB_A22_TIME = 1,
+    TAB_CHAR_FUNC = 2,
+    TAB_FITTED_MODEL = 3,
+    TAB_PROB_PLOT = 4,
+    TAB_SUMMARY = 5,                         // with a fitted model
+    TAB_SUMMARY_NO_MODEL = TAB_FITTED_MODEL  // without one
+};
+
 class CA1TimeSeries : public CParameterBlock {
 public:
     CA1TimeSeries();
@@ -67,13 +80,13 @@ public:
     std::vector<std::string> m_astrLines;
     std::vector<A1SAMPLE> m_aSamples;
     std::vector<A1SAMPLE> m_aCharFunc;
-    int m_nCurrentTab = 1;
+    int m_nCurrentTab = TAB_A22_TIME;
     std::string m_strSourceFile;
     int m_nFirstLine = 0;
     int m_nLastLine = 0;
     int m_nStartTime = 0;
     int m_nStopTime = 0;
-    int m_nImportType = 0;
+    int m_nImportType = IMPORT_NONE;
     int m_nDataLines = 0;
     int CharFuncValid = 0;
     int ModelValid = 0;

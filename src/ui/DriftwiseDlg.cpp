@@ -178,9 +178,9 @@ void CDriftwiseDlg::CreatePages() {
     m_pSummaryPage = new CDDLogTextDlg(2, this);
     m_pA1TimePage = new CDDA1TimeDiagramDlg(this);
     m_pCFuncPage = new CDDCFuncDiagramDlg(this);
-    m_pModelPage = new CDDModelDiagramDlg(4, this);
-    m_pProbabilityPage = new CDDModelDiagramDlg(5, this);
-    m_pA1TimePage->SetDisplayType(static_cast<long long>(m_params.DataDisplayType) + 1);
+    m_pModelPage = new CDDModelDiagramDlg(DISPLAY_MODEL, this);
+    m_pProbabilityPage = new CDDModelDiagramDlg(DISPLAY_PROBABILITY, this);
+    m_pA1TimePage->SetDisplayType(static_cast<long long>(m_params.DataDisplayType) + DISPLAY_A22_TIME);
     for (CDDPage* page : {static_cast<CDDPage*>(m_pLogTextPage), static_cast<CDDPage*>(m_pSummaryPage),
                           static_cast<CDDPage*>(m_pA1TimePage), static_cast<CDDPage*>(m_pCFuncPage),
                           static_cast<CDDPage*>(m_pModelPage), static_cast<CDDPage*>(m_pProbabilityPage)}) {
@@ -509,7 +509,7 @@ void CDriftwiseDlg::OnQuit() {
 void CDriftwiseDlg::Shutdown(const char* lastLine) {
     ReadControls();
     // The loaded value + 1 or the user's choice 1 or 2: back in int range.
-    m_params.DataDisplayType = static_cast<int>(m_pA1TimePage->DisplayType() - 1);
+    m_params.DataDisplayType = static_cast<int>(m_pA1TimePage->DisplayType() - DISPLAY_A22_TIME);
     SaveToProfile(m_setup.pStore, m_params);
     SaveProgramParameters(m_params, SetupFilePath());
     // The window's own entries, beside the parameters.

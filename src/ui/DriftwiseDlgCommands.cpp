@@ -199,7 +199,7 @@ void CDriftwiseDlg::OnFitModel() {
 void CDriftwiseDlg::OnProbabilityPlot() {
     ReadControls();
     CA1TimeSeries* series = SelectedSeries();
-    if (series && ComputeMenuState(series, m_nActiveTab, m_pTabs->count()).bProbPlot) ActivateTab(4);
+    if (series && ComputeMenuState(series, m_nActiveTab, m_pTabs->count()).bProbPlot) ActivateTab(TAB_PROB_PLOT);
     WriteControls();
 }
 

@@ -5,6 +5,7 @@
 #include "ui/DriftwiseDlg.h"
 #include "ui/SettingsDlg.h"
 #include "ui/SplashDlg.h"
+#include "ui/pages/DiagramView.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -29,6 +30,16 @@ bool CScreenshotTour::Save(QWidget& widget, const QString& name) {
     return ok;
 }
 
+// On a screen with a scale above 1, the diagram of the shown page on its own,
+// in device pixels ("diagram-scale-2.png" at scale 2).
+void CScreenshotTour::SaveScaledDiagram() {
+    QWidget* page = m_window.Tabs()->currentWidget();
+    CDiagramView* view = page ? page->findChild<CDiagramView*>() : nullptr;
+    const qreal ratio = m_window.devicePixelRatioF();
+    if (!view || ratio <= 1.0) return;
+    Save(*view, QStringLiteral("diagram-scale-%1.png").arg(ratio));
+}
+
 bool CScreenshotTour::Run() {
     QDir().mkpath(m_folder);
     // The window keeps the size it opened with (the default that fits the
@@ -48,6 +59,7 @@ bool CScreenshotTour::Run() {
         for (int i = 0; i < tabs->count() && i < names.size(); ++i) {
             tabs->setCurrentIndex(i);
             Save(m_window, names.at(i));
+            if (i == 1) SaveScaledDiagram();  // the A22-time graph
         }
         tabs->setCurrentIndex(tabs->count() >= 4 ? 3 : tabs->count() - 1);
     }

@@ -1,7 +1,8 @@
 #pragma once
 // Saves pictures of the running program for the documentation: the main
 // window on each tab of the selected series (after the characteristic
-// function and the model fit) and the four small dialogs. Used by
+// function and the model fit), the four small dialogs and, on a screen with a
+// scale above 1, the A22-time graph's diagram on its own. Used by
 // "driftwise --screenshots FOLDER" (scripts/screenshots.sh).
 
 #include <QString>
@@ -17,6 +18,7 @@ public:
 
 private:
     bool Save(QWidget& widget, const QString& name);
+    void SaveScaledDiagram();
     static void Settle(int ms);
 
     CDriftwiseDlg& m_window;

@@ -30,29 +30,29 @@ std::vector<std::string> TabLabels(const CA1TimeSeries& series) {
 TabPage PageForTab(const CA1TimeSeries& series, int tab) {
     const bool model = series.ModelValid > 0;
     switch (tab) {
-    case 0: return TabPage::LogText;
-    case 1: return TabPage::A1Time;
-    case 2: return TabPage::CharFunc;
-    case 3: return model ? TabPage::Model : TabPage::Summary;
-    case 4: return model ? TabPage::Probability : TabPage::None;
-    case 5: return model ? TabPage::Summary : TabPage::None;
+    case TAB_LOG_TEXT: return TabPage::LogText;
+    case TAB_A22_TIME: return TabPage::A1Time;
+    case TAB_CHAR_FUNC: return TabPage::CharFunc;
+    case TAB_FITTED_MODEL: return model ? TabPage::Model : TabPage::Summary;
+    case TAB_PROB_PLOT: return model ? TabPage::Probability : TabPage::None;
+    case TAB_SUMMARY: return model ? TabPage::Summary : TabPage::None;
     default: return TabPage::None;
     }
 }
 
-int SummaryTab(const CA1TimeSeries& series) { return series.ModelValid > 0 ? 5 : 3; }
+int SummaryTab(const CA1TimeSeries& series) { return series.ModelValid > 0 ? TAB_SUMMARY : TAB_SUMMARY_NO_MODEL; }
 
 bool ExportItemsEnabled(bool seriesSelected, int activeTab, int tabCount) {
-    return seriesSelected && activeTab >= 1 && (activeTab == 1 || activeTab < tabCount - 1);
+    return seriesSelected && activeTab >= TAB_A22_TIME && (activeTab == TAB_A22_TIME || activeTab < tabCount - 1);
 }
 
 TabPage ExportPage(const CA1TimeSeries& series, int activeTab) {
     if (series.m_aSamples.empty()) return TabPage::None;
     switch (activeTab) {
-    case 1: return TabPage::A1Time;
-    case 2: return HasCharFunc(series) ? TabPage::CharFunc : TabPage::None;
-    case 3: return HasModel(series) ? TabPage::Model : TabPage::None;
-    case 4: return HasModel(series) ? TabPage::Probability : TabPage::None;
+    case TAB_A22_TIME: return TabPage::A1Time;
+    case TAB_CHAR_FUNC: return HasCharFunc(series) ? TabPage::CharFunc : TabPage::None;
+    case TAB_FITTED_MODEL: return HasModel(series) ? TabPage::Model : TabPage::None;
+    case TAB_PROB_PLOT: return HasModel(series) ? TabPage::Probability : TabPage::None;
     default: return TabPage::None;
     }
 }

@@ -21,7 +21,8 @@ std::vector<std::string> TabLabels(const CA1TimeSeries& series);
 // index shows nothing).
 TabPage PageForTab(const CA1TimeSeries& series, int tab);
 
-// The tab "Evaluation Summary" activates: 5 with a model, else 3.
+// The tab "Evaluation Summary" activates: TAB_SUMMARY with a model, else
+// TAB_SUMMARY_NO_MODEL.
 int SummaryTab(const CA1TimeSeries& series);
 
 // The export items of the File menu apply: a series is selected, the active

@@ -2,7 +2,8 @@
 // Runs the real driftwise-cli binary in a shell, each test in its own
 // temporary folder, and collects the exit status and both streams.
 
-#include "log/RecordingLog.h"
+#include "support/RecordingLog.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +12,6 @@
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 namespace clitest {
@@ -48,16 +48,7 @@ struct CliRun {
 
 class CliBinary : public ::testing::Test {
 protected:
-    void SetUp() override {
-        PinNumericLocale();
-        m_dir = fs::temp_directory_path() /
-                ("dw_cli_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->test_suite_name()) +
-                 "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
-                 std::to_string(getpid()));  // other clones may run the same test at the same time
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
+    void SetUp() override { PinNumericLocale(); }
 
     // envPrefix: a shell prefix such as "env -u NAME " for the command.
     CliRun Cli(const std::vector<std::string>& args, const std::string& envPrefix = "") {
@@ -73,7 +64,8 @@ protected:
         return r;
     }
 
-    fs::path m_dir;
+    CTempFolder m_folder{"dw_cli"};
+    fs::path m_dir{m_folder.Path()};
 };
 
 // The report of one series in the default output: the text after the line

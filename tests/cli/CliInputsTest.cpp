@@ -2,8 +2,9 @@
 // Folder arguments: the recursive walk, its order, what it skips and why.
 
 #include "cli/CliInputs.h"
-#include "log/RecordingLog.h"
 #include "series/A1TimeSeries.h"
+#include "support/RecordingLog.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -22,15 +23,6 @@ const std::string kExamples = DW_EXAMPLES_DIR;
 
 class CliInputs : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_dir = fs::temp_directory_path() /
-                ("dw_cli_inputs_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
-                 std::to_string(getpid()));
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
     // A file under the test folder; a folder part is created.
     fs::path Put(const std::string& relative, const std::string& content) {
         const fs::path path = m_dir / relative;
@@ -49,7 +41,8 @@ protected:
         return relative.empty() ? m_dir.string() : (m_dir / relative).string();
     }
 
-    fs::path m_dir;
+    CTempFolder m_folder{"dw_cli_inputs"};
+    fs::path m_dir{m_folder.Path()};
 };
 
 std::vector<std::string> Paths(const std::vector<CliInput>& inputs) {
@@ -77,7 +70,7 @@ TEST_F(CliInputs, NestedFoldersGiveTheirLogsInPathOrderAndSkipTheRest) {
     // Path order compares folder by folder: "2024/b/..." comes before "2024/b.log".
     EXPECT_EQ(Paths(inputs), (std::vector<std::string>{Arg("2023/z.dat"), Arg("2024/Jänner Ü/stab ä.dat"),
                                                        Arg("2024/b/run 1.log"), Arg("2024/b.log"), Arg("a.log")}));
-    EXPECT_EQ(log.m_astrMessages,
+    EXPECT_EQ(log.m_lines,
               (std::vector<std::string>{"Skipped [" + Arg("2023/empty.log") + "]: The file is empty.",
                                         "Skipped [" + Arg("2023/image.bin") + "]: The file is not a text file.",
                                         "Skipped [" + Arg("2024/b/notes.txt") +
@@ -89,7 +82,7 @@ TEST_F(CliInputs, TheFormatOptionDecidesWhatIsALog) {
     PutCopy("atlas.dat", "atlas_stab.dat");
     CRecordingLog log;
     EXPECT_EQ(Paths(ExpandCliArgument(Arg(), IMPORT_C1A1, &log)), (std::vector<std::string>{Arg("c1a1.log")}));
-    EXPECT_EQ(log.m_astrMessages,
+    EXPECT_EQ(log.m_lines,
               (std::vector<std::string>{"Skipped [" + Arg("atlas.dat") + "]: The file is not a CEOS C1A1 log."}));
     EXPECT_EQ(Paths(ExpandCliArgument(Arg(), IMPORT_ATLAS, nullptr)), (std::vector<std::string>{Arg("atlas.dat")}));
     EXPECT_EQ(Paths(ExpandCliArgument(Arg(), IMPORT_NONE, nullptr)),
@@ -106,7 +99,7 @@ TEST_F(CliInputs, SymbolicLinksAndSpecialFilesAreSkippedNotFollowed) {
     CRecordingLog log;
     EXPECT_EQ(Paths(ExpandCliArgument(Arg("walk"), IMPORT_NONE, &log)),
               (std::vector<std::string>{Arg("walk/real.log")}));
-    EXPECT_EQ(log.m_astrMessages,
+    EXPECT_EQ(log.m_lines,
               (std::vector<std::string>{"Skipped [" + Arg("walk/pipe") + "]: not a regular file.",
                                         "Skipped [" + Arg("walk/to-file.log") + "]: a symbolic link, not followed.",
                                         "Skipped [" + Arg("walk/to-folder") + "]: a symbolic link, not followed."}));

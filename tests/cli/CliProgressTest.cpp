@@ -120,7 +120,8 @@ TEST(CliProgressLine, OnlyATerminalIsATerminal) {
 TEST_F(CliBinary, ProgressOnATerminalIsDrawnClearedAndMakesRoomForMessages) {
     PseudoTerminal pty;
     ASSERT_TRUE(pty.Ok());
-    const std::string missing = (m_dir / "missing.log").string();
+    // A path longer than the terminal line, whatever the temporary folder.
+    const std::string missing = (m_dir / std::string(90, 'x') / "missing.log").string();
     auto run = [&](const std::vector<std::string>& args) {
         std::string cmd = ShellQuote(DW_CLI_PATH);
         for (const std::string& a : args) cmd += " " + ShellQuote(a);

@@ -35,7 +35,7 @@ std::vector<int> Range(int from, int to) {
 
 TEST(CharFunc, TenTimesDiversityPlusOneGivesTenDistancesOfWhichNineAreEvaluated) {
     for (int m : {5, 10, 37}) {
-        CLineRecorder log;
+        CRecordingLog log;
         CA1TimeSeries s = MakeSeries(
             10 * m + 1, [](int k) { return 0.01 * k; }, [](int k) { return std::sin(k); });
         s.m_pLog = &log;
@@ -52,7 +52,7 @@ TEST(CharFunc, TenTimesDiversityPlusOneGivesTenDistancesOfWhichNineAreEvaluated)
 }
 
 TEST(CharFunc, TenTimesDiversityIsTooShortAndChangesNothing) {
-    CLineRecorder log;
+    CRecordingLog log;
     CA1TimeSeries s = MakeSeries(
         100, [](int k) { return k; }, [](int) { return 0.0; });
     s.m_pLog = &log;
@@ -72,7 +72,7 @@ TEST(CharFunc, TenTimesDiversityIsTooShortAndChangesNothing) {
 }
 
 TEST(CharFunc, FewerSamplesThanDiversityDoesNothingSilently) {
-    CLineRecorder log;
+    CRecordingLog log;
     CA1TimeSeries s = MakeSeries(
         9, [](int k) { return k; }, [](int k) { return k; });
     s.m_pLog = &log;
@@ -88,7 +88,7 @@ TEST(CharFunc, FewerSamplesThanDiversityDoesNothingSilently) {
 
 TEST(CharFunc, NonPositiveDiversityIsRejected) {
     for (int m : {0, -3}) {
-        CLineRecorder log;
+        CRecordingLog log;
         CA1TimeSeries s = MakeSeries(
             500, [](int k) { return k; }, [](int k) { return k; });
         s.m_pLog = &log;
@@ -167,7 +167,7 @@ TEST(CharFunc, WhiteNoiseIsFlatAtTwiceTheVarianceAndTheOffsetRemovesIt) {
 }
 
 TEST(CharFunc, ConstantSeriesGivesZerosEverywhere) {
-    CLineRecorder log;
+    CRecordingLog log;
     CA1TimeSeries s = MakeSeries(
         301, [](int) { return 3.25; }, [](int) { return -1.5; });
     s.m_pLog = &log;
@@ -233,7 +233,7 @@ TEST(CharFunc, ADistanceWithoutPairsGetsNoRecord) {
 
 TEST(CharFunc, FewerThanThreeDistancesWithPairsIsAnErrorAndLeavesNoFunction) {
     // Runs of three consecutive images: only the distances 1 and 2 pair.
-    CLineRecorder log;
+    CRecordingLog log;
     CA1TimeSeries s = MakeSeries(
         300, [](int k) { return 0.1 * k; }, [](int) { return 0.0; });
     for (int k = 0; k < 300; ++k) s.m_aSamples[k].nIndex = 10 * (k / 3) + k % 3;

@@ -1,23 +1,13 @@
 #pragma once
-// Helpers of the characteristic-function and model-fit tests: a log that
-// keeps its lines, and synthetic series.
+// Synthetic series for the characteristic-function and model-fit tests.
 
-#include "log/LogFile.h"
 #include "series/A1TimeSeries.h"
+#include "support/RecordingLog.h"
 
 #include <cstdint>
 #include <random>
 #include <string>
 #include <vector>
-
-class CLineRecorder : public CLogFile {
-public:
-    int Write(const std::string& message) override {
-        m_lines.push_back(message);
-        return 1;
-    }
-    std::vector<std::string> m_lines;
-};
 
 // N samples with image numbers first, first + 1, ... and x = fx(k), y = fy(k).
 template <class FX, class FY>

@@ -53,7 +53,7 @@ TEST(Tolerance, NoEnergyGivesAnInfiniteToleranceThatNothingHangsOn) {
     EXPECT_DOUBLE_EQ(s.DirectLifetime, 40.0);
     EXPECT_TRUE(IsNoResult(EvaluateModelLifetime(s, a)));
     EXPECT_TRUE(IsNoResult(s.ModelLifetime));
-    EXPECT_TRUE(log.HasLineStartingWith("ERROR: "));
+    EXPECT_TRUE(log.HasPrefix("ERROR: "));
     EXPECT_TRUE(IsNoResult(RandomWalkMeanLifetime(s, a)));
     EXPECT_TRUE(IsNoResult(ProbabilityLifetime(s, a, kP50)));
     EXPECT_TRUE(IsNoResult(RandomWalkProbabilityLifetime(s, a, kP84)));
@@ -137,7 +137,7 @@ TEST(DirectLifetime, MissingOrUnusableInput) {
     log.m_lines.clear();
     EvaluateDirectLifetime(s, kNaN);
     EXPECT_EQ(s.LifetimeState, -3);
-    EXPECT_TRUE(log.HasLineStartingWith("ERROR: "));
+    EXPECT_TRUE(log.HasPrefix("ERROR: "));
 }
 
 TEST(StateTexts, EveryState) {
@@ -217,14 +217,14 @@ TEST(ModelLifetime, DegenerateModelsEndWithNoResult) {
     s.FitTc = 4.0;
     log.m_lines.clear();
     EXPECT_TRUE(IsNoResult(EvaluateModelLifetime(s, 3.0)));
-    EXPECT_TRUE(log.HasLineStartingWith("ERROR: "));
+    EXPECT_TRUE(log.HasPrefix("ERROR: "));
 
     // Parameters that are not numbers, and an unusable image period.
     for (double bad : {kNaN, kInf}) {
         s.FitDi = bad;
         log.m_lines.clear();
         EXPECT_TRUE(IsNoResult(EvaluateModelLifetime(s, 1.27)));
-        EXPECT_TRUE(log.HasLineStartingWith("ERROR: "));
+        EXPECT_TRUE(log.HasPrefix("ERROR: "));
         EXPECT_TRUE(IsNoResult(ProbabilityLifetime(s, 1.27, kP50)));
     }
     s.FitDi = 0.1;

@@ -1,26 +1,12 @@
 #pragma once
-// Helpers shared by the lifetime and report tests: a log that records its
-// lines, and series with a given characteristic function and model.
+// Helpers shared by the lifetime and report tests: series with a given
+// characteristic function and model.
 
-#include "log/LogFile.h"
 #include "series/A1TimeSeries.h"
+#include "support/RecordingLog.h"
 
 #include <string>
 #include <vector>
-
-class CRecordingLog : public CLogFile {
-public:
-    int Write(const std::string& message) override {
-        m_lines.push_back(message);
-        return 1;
-    }
-    bool HasLineStartingWith(const std::string& prefix) const {
-        for (const std::string& l : m_lines)
-            if (l.rfind(prefix, 0) == 0) return true;
-        return false;
-    }
-    std::vector<std::string> m_lines;
-};
 
 // A characteristic function record: image distance d and f = fx + fy split
 // evenly between the two components.

@@ -53,7 +53,7 @@ double WeightedSSquare(const CA1TimeSeries& s, double di, double da, double tc, 
 }
 
 TEST(ModelFit, WithoutACharacteristicFunctionItAborts) {
-    CLineRecorder log;
+    CRecordingLog log;
     CA1TimeSeries s = ModelSeries(40, 0.3, 0.5, 20.0, 0.01, &log);
     s.CharFuncValid = 0;
     s.FitDi = 0.125;
@@ -65,7 +65,7 @@ TEST(ModelFit, WithoutACharacteristicFunctionItAborts) {
 }
 
 TEST(ModelFit, FifteenRecordsAreTooFewAndSixteenAreEnough) {
-    CLineRecorder log;
+    CRecordingLog log;
     CA1TimeSeries s = ModelSeries(15, 0.3, 0.5, 4.0, 0.01, &log);
     s.ModelValid = 1;
     s.FitDi = 0.125;
@@ -98,7 +98,7 @@ TEST(ModelFit, RecoversTheParametersOfNoiseFreeModelData) {
 }
 
 TEST(ModelFit, TheResultLineUsesThreeSignificantDigitsAndSeconds) {
-    CLineRecorder log;
+    CRecordingLog log;
     CA1TimeSeries s = ModelSeries(200, 0.3, 0.5, 20.0, 0.01, &log);
     FitModel(s, 5);
     ASSERT_EQ(log.m_lines.size(), 2u);

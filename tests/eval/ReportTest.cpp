@@ -6,40 +6,13 @@
 #include "eval/Lifetime.h"
 
 #include "LifetimeTestSupport.h"
+#include "support/GoldenFile.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 namespace {
-
-std::string DataPath(const std::string& name) { return std::string(DW_TEST_DATA_DIR) + "/" + name; }
-
-std::string ReadBytes(const std::string& path) {
-    std::string content;
-    if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
-        char buf[4096];
-        std::size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) content.append(buf, n);
-        std::fclose(f);
-    }
-    return content;
-}
-
-void ExpectGolden(const std::string& name, const std::string& actual) {
-    const std::string path = DataPath(name);
-    if (const char* update = std::getenv("DW_UPDATE_GOLDEN"); update && std::string(update) == "1") {
-        if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
-            std::fwrite(actual.data(), 1, actual.size(), f);
-            std::fclose(f);
-        }
-    }
-    const std::string expected = ReadBytes(path);
-    ASSERT_FALSE(expected.empty()) << "missing " << path;
-    EXPECT_EQ(actual, expected) << name;
-}
 
 // A series as the pages leave it after the characteristic function, the
 // direct lifetime and (optionally) the model fit and model lifetime.
@@ -84,7 +57,7 @@ bool Contains(const std::string& text, const std::string& part) { return text.fi
 }  // namespace
 
 TEST(StabilityReport, ModelReportMatchesTheExpectedFile) {
-    ExpectGolden("report_model.txt", BuildStabilityReport(FixedSeries(true)));
+    ExpectTextAsGolden(BuildStabilityReport(FixedSeries(true)), "report_model.txt");
 }
 
 TEST(StabilityReport, DirectReportMatchesTheExpectedFile) {
@@ -96,13 +69,13 @@ TEST(StabilityReport, DirectReportMatchesTheExpectedFile) {
     ASSERT_GT(s.Tolerance * s.Tolerance, s.m_aCharFunc.back().dX + s.m_aCharFunc.back().dY);
     s.LifetimeState = -2;
     s.DirectLifetime = 24 * 1.2;
-    ExpectGolden("report_direct.txt", BuildStabilityReport(s));
+    ExpectTextAsGolden(BuildStabilityReport(s), "report_direct.txt");
 }
 
 TEST(StabilityReport, WithoutCharacteristicFunctionOnlyABlank) {
     CA1TimeSeries s = FixedSeries(true);
     s.CharFuncValid = 0;
-    ExpectGolden("report_nocharfunc.txt", BuildStabilityReport(s));
+    ExpectTextAsGolden(BuildStabilityReport(s), "report_nocharfunc.txt");
     EXPECT_EQ(BuildStabilityReport(CA1TimeSeries()), " ");
 }
 

@@ -134,7 +134,7 @@ std::vector<double> RowValues(const std::string& row) {
 }  // namespace
 
 TEST(DataExports, AstigmatismTimeFilesAreByteExact) {
-    CScratchFolder folder;
+    CTempFolder folder("dw_files");
     const CA1TimeSeries series = FixedSeries();
     ASSERT_EQ(SaveA1TimeTable(series, folder.File("a.txt")), 1);
     ASSERT_EQ(SaveA1TimeData(series, folder.File("a.dat")), 1);
@@ -143,7 +143,7 @@ TEST(DataExports, AstigmatismTimeFilesAreByteExact) {
 }
 
 TEST(DataExports, CharacteristicFunctionFilesAreByteExact) {
-    CScratchFolder folder;
+    CTempFolder folder("dw_files");
     const CA1TimeSeries series = FixedSeries();
     ASSERT_EQ(SaveCharFuncTable(series, folder.File("c.txt")), 1);
     ASSERT_EQ(SaveCharFuncData(series, folder.File("c.dat")), 1);
@@ -158,7 +158,7 @@ TEST(DataExports, CharacteristicFunctionFilesAreByteExact) {
 }
 
 TEST(DataExports, ModelAndProbabilityFilesAreByteExact) {
-    CScratchFolder folder;
+    CTempFolder folder("dw_files");
     const CA1TimeSeries series = FixedSeries();
     ASSERT_EQ(SaveModelTable(series, folder.File("m.txt")), 1);
     ASSERT_EQ(SaveModelData(series, folder.File("m.dat")), 1);
@@ -171,7 +171,7 @@ TEST(DataExports, ModelAndProbabilityFilesAreByteExact) {
 }
 
 TEST(DataExports, BinarySizesAndHeaders) {
-    CScratchFolder folder;
+    CTempFolder folder("dw_files");
     CA1TimeSeries series = FixedSeries();
     series.m_aSamples.pop_back();  // three samples
     ASSERT_EQ(SaveA1TimeData(series, folder.File("a.dat")), 1);
@@ -216,7 +216,7 @@ TEST(DataExports, BinarySizesAndHeaders) {
 }
 
 TEST(DataExports, TableRowsAndHeaders) {
-    CScratchFolder folder;
+    CTempFolder folder("dw_files");
     const CA1TimeSeries series = FixedSeries();
     ASSERT_EQ(SaveModelTable(series, folder.File("m.txt")), 1);
     ASSERT_EQ(SaveProbabilityTable(series, folder.File("p.txt")), 1);
@@ -245,7 +245,7 @@ TEST(DataExports, TableRowsAndHeaders) {
 }
 
 TEST(DataExports, SmallValuesUseThreeDigitExponents) {
-    CScratchFolder folder;
+    CTempFolder folder("dw_files");
     CA1TimeSeries series;
     series.m_aSamples = {{1, 1.234567e-5, -9.87654e-12, 0.0, 0.0}};
     ASSERT_EQ(SaveA1TimeTable(series, folder.File("a.txt")), 1);
@@ -255,7 +255,7 @@ TEST(DataExports, SmallValuesUseThreeDigitExponents) {
 }
 
 TEST(DataExports, EmptySeriesGivesHeaderOnlyFiles) {
-    CScratchFolder folder;
+    CTempFolder folder("dw_files");
     CA1TimeSeries series;
     ASSERT_EQ(SaveA1TimeData(series, folder.File("a.dat")), 1);
     EXPECT_EQ(ReadFileBytes(folder.File("a.dat")), std::string("\0\0\0\0\3\0\0\0", 8));
@@ -264,7 +264,7 @@ TEST(DataExports, EmptySeriesGivesHeaderOnlyFiles) {
 }
 
 TEST(DataExports, ZeroModelLifetimeGivesZeroRows) {
-    CScratchFolder folder;
+    CTempFolder folder("dw_files");
     CA1TimeSeries series = FixedSeries();
     series.ModelLifetime = 0.0;
     ASSERT_EQ(SaveModelData(series, folder.File("m.dat")), 1);
@@ -279,9 +279,9 @@ TEST(DataExports, ZeroModelLifetimeGivesZeroRows) {
 }
 
 TEST(DataExports, MessagesOfASuccessfulExport) {
-    CScratchFolder folder;
+    CTempFolder folder("dw_files");
     for (const EXPORTCASE& c : kCases) {
-        CRecordingLog log;
+        CRecordingLog log(1);
         CA1TimeSeries series = FixedSeries();
         series.m_pLog = &log;
         const std::string path = folder.File(c.name);
@@ -293,12 +293,12 @@ TEST(DataExports, MessagesOfASuccessfulExport) {
 }
 
 TEST(DataExports, NotReadyWritesOnlyItsLineAndLeavesTheFile) {
-    CScratchFolder folder;
+    CTempFolder folder("dw_files");
     for (const EXPORTCASE& c : kCases) {
         if (c.notReady == nullptr) continue;
         for (int variant = 0; variant < 2; ++variant) {
             if (variant == 1 && !c.needsModel) continue;
-            CRecordingLog log;
+            CRecordingLog log(1);
             CA1TimeSeries series = FixedSeries();
             series.m_pLog = &log;
             if (variant == 0) series.CharFuncValid = 0;
@@ -316,11 +316,11 @@ TEST(DataExports, NotReadyWritesOnlyItsLineAndLeavesTheFile) {
 }
 
 TEST(DataExports, UndeterminedModelLifetimeOrNoTimeScaleIsNotReady) {
-    CScratchFolder folder;
+    CTempFolder folder("dw_files");
     for (const EXPORTCASE& c : kCases) {
         if (!c.needsModel) continue;
         for (int variant = 0; variant < 4; ++variant) {
-            CRecordingLog log;
+            CRecordingLog log(1);
             CA1TimeSeries series = FixedSeries();
             series.m_pLog = &log;
             if (variant == 0) series.ModelLifetime = kNoResult;
@@ -356,7 +356,7 @@ TEST(DataExports, FullDiskFailsEveryExport) {
 }
 
 TEST(DataExports, FileThatCannotBeCreated) {
-    CScratchFolder folder;
+    CTempFolder folder("dw_files");
     const std::string plainFile = folder.File("plain");
     WriteFileBytes(plainFile, "x");
     const std::string locked = folder.File("locked.txt");
@@ -379,7 +379,7 @@ TEST(DataExports, FileThatCannotBeCreated) {
 }
 
 TEST(DataExports, WithoutALogTheResultsStay) {
-    CScratchFolder folder;
+    CTempFolder folder("dw_files");
     for (const EXPORTCASE& c : kCases) {
         CA1TimeSeries series = FixedSeries();
         EXPECT_EQ(c.save(series, folder.File(c.name)), 1) << c.name;

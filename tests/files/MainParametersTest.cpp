@@ -86,8 +86,8 @@ TEST(MainParameters, ConstructionAndReset) {
 }
 
 TEST(MainParametersFile, DefaultsGiveTheTwelveLineFile) {
-    CScratchFolder folder;
-    CRecordingLog log;
+    CTempFolder folder("dw_files");
+    CRecordingLog log(1);
     CMainParameters p;
     p.m_pLog = &log;
     const std::string path = folder.File("Setup.prm");
@@ -99,7 +99,7 @@ TEST(MainParametersFile, DefaultsGiveTheTwelveLineFile) {
 
 TEST(MainParametersFile, LoadsEveryValue) {
     for (const char* name : {"setup_values.prm", "setup_values_lf.prm"}) {
-        CRecordingLog log;
+        CRecordingLog log(1);
         CMainParameters p;
         p.m_pLog = &log;
         const std::string path = TestDataFile(name);
@@ -120,7 +120,7 @@ TEST(MainParametersFile, LoadsEveryValue) {
 }
 
 TEST(MainParametersFile, SaveAndLoadRoundTripKeepsSixDigits) {
-    CScratchFolder folder;
+    CTempFolder folder("dw_files");
     const std::string path = folder.File("Setup.prm");
     CMainParameters saved;
     SetValues(saved);
@@ -133,7 +133,7 @@ TEST(MainParametersFile, SaveAndLoadRoundTripKeepsSixDigits) {
 }
 
 TEST(MainParametersFile, MissingFileKeepsTheValues) {
-    CScratchFolder folder;
+    CTempFolder folder("dw_files");
     CRecordingLog log(0);
     CMainParameters p;
     p.m_pLog = &log;
@@ -145,7 +145,7 @@ TEST(MainParametersFile, MissingFileKeepsTheValues) {
 }
 
 TEST(MainParametersFile, ForeignOrDamagedHeaderChangesNothing) {
-    CScratchFolder folder;
+    CTempFolder folder("dw_files");
     const std::string emptyFile = folder.File("empty.prm");
     WriteFileBytes(emptyFile, "");
     const std::string caseFile = folder.File("case.prm");
@@ -208,7 +208,7 @@ TEST(MainParametersFile, EmptyValueLineStopsTheRead) {
 }
 
 TEST(MainParametersFile, EmptyPathDoesNothing) {
-    CRecordingLog log;
+    CRecordingLog log(1);
     CMainParameters p;
     p.m_pLog = &log;
     EXPECT_EQ(LoadProgramParameters(p, ""), 0);
@@ -217,7 +217,7 @@ TEST(MainParametersFile, EmptyPathDoesNothing) {
 }
 
 TEST(MainParametersFile, NullStreamIsAnInterfaceError) {
-    CRecordingLog log;
+    CRecordingLog log(1);
     CMainParameters p;
     p.m_pLog = &log;
     EXPECT_EQ(WriteMainParameters(nullptr, p), 0);
@@ -252,7 +252,7 @@ TEST(MainParametersFile, WriteErrorStopsAtTheFirstFailedLine) {
 }
 
 TEST(MainParametersFile, FolderThatDoesNotExistOrIsAFile) {
-    CScratchFolder folder;
+    CTempFolder folder("dw_files");
     const std::string plainFile = folder.File("plain");
     WriteFileBytes(plainFile, "x");
     for (const std::string& path : {folder.File("missing/Setup.prm"), plainFile + "/Setup.prm", folder.Path()}) {
@@ -267,7 +267,7 @@ TEST(MainParametersFile, FolderThatDoesNotExistOrIsAFile) {
 }
 
 TEST(MainParametersFile, FileLockedByAnotherInstance) {
-    CScratchFolder folder;
+    CTempFolder folder("dw_files");
     const std::string path = folder.File("Setup.prm");
     const std::string original = ReadFileBytes(TestDataFile("setup_values.prm"));
     WriteFileBytes(path, original);
@@ -324,7 +324,7 @@ TEST(MainParametersProfile, DoublesAreLittleEndianBytes) {
 }
 
 TEST(MainParametersProfile, StoreWinsOverTheFileAtStartUp) {
-    CScratchFolder folder;
+    CTempFolder folder("dw_files");
     const std::string path = folder.File("Setup.prm");
     CMemorySettingsStore store;
     CMainParameters quitting;

@@ -218,7 +218,7 @@ TEST(ParameterFileErrors, WriteErrorIsReportedAndFails) {
 }
 
 TEST(ParameterFileErrors, ReadErrorIsReportedAndKeepsTheValue) {
-    CScratchFolder folder;
+    CTempFolder folder("dw_files");
     const std::string path = folder.File("writeonly.prm");
     std::FILE* f = std::fopen(path.c_str(), "wb");  // reading from it fails
     ASSERT_NE(f, nullptr);

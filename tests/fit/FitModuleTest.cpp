@@ -2,7 +2,7 @@
 // known problems, and its result codes.
 
 #include "fit/FitModule.h"
-#include "log/LogFile.h"
+#include "support/RecordingLog.h"
 
 #include <gtest/gtest.h>
 
@@ -11,15 +11,6 @@
 #include <vector>
 
 namespace {
-
-class CLineRecorder : public CLogFile {
-public:
-    int Write(const std::string& message) override {
-        m_lines.push_back(message);
-        return 1;
-    }
-    std::vector<std::string> m_lines;
-};
 
 // f(x) = p0 + p1 x
 double Line(double x, const double* p) { return p[0] + p[1] * x; }
@@ -82,7 +73,7 @@ TEST(FitModule, RegistrationAllocatesZeroedArrays) {
 }
 
 TEST(FitModule, NoDataIsRefusedWithAMessage) {
-    CLineRecorder log;
+    CRecordingLog log;
     FITMODULE m;
     m.pLog = &log;
     RegisterFunction(m, Line, LineGradient, 2);
@@ -179,7 +170,7 @@ TEST(FitModule, MinimisesRosenbrock) {
 }
 
 TEST(FitModule, ARangeViolationStopsWithTheOutOfRangePointKept) {
-    CLineRecorder log;
+    CRecordingLog log;
     FITMODULE m = LineModule({0, 1, 2}, {5, 5, 5});  // minimum at (5, 0)
     m.pLog = &log;
     ASSERT_EQ(SetParameterRange(m, 0, 0.0, 1.0, 1), 1);
@@ -233,7 +224,7 @@ TEST(FitModule, NotANumberStaysAtItsStartInsteadOfHanging) {
 }
 
 TEST(FitModule, InconsistentArraysAreRefused) {
-    CLineRecorder log;
+    CRecordingLog log;
     FITMODULE m = LineModule({0, 1}, {1, 2});
     m.pLog = &log;
     m.adW.pop_back();

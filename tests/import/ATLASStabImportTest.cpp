@@ -60,7 +60,7 @@ TEST_F(ATLASStabImport, ReadsHeaderDataAndEndLine) {
 TEST_F(ATLASStabImport, MessagesOfAnImportInOrder) {
     run.Atlas(kHeader + "\n" + Row(1, 0.5, 0.01, -0.25, 0.02, 10) + Row(2, 0.5, 0.01, -0.25, 0.02, 14) + "#\n");
     EXPECT_EQ(
-        run.log.m_astrMessages,
+        run.log.m_lines,
         (Lines{"Importing ATLAS Stability log from file [/data/test.log].", "DEBUG>      Reading log file lines ...",
                "DEBUG>        Found ATLASStab log start.", "DEBUG>        Found ATLASStab log data line #1.",
                "DEBUG>        Found ATLASStab log data line #2.", "DEBUG>        Found ATLASStab log stop.",

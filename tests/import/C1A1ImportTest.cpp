@@ -63,7 +63,7 @@ TEST_F(C1A1Import, TwoSeriesAreAppendedAfterTheExistingOnes) {
 TEST_F(C1A1Import, MessagesOfAnImportInOrder) {
     run.C1A1("C1A1 series successfully started.\ndTime: 10 s\n" + C1A1Data(1, "1nm", "0") + C1A1Data(2, "1nm", "0") +
              "C1A1 series stopped by user.\ndTime: 14 s\n");
-    EXPECT_EQ(run.log.m_astrMessages,
+    EXPECT_EQ(run.log.m_lines,
               (Lines{"Importing CEOS C1A1 log from file [/data/test.log].", "DEBUG>      Reading log file lines ...",
                      "DEBUG>        Found C1A1 log start.", "DEBUG>        Found C1A1 log start timestamp.",
                      "DEBUG>        Found C1A1 log data line #1.", "DEBUG>        Found C1A1 log data line #2.",
@@ -213,10 +213,10 @@ TEST_F(C1A1Import, ReExtractionNeverReadsBeyondTheStoredLines) {
     EXPECT_EQ(t.m_dRotation, 30.0);
 
     // The other format's extraction refuses the series.
-    run.log.m_astrMessages.clear();
+    run.log.m_lines.clear();
     t.ExtractATLASStab(1, 0);
     EXPECT_EQ(t.m_aSamples.size(), 3u);
-    EXPECT_EQ(run.log.m_astrMessages, Lines{"ERROR: Missmatch of the log import type (aborting data extraction)."});
+    EXPECT_EQ(run.log.m_lines, Lines{"ERROR: Missmatch of the log import type (aborting data extraction)."});
 }
 
 TEST_F(C1A1Import, OneDataLineGivesASeriesWithoutSamples) {

@@ -3,7 +3,7 @@
 
 #include "import/ATLASStabImport.h"
 #include "import/C1A1Import.h"
-#include "log/RecordingLog.h"
+#include "support/RecordingLog.h"
 #include "text/Format.h"
 
 #include <string>
@@ -33,12 +33,12 @@ struct ImportRun {
     // The messages that are not debug lines.
     std::vector<std::string> Plain() const {
         std::vector<std::string> out;
-        for (const std::string& m : log.m_astrMessages)
+        for (const std::string& m : log.m_lines)
             if (m.rfind("DEBUG>", 0) != 0) out.push_back(m);
         return out;
     }
     bool Logged(const std::string& text) const {
-        for (const std::string& m : log.m_astrMessages)
+        for (const std::string& m : log.m_lines)
             if (m.find(text) != std::string::npos) return true;
         return false;
     }

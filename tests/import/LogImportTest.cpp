@@ -2,6 +2,7 @@
 
 #include "ImportTestUtil.h"
 #include "platform/FileLock.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -18,14 +19,7 @@ const std::string kAtlas = "img a22x err(a22x)  a22y err(a22y) filetime\n1 1 0 1
 
 class LogFileImport : public ::testing::Test {
 protected:
-    void SetUp() override {
-        PinNumericLocale();
-        m_dir = fs::temp_directory_path() /
-                ("dw_import_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
+    void SetUp() override { PinNumericLocale(); }
 
     std::string File(const std::string& name, const std::string& content) {
         const std::string path = (m_dir / name).string();
@@ -38,7 +32,8 @@ protected:
         return ImportLogFile(r, type, run.list);
     }
 
-    fs::path m_dir;
+    CTempFolder m_folder{"dw_import"};
+    fs::path m_dir{m_folder.Path()};
     ImportRun run;
 };
 
@@ -101,10 +96,10 @@ TEST_F(LogFileImport, MessagesOfAFileImport) {
     const std::string path = File("a.log", kC1A1);
     run.log.m_nDebugLevel = 3;
     Import(path, IMPORT_C1A1);
-    ASSERT_GE(run.log.m_astrMessages.size(), 3u);
-    EXPECT_EQ(run.log.m_astrMessages[0], "Importing CEOS C1A1 log from file [" + path + "].");
-    EXPECT_EQ(run.log.m_astrMessages[1], "DEBUG>      Opening file [" + path + "] for import.");
-    EXPECT_EQ(run.log.m_astrMessages[2], "DEBUG>      Reading log file lines ...");
+    ASSERT_GE(run.log.m_lines.size(), 3u);
+    EXPECT_EQ(run.log.m_lines[0], "Importing CEOS C1A1 log from file [" + path + "].");
+    EXPECT_EQ(run.log.m_lines[1], "DEBUG>      Opening file [" + path + "] for import.");
+    EXPECT_EQ(run.log.m_lines[2], "DEBUG>      Reading log file lines ...");
 }
 
 TEST_F(LogFileImport, FilesThatCannotBeOpened) {
@@ -114,7 +109,7 @@ TEST_F(LogFileImport, FilesThatCannotBeOpened) {
     ASSERT_NE(held, nullptr);
     for (int type : {IMPORT_C1A1, IMPORT_ATLAS, IMPORT_NONE}) {
         for (const std::string& path : {missing, locked, m_dir.string()}) {
-            run.log.m_astrMessages.clear();
+            run.log.m_lines.clear();
             const ImportResult r = Import(path, type);
             EXPECT_FALSE(r.bOpened) << path;
             EXPECT_EQ(r.nSeriesAdded, 0);
@@ -148,7 +143,7 @@ TEST_F(LogFileImport, RefusedContentByAuto) {
     EXPECT_EQ(Import(text, IMPORT_NONE).strError, "The file is neither a CEOS C1A1 log nor an ATLASStab log.");
     EXPECT_TRUE(run.list.empty());
     // An empty file read explicitly gets the readers' own messages.
-    run.log.m_astrMessages.clear();
+    run.log.m_lines.clear();
     Import(empty, IMPORT_ATLAS);
     EXPECT_EQ(run.Plain().back(), "ERROR: Failed to load log data from file [" + empty + "].");
 }

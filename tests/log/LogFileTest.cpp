@@ -1,5 +1,6 @@
 #include "log/LogFile.h"
 #include "platform/FileLock.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -16,15 +17,6 @@ namespace {
 
 class LogFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_dir = fs::temp_directory_path() /
-                ("dw_log_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-        m_path = (m_dir / "Log.txt").string();
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
     std::string Content() const {
         std::ifstream in(m_path, std::ios::binary);
         std::stringstream s;
@@ -36,8 +28,9 @@ protected:
         out << std::string(n, 'x');
     }
 
-    fs::path m_dir;
-    std::string m_path;
+    CTempFolder m_folder{"dw_log"};
+    fs::path m_dir{m_folder.Path()};
+    std::string m_path{m_folder.File("Log.txt")};
 };
 
 const std::string kStamp = R"(\d{4}/\d{2}/\d{2} \d{2}:\d{2}:\d{2}: )";

@@ -1,6 +1,7 @@
 #include "platform/qt/QtSettingsStore.h"
 
 #include "files/MainParameters.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -23,18 +24,20 @@ const std::string kSection = "Main Parameters";
 class QtSettingsStoreTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "dw_settings_XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        s_folder = pattern;
+        s_pFolder = new CTempFolder("dw_settings");
+        s_folder = s_pFolder->Path();
+        ASSERT_FALSE(s_folder.empty());
         ::setenv("XDG_CONFIG_HOME", s_folder.c_str(), 1);
     }
     static void TearDownTestSuite() {
-        std::error_code ec;
-        std::filesystem::remove_all(s_folder, ec);
+        delete s_pFolder;
+        s_pFolder = nullptr;
     }
+    static CTempFolder* s_pFolder;
     static std::string s_folder;
 };
 
+CTempFolder* QtSettingsStoreTest::s_pFolder = nullptr;
 std::string QtSettingsStoreTest::s_folder;
 
 }  // namespace

@@ -1,9 +1,11 @@
 #pragma once
-// A text renderer with fixed extents (9 pixels per character, 18 high) that
-// records what it is asked to draw, so layouts can be checked exactly.
+// A text renderer with fixed extents (9 pixels per character, 18 high, for
+// the 18-pixel font; in proportion for other font heights) that records what
+// it is asked to draw, so layouts can be checked exactly.
 
 #include "plot/PlotPlatform.h"
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -27,8 +29,9 @@ public:
         return m_bFontsAvailable;
     }
     void TextExtent(const std::string& text, bool, int& cx, int& cy) override {
-        cx = kCharWidth * Characters(text);
-        cy = kHeight;
+        const double scale = m_size > 0 ? m_size / static_cast<double>(kHeight) : 1.0;
+        cx = static_cast<int>(std::lround(kCharWidth * Characters(text) * scale));
+        cy = static_cast<int>(std::lround(kHeight * scale));
     }
     void DrawText(CImage32&, int x, int y, const std::string& text, COLOR color, bool vertical) override {
         m_aTexts.push_back(FAKETEXT{x, y, text, color, vertical});

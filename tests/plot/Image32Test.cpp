@@ -43,3 +43,20 @@ TEST(Image32, FillRectExcludesRightAndBottomAndClips) {
     image.FillRect(-100, -100, 100, 100, kWhite);
     EXPECT_EQ(CountPixels(image, kWhite), 100);
 }
+
+TEST(Image32, CreateAgainIsBlackAtTheNewSizeAndAFailureKeepsTheImage) {
+    CImage32 image;
+    ASSERT_TRUE(image.Create(6, 5));
+    image.FillRect(0, 0, 6, 5, kWhite);
+    ASSERT_TRUE(image.Create(4, 3));  // smaller: the buffer is reused, cleared
+    EXPECT_EQ(image.Width(), 4);
+    EXPECT_EQ(image.Height(), 3);
+    EXPECT_EQ(CountPixels(image, kBlack), 12);
+    image.FillRect(0, 0, 4, 3, kWhite);
+    ASSERT_TRUE(image.Create(8, 8));  // larger
+    EXPECT_EQ(CountPixels(image, kBlack), 64);
+    image.SetPixel(1, 1, kWhite);
+    EXPECT_FALSE(image.Create(1 << 20, 1 << 20));
+    EXPECT_EQ(image.Width(), 8);
+    EXPECT_EQ(image.GetPixel(1, 1), kWhite);
+}

@@ -37,21 +37,21 @@ struct Outcome {
     std::string out, err;
 };
 
-Outcome RunCli(const TempDir& dir, const std::vector<std::string>& args) {
+Outcome RunCli(const CTempFolder& dir, const std::vector<std::string>& args) {
     std::string cmd = Quote(DW_CLI_PATH);
     for (const std::string& a : args) cmd += " " + Quote(a);
-    cmd += " </dev/null >" + Quote(dir.Path("stdout")) + " 2>" + Quote(dir.Path("stderr"));
+    cmd += " </dev/null >" + Quote(dir.File("stdout")) + " 2>" + Quote(dir.File("stderr"));
     const int raw = std::system(cmd.c_str());
     Outcome o;
     o.exited = raw != -1 && WIFEXITED(raw);
     o.status = o.exited ? WEXITSTATUS(raw) : -1;
-    o.out = Slurp(dir.Path("stdout"));
-    o.err = Slurp(dir.Path("stderr"));
+    o.out = Slurp(dir.File("stdout"));
+    o.err = Slurp(dir.File("stderr"));
     return o;
 }
 
 TEST(HostileCli, HostileFilesExitWithOneAndAMessage) {
-    TempDir dir;
+    CTempFolder dir;
     std::string binary(8192, '\0');
     for (std::size_t i = 0; i < binary.size(); ++i) binary[i] = static_cast<char>((i * 2654435761u) >> 13);
     const std::vector<std::string> files = {
@@ -62,8 +62,8 @@ TEST(HostileCli, HostileFilesExitWithOneAndAMessage) {
                   "C1A1 series successfully started.\ndTime: 10 s\n#1: C1: 1 nm, A1: 850pm / 1 deg, 1 cnts\n"
                   "C1A1 series stopped by user.\ndTime: 2"),
         dir.Write("header_only_\xff\xfe.dat", "img   a22x err(a22x)  a22y err(a22y)  filetime\n"),
-        dir.Path("missing_\xc3\x28.log"),
-        dir.Folder().string(),
+        dir.File("missing_\xc3\x28.log"),
+        dir.Path(),
     };
     for (const std::string& f : files) {
         for (const std::vector<std::string>& extra : {std::vector<std::string>{}, std::vector<std::string>{"--json"}}) {
@@ -74,7 +74,7 @@ TEST(HostileCli, HostileFilesExitWithOneAndAMessage) {
             ASSERT_TRUE(o.exited) << "ended by a signal";
             EXPECT_EQ(o.status, 1) << o.err;
             // A folder is searched for logs: the hostile logs in it are named.
-            const std::string named = f == dir.Folder().string() ? f + "/" : f + ": ";
+            const std::string named = f == dir.Path() ? f + "/" : f + ": ";
             EXPECT_NE(o.err.find("driftwise-cli: " + named), std::string::npos) << o.err;
             EXPECT_EQ(o.err.find("AddressSanitizer"), std::string::npos) << o.err;
             EXPECT_EQ(o.err.find("runtime error"), std::string::npos) << o.err;
@@ -87,7 +87,7 @@ TEST(HostileCli, HostileFilesExitWithOneAndAMessage) {
 
 // A hostile file next to a good one: the good one is still evaluated.
 TEST(HostileCli, GoodFileIsStillEvaluated) {
-    TempDir dir;
+    CTempFolder dir;
     const std::string bad = dir.Write("bad.log", std::string(100, '\0'));
     const Outcome o = RunCli(dir, {"--no-fit", bad, std::string(DW_EXAMPLES_DIR) + "/atlas_stab.dat"});
     ASSERT_TRUE(o.exited);

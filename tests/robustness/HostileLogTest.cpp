@@ -390,7 +390,7 @@ TEST(HostileLogs, MarkersInEveryOrder) {
 // The file import: hostile contents on disk, paths with invalid UTF-8,
 // missing files and folders.
 TEST(HostileLogs, FileImportOfHostileFilesAndPaths) {
-    TempDir dir;
+    CTempFolder dir;
     struct Case {
         std::string name;
         std::string content;
@@ -430,8 +430,8 @@ TEST(HostileLogs, FileImportOfHostileFilesAndPaths) {
         }
     }
     // Paths that cannot be read.
-    const std::vector<std::string> unreadable = {dir.Path("missing_\xff\xfe.log"), dir.Folder().string(), "",
-                                                 dir.Path("no/such/folder.log")};
+    const std::vector<std::string> unreadable = {dir.File("missing_\xff\xfe.log"), dir.Path(), "",
+                                                 dir.File("no/such/folder.log")};
     for (const std::string& path : unreadable) {
         SCOPED_TRACE(path);
         for (int format : {IMPORT_NONE, IMPORT_C1A1, IMPORT_ATLAS}) {

@@ -85,7 +85,7 @@ std::vector<HostileFile> HostileFiles() {
 }
 
 TEST(HostileParameters, LoadOfHostileFiles) {
-    TempDir dir;
+    CTempFolder dir;
     for (const HostileFile& f : HostileFiles()) {
         SCOPED_TRACE(f.name);
         const std::string path = dir.Write("Setup.prm", f.content);
@@ -123,7 +123,7 @@ TEST(HostileParameters, LoadOfHostileFiles) {
 }
 
 TEST(HostileParameters, HostileNumbersAreReadAsTheirLeadingNumbers) {
-    TempDir dir;
+    CTempFolder dir;
     std::string content;
     for (const HostileFile& f : HostileFiles())
         if (f.name == "hostile numbers") content = f.content;
@@ -145,7 +145,7 @@ TEST(HostileParameters, HostileNumbersAreReadAsTheirLeadingNumbers) {
 // Every prefix of the default file: the values before the cut are read, the
 // others keep their defaults, and every failing prefix says so.
 TEST(HostileParameters, EveryPrefixOfTheDefaultFile) {
-    TempDir dir;
+    CTempFolder dir;
     for (std::size_t n = 0; n <= kDefaultFile.size(); ++n) {
         SCOPED_TRACE(n);
         const std::string path = dir.Write("Setup.prm", kDefaultFile.substr(0, n));
@@ -164,7 +164,7 @@ TEST(HostileParameters, EveryPrefixOfTheDefaultFile) {
 }
 
 TEST(HostileParameters, PathsWithInvalidUtf8AndUnreadablePaths) {
-    TempDir dir;
+    CTempFolder dir;
     const std::string odd = dir.Write("Setup_\xff\xfe\xc3\x28.prm", kDefaultFile);
     CollectingLog log;
     CMainParameters p = Marked();
@@ -173,7 +173,7 @@ TEST(HostileParameters, PathsWithInvalidUtf8AndUnreadablePaths) {
     EXPECT_TRUE(SameValues(p, CMainParameters()));
     EXPECT_EQ(SaveProgramParameters(p, odd), 1);
 
-    for (const std::string& path : {dir.Path("missing_\xff.prm"), dir.Folder().string(), dir.Path("a/b/c.prm")}) {
+    for (const std::string& path : {dir.File("missing_\xff.prm"), dir.Path(), dir.File("a/b/c.prm")}) {
         SCOPED_TRACE(path);
         CollectingLog log2;
         CMainParameters q = Marked();
@@ -188,8 +188,8 @@ TEST(HostileParameters, PathsWithInvalidUtf8AndUnreadablePaths) {
 // settings store holds) would end its value line early: the save refuses it
 // with an error instead of writing a file whose later values read shifted.
 TEST(HostileParameters, LineFeedInAPathIsNotWrittenShifted) {
-    TempDir dir;
-    const std::string path = dir.Path("Setup.prm");
+    CTempFolder dir;
+    const std::string path = dir.File("Setup.prm");
     for (const std::string& value : {std::string("/data/new\nline/"), std::string("\n"), std::string("a\r\nb")}) {
         SCOPED_TRACE(value);
         CollectingLog log;
@@ -245,12 +245,12 @@ TEST(HostileParameters, HostileSettingsStoreEntries) {
     EXPECT_EQ(p.TargetResAng, 2.0);
     EXPECT_EQ(p.LimitPhase, 0.5);
 
-    TempDir dir;
+    CTempFolder dir;
     CollectingLog log;
     p.m_pLog = &log;
-    EXPECT_EQ(SaveProgramParameters(p, dir.Path("Setup.prm")), 1);
+    EXPECT_EQ(SaveProgramParameters(p, dir.File("Setup.prm")), 1);
     CMainParameters q;
-    EXPECT_EQ(LoadProgramParameters(q, dir.Path("Setup.prm")), 1);
+    EXPECT_EQ(LoadProgramParameters(q, dir.File("Setup.prm")), 1);
     EXPECT_EQ(q.OutputPath, p.OutputPath);
     EXPECT_EQ(q.MinDiversity, p.MinDiversity);
 }

@@ -6,6 +6,7 @@
 #include "import/LogImport.h"
 #include "log/LogFile.h"
 #include "series/A1TimeSeries.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -21,68 +22,21 @@ namespace robust {
 
 namespace fs = std::filesystem;
 
-// A message log that also keeps its lines in memory, as the desktop
-// program's log field sees them (debug lines up to level 2). Its file lies in
-// the temporary folder and is removed afterwards.
+// The program's own message log on a real file, keeping its lines in memory
+// as the desktop program's log field sees them (debug lines up to level 2).
+// Unlike the recording log it runs the whole writing path; its file lies in
+// a temporary folder removed afterwards.
 struct CollectingLog : CLogFile {
-    CollectingLog() {
-        static int count = 0;
-        m_strFile =
-            (fs::temp_directory_path() / ("dw_robust_log_" + std::to_string(reinterpret_cast<std::uintptr_t>(this)) +
-                                          "_" + std::to_string(++count) + ".txt"))
-                .string();
+    CollectingLog() : m_strFile(m_folder.File("Log.txt")) {
         m_bCollectText = 1;
         m_nDebugLevel = 2;
         Open(m_strFile);
     }
-    ~CollectingLog() override {
-        Close();
-        std::error_code ec;
-        fs::remove(m_strFile, ec);
-    }
+    ~CollectingLog() override { Close(); }
+    CTempFolder m_folder{"dw_robust_log"};
     std::string m_strFile;
     bool HasError() const { return m_strCollectedText.find(": ERROR: ") != std::string::npos; }
     bool Has(std::string_view text) const { return m_strCollectedText.find(text) != std::string::npos; }
-};
-
-// A folder of its own for each test, removed afterwards.
-class TempDir {
-public:
-    TempDir() {
-        const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string name = "dw_robust_" + std::string(info->test_suite_name()) + "_" + info->name();
-        for (char& c : name)
-            if (c == '/') c = '_';
-        m_path = fs::temp_directory_path() / name;
-        fs::remove_all(m_path);
-        fs::create_directories(m_path);
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::remove_all(m_path, ec);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    // Writes the bytes to a file of the folder; the name may hold any bytes
-    // but "/" and NUL.
-    std::string Write(const std::string& name, std::string_view bytes) const {
-        const std::string path = m_path.string() + "/" + name;
-        std::FILE* f = std::fopen(path.c_str(), "wb");
-        EXPECT_NE(f, nullptr) << path;
-        if (f) {
-            if (!bytes.empty()) {
-                EXPECT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), f), bytes.size());
-            }
-            std::fclose(f);
-        }
-        return path;
-    }
-    std::string Path(const std::string& name) const { return m_path.string() + "/" + name; }
-    const fs::path& Folder() const { return m_path; }
-
-private:
-    fs::path m_path;
 };
 
 inline bool FiniteSample(const A1SAMPLE& a) {

@@ -1,6 +1,6 @@
 #include "series/A1TimeSeries.h"
 
-#include "log/RecordingLog.h"
+#include "support/RecordingLog.h"
 
 #include <gtest/gtest.h>
 
@@ -263,13 +263,13 @@ TEST(A1TimeSeries, SharedExtractionStepsCheckTypeClearAndReport) {
     s.CharFuncValid = s.ModelValid = 1;
     s.MeasErr = 0.5;
     EXPECT_FALSE(s.BeginExtraction(IMPORT_ATLAS, 1, 0));
-    EXPECT_EQ(log.m_astrMessages,
+    EXPECT_EQ(log.m_lines,
               std::vector<std::string>{"ERROR: Missmatch of the log import type (aborting data extraction)."});
     EXPECT_EQ(s.m_aSamples.size(), 1u);  // nothing changed
     EXPECT_EQ(s.CharFuncValid, 1);
 
     // Fewer than two data lines: cleared, but no period and no messages.
-    log.m_astrMessages.clear();
+    log.m_lines.clear();
     s.m_nDataLines = 1;
     s.m_nCurrentTab = 3;
     EXPECT_FALSE(s.BeginExtraction(IMPORT_C1A1, -1, 5));
@@ -278,7 +278,7 @@ TEST(A1TimeSeries, SharedExtractionStepsCheckTypeClearAndReport) {
     EXPECT_EQ(s.m_nCurrentTab, 1);
     EXPECT_EQ(s.MeasErr, 0.5);  // kept, but not consulted
     EXPECT_EQ(s.m_dImagePeriod, 1.0);
-    EXPECT_TRUE(log.m_astrMessages.empty());
+    EXPECT_TRUE(log.m_lines.empty());
 
     s.m_nDataLines = 100;
     s.m_nStartTime = 1000;
@@ -288,9 +288,8 @@ TEST(A1TimeSeries, SharedExtractionStepsCheckTypeClearAndReport) {
     s.FinishExtraction(-1, 12.34);
     EXPECT_EQ(s.m_nMirror, -1);
     EXPECT_EQ(s.m_dRotation, 12.34);
-    EXPECT_EQ(
-        log.m_astrMessages,
-        (std::vector<std::string>{"Extracting astigmatism data from CEOS C1A1 log...", "- recording frequency: 0.50 Hz",
-                                  "- y-mirror flag: -1, x-y-plane rotation: 12.3 deg",
-                                  "- extracted number of astigmatism values: 0", "Extraction finished."}));
+    EXPECT_EQ(log.m_lines, (std::vector<std::string>{
+                               "Extracting astigmatism data from CEOS C1A1 log...", "- recording frequency: 0.50 Hz",
+                               "- y-mirror flag: -1, x-y-plane rotation: 12.3 deg",
+                               "- extracted number of astigmatism values: 0", "Extraction finished."}));
 }

@@ -4,8 +4,8 @@
 
 #include "eval/Random.h"
 #include "import/C1A1Import.h"
-#include "log/LogFile.h"
 #include "series/A1TimeSeries.h"
+#include "support/RecordingLog.h"
 #include "text/Format.h"
 #include "ui/DDPage.h"
 
@@ -38,21 +38,6 @@ inline QApplication& TestApp() {
 // exist before they are constructed.
 struct CQtTestApp {
     CQtTestApp() { TestApp(); }
-};
-
-// A log that keeps its lines (without stamps) instead of writing a file.
-class CRecordingLog : public CLogFile {
-public:
-    int Write(const std::string& message) override {
-        m_lines.push_back(message);
-        return 1;
-    }
-    bool Has(const std::string& line) const { return std::find(m_lines.begin(), m_lines.end(), line) != m_lines.end(); }
-    bool HasPrefix(const std::string& prefix) const {
-        return std::any_of(m_lines.begin(), m_lines.end(),
-                           [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
-    }
-    std::vector<std::string> m_lines;
 };
 
 // Counts RebuildTabs and runs an optional action (what the main window does).

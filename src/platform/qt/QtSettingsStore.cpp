@@ -3,8 +3,6 @@
 #include "text/Parse.h"
 
 #include <QByteArray>
-#include <QCoreApplication>
-#include <QFileInfo>
 #include <QSettings>
 #include <QString>
 #include <QVariant>
@@ -51,14 +49,6 @@ CQtSettingsStore::CQtSettingsStore(const std::string& applicationName)
     : m_settings(std::make_unique<QSettings>(QStringLiteral("Corvolab"), ToQString(applicationName))) {}
 
 CQtSettingsStore::~CQtSettingsStore() = default;
-
-std::string CQtSettingsStore::ExecutableBaseName() {
-    if (QCoreApplication::instance() != nullptr) {
-        const QString name = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
-        if (!name.isEmpty()) return name.toStdString();
-    }
-    return "driftwise";
-}
 
 bool CQtSettingsStore::GetString(const std::string& section, const std::string& key, std::string& value) {
     QVariant stored;

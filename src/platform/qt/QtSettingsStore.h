@@ -34,10 +34,6 @@ public:
     // The backing file (under the user's configuration folder).
     std::string FileName() const;
 
-    // The executable's base name (needs the application object; "driftwise"
-    // without one).
-    static std::string ExecutableBaseName();
-
 private:
     std::unique_ptr<QSettings> m_settings;
 };

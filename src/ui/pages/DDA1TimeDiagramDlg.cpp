@@ -1,6 +1,6 @@
 #include "ui/pages/DDA1TimeDiagramDlg.h"
 
-#include "eval/CharFunc.h"
+#include "eval/EvalSteps.h"
 #include "eval/Lifetime.h"
 #include "files/DataExports.h"
 #include "files/MainParameters.h"
@@ -30,9 +30,9 @@ CDDA1TimeDiagramDlg::~CDDA1TimeDiagramDlg() = default;
 
 void CDDA1TimeDiagramDlg::SetDisplayType(long long nDisplayType) {
     m_nDisplayValue = nDisplayType;
-    m_nDisplayChoice = nDisplayType == 2 ? 1 : 0;
+    m_nDisplayChoice = nDisplayType == DISPLAY_A22_2D ? 1 : 0;
     if (!m_pView) return;
-    m_pView->Diagram()->m_style.nDisplayType = m_nDisplayChoice + 1;
+    m_pView->Diagram()->m_style.nDisplayType = DISPLAY_A22_TIME + m_nDisplayChoice;
     const QSignalBlocker block(m_pDisplay);
     m_pDisplay->setCurrentIndex(m_nDisplayChoice);
 }
@@ -48,7 +48,7 @@ void CDDA1TimeDiagramDlg::Initialize() {
     top->setColumnStretch(1, 1);
 
     MakeDiagramView();
-    m_pView->Diagram()->m_style.nDisplayType = m_nDisplayChoice + 1;
+    m_pView->Diagram()->m_style.nDisplayType = DISPLAY_A22_TIME + m_nDisplayChoice;
 
     auto* display = new QGroupBox("Display", this);
     m_pDisplay = new QComboBox(display);
@@ -79,13 +79,12 @@ void CDDA1TimeDiagramDlg::Initialize() {
     side->addWidget(m_pCharFunc);
 
     auto* middle = new QHBoxLayout;
-    middle->addWidget(m_pView, 0, Qt::AlignTop | Qt::AlignLeft);
+    middle->addWidget(m_pView, 1);
     middle->addLayout(side);
 
     auto* page = new QVBoxLayout(this);
     page->addLayout(top);
-    page->addLayout(middle);
-    page->addStretch(1);
+    page->addLayout(middle, 1);
 
     connect(m_pReExtract, &QPushButton::clicked, this, &CDDA1TimeDiagramDlg::OnReExtract);
     connect(m_pCharFunc, &QPushButton::clicked, this, &CDDA1TimeDiagramDlg::OnCharFunc);
@@ -99,9 +98,10 @@ bool CDDA1TimeDiagramDlg::ReadControls() {
     if (!m_pView) return true;
     m_bMirrorY = m_pMirror->isChecked() ? 1 : 0;
     const int choice = m_pDisplay->currentIndex() == 1 ? 1 : 0;
-    if (choice != m_nDisplayChoice) m_nDisplayValue = choice + 1;  // a value of its own stays until changed
+    if (choice != m_nDisplayChoice)
+        m_nDisplayValue = DISPLAY_A22_TIME + choice;  // a value of its own stays until changed
     m_nDisplayChoice = choice;
-    m_pView->Diagram()->m_style.nDisplayType = m_nDisplayChoice + 1;
+    m_pView->Diagram()->m_style.nDisplayType = DISPLAY_A22_TIME + m_nDisplayChoice;
     m_strLine2 = FromQString(m_pLine2->text());
     m_strLine1 = FromQString(m_pLine1->text());
 
@@ -123,7 +123,7 @@ void CDDA1TimeDiagramDlg::WriteControls() {
     m_pMirror->setChecked(m_bMirrorY != 0);
     {
         const QSignalBlocker block(m_pDisplay);
-        m_pDisplay->setCurrentIndex(m_pView->Diagram()->m_style.nDisplayType == 2 ? 1 : 0);
+        m_pDisplay->setCurrentIndex(m_pView->Diagram()->m_style.nDisplayType == DISPLAY_A22_2D ? 1 : 0);
     }
     m_pLine2->setText(ToQString(m_strLine2));
     m_pLine2->setCursorPosition(0);
@@ -193,14 +193,13 @@ void CDDA1TimeDiagramDlg::OnCharFunc() {
     if (CA1TimeSeries* series = m_pSeries; series && m_pParams) {
         series->m_pLog = m_pLog;
         const bool hadResults = series->CharFuncValid > 0 || series->ModelValid > 0 || !series->m_aCharFunc.empty();
-        ExtractCharacteristicFunction(*series, m_pParams->MinDiversity);
-        if (series->CharFuncValid == 1) {
-            const double a = ComputeTolerance(m_pParams->ElEnergykV, m_pParams->TargetResAng, m_pParams->LimitPhase);
-            EvaluateDirectLifetime(*series, a);
-            series->UsedLimitPhase = m_pParams->LimitPhase;
-            series->UsedElEnergykV = m_pParams->ElEnergykV;
-            series->UsedTargetResAng = m_pParams->TargetResAng;
-            series->m_nCurrentTab = 2;
+        EVALINPUTS inputs;
+        inputs.nMinDiversity = m_pParams->MinDiversity;
+        inputs.dEnergykV = m_pParams->ElEnergykV;
+        inputs.dResolutionAng = m_pParams->TargetResAng;
+        inputs.dLimitPhase = m_pParams->LimitPhase;
+        if (RunCharFuncStep(*series, inputs)) {
+            series->m_nCurrentTab = TAB_CHAR_FUNC;
             if (m_pHost) m_pHost->RebuildTabs();
         } else if (hadResults && series->CharFuncValid <= 0 && m_pHost) {
             // A run that failed after clearing the old results: the tabs

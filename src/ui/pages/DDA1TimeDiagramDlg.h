@@ -4,6 +4,7 @@
 // correlation, re-extraction with a new mirror flag and rotation, and the
 // step to the characteristic function.
 
+#include "plot/DiagramWnd.h"
 #include "ui/pages/DDDiagramPage.h"
 
 #include <string>
@@ -19,7 +20,7 @@ public:
     explicit CDDA1TimeDiagramDlg(QWidget* parent = nullptr);
     ~CDDA1TimeDiagramDlg() override;
 
-    // 1 = "A22-Time", 2 = "A22 (2D)"; any other value shows the time graph
+    // DISPLAY_A22_TIME ("A22-Time") or DISPLAY_A22_2D ("A22 (2D)"); any other value shows the time graph
     // and is kept as it is until the user picks a display. Wide enough for
     // every stored zero-based value + 1.
     void SetDisplayType(long long nDisplayType);
@@ -37,7 +38,7 @@ public:
     // Control values (the page's data exchange reads and writes them).
     int m_bMirrorY = 0;
     int m_nDisplayChoice = 0;
-    long long m_nDisplayValue = 1;
+    long long m_nDisplayValue = DISPLAY_A22_TIME;
     std::string m_strLine2;
     std::string m_strLine1;
     double m_dRotationDeg = 0.0;

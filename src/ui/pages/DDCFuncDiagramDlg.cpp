@@ -1,5 +1,6 @@
 #include "ui/pages/DDCFuncDiagramDlg.h"
 
+#include "eval/EvalSteps.h"
 #include "eval/Lifetime.h"
 #include "eval/ModelFit.h"
 #include "files/DataExports.h"
@@ -21,7 +22,7 @@ void CDDCFuncDiagramDlg::Initialize() {
     FillInputsFromParameters();
     m_pFitModel = new QPushButton("Fit &Model", this);
     BuildPage("Charact. function", m_pFitModel);
-    m_pView->Diagram()->m_style.nDisplayType = 3;
+    m_pView->Diagram()->m_style.nDisplayType = DISPLAY_CHAR_FUNC;
     connect(m_pFitModel, &QPushButton::clicked, this, &CDDCFuncDiagramDlg::OnFitModel);
     WriteControls();
 }
@@ -59,11 +60,10 @@ void CDDCFuncDiagramDlg::OnFitModel() {
         if (m_pParams) {
             m_pParams->ElEnergykV = energy;
             m_pParams->TargetResAng = resolution;
-            const double a = ComputeTolerance(energy, resolution, m_pParams->LimitPhase);
-            EvaluateDirectLifetime(*series, a);
-            FitModel(*series, m_seedSource ? m_seedSource() : SeedFromUtcClock());
-            EvaluateModelLifetime(*series, a);
-            series->m_nCurrentTab = 3;
+            EVALINPUTS inputs = StepInputs(energy, resolution);
+            inputs.nSeed = m_seedSource ? m_seedSource() : SeedFromUtcClock();
+            RunModelFitStep(*series, inputs, FitStepStart::DirectLifetimeFirst);
+            series->m_nCurrentTab = TAB_FITTED_MODEL;
             if (m_pHost) m_pHost->RebuildTabs();
         }
     }

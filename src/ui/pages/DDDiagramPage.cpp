@@ -2,6 +2,7 @@
 
 #include "log/LogFile.h"
 #include "platform/Dialogs.h"
+#include "text/Format.h"
 #include "ui/pages/DiagramView.h"
 
 #include <QMenu>
@@ -12,6 +13,8 @@ CDDDiagramPage::~CDDDiagramPage() = default;
 CDiagramView* CDDDiagramPage::MakeDiagramView() {
     m_pView = new CDiagramView(this);
     m_pView->Create();
+    // A re-render after a size or scale change shows the page's series.
+    m_pView->SetSeriesSource([this]() -> const CA1TimeSeries* { return m_pSeries; });
     connect(m_pView, &CDiagramView::diagramContextMenu, this, &CDDDiagramPage::ShowContextMenu);
     return m_pView;
 }
@@ -58,6 +61,10 @@ void CDDDiagramPage::OnExportImage() {
         }
         path += "." + extension;
     }
+    // The image shown is the one saved: first brought up to the view's size.
+    m_pView->Refit();
+    const QSize size = m_pView->ImageSize();
+    Log(FormatText("Saving the diagram image of %d x %d pixels.", size.width(), size.height()));
     if (!m_pView->SaveImage(path)) Log("ERROR: Failed to save the diagram image.");
     else Log("Diagram image saved to file [" + path + "].");
 }

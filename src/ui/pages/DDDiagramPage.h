@@ -32,8 +32,9 @@ public:
     static bool HasFileExtension(const std::string& path);
 
 protected:
-    // Makes the view (fixed size) before the page lays out its controls and
-    // creates the diagram image; the view is a child of the page.
+    // Makes the view before the page lays out its controls and creates the
+    // diagram image; the view is a child of the page and takes the room the
+    // page has for it.
     CDiagramView* MakeDiagramView();
 
     // The exports act only for a shown series on a visible page.

@@ -46,13 +46,15 @@ void CDDModelDiagramDlg::UpdatePage(CA1TimeSeries* series) {
 }
 
 void CDDModelDiagramDlg::OnExportTable() {
-    if (m_nDisplayType == 4) ExportTable(&SaveModelTable, "Model data table saved to file [");
-    else if (m_nDisplayType == 5) ExportTable(&SaveProbabilityTable, "Probability data table saved to file [");
+    if (m_nDisplayType == DISPLAY_MODEL) ExportTable(&SaveModelTable, "Model data table saved to file [");
+    else if (m_nDisplayType == DISPLAY_PROBABILITY)
+        ExportTable(&SaveProbabilityTable, "Probability data table saved to file [");
     else ExportTable(nullptr, "");
 }
 
 void CDDModelDiagramDlg::OnExportBinary() {
-    if (m_nDisplayType == 4) ExportBinary(&SaveModelData, "Binary model data saved to file [");
-    else if (m_nDisplayType == 5) ExportBinary(&SaveProbabilityData, "Binary probability data saved to file [");
+    if (m_nDisplayType == DISPLAY_MODEL) ExportBinary(&SaveModelData, "Binary model data saved to file [");
+    else if (m_nDisplayType == DISPLAY_PROBABILITY)
+        ExportBinary(&SaveProbabilityData, "Binary probability data saved to file [");
     else ExportBinary(nullptr, "");
 }

@@ -1,8 +1,9 @@
 #pragma once
-// The "Fitted Model" (display type 4) and "Prob. Plot" (display type 5)
+// The "Fitted Model" (DISPLAY_MODEL) and "Prob. Plot" (DISPLAY_PROBABILITY)
 // pages: the fitted model parameters, the model-lifetime state and the
 // stability check.
 
+#include "plot/DiagramWnd.h"
 #include "ui/pages/DDStabilityPage.h"
 
 class CDDModelDiagramDlg : public CDDStabilityPage {
@@ -22,5 +23,5 @@ protected:
     std::string StateText(const CA1TimeSeries& series) const override;
 
 private:
-    int m_nDisplayType = 4;
+    int m_nDisplayType = DISPLAY_MODEL;
 };

@@ -1,5 +1,6 @@
 #include "ui/pages/DDStabilityPage.h"
 
+#include "eval/EvalSteps.h"
 #include "eval/Lifetime.h"
 #include "files/MainParameters.h"
 #include "series/A1TimeSeries.h"
@@ -54,13 +55,12 @@ void CDDStabilityPage::BuildPage(const char* line1Label, QPushButton* extraButto
     }
 
     auto* middle = new QHBoxLayout;
-    middle->addWidget(m_pView, 0, Qt::AlignTop | Qt::AlignLeft);
+    middle->addWidget(m_pView, 1);
     middle->addLayout(side);
 
     auto* page = new QVBoxLayout(this);
     page->addLayout(top);
-    page->addLayout(middle);
-    page->addStretch(1);
+    page->addLayout(middle, 1);
 
     connect(m_pRefresh, &QPushButton::clicked, this, &CDDStabilityPage::OnRefresh);
     // Enter in either input field runs the stability check.
@@ -76,6 +76,17 @@ void CDDStabilityPage::FillInputsFromParameters() {
         m_strEnergy = "300.0";
         m_strResolution = "1.00";
     }
+}
+
+EVALINPUTS CDDStabilityPage::StepInputs(double energykV, double resolutionAng) const {
+    EVALINPUTS inputs;
+    if (m_pParams) {
+        inputs.nMinDiversity = m_pParams->MinDiversity;
+        inputs.dLimitPhase = m_pParams->LimitPhase;
+    }
+    inputs.dEnergykV = energykV;
+    inputs.dResolutionAng = resolutionAng;
+    return inputs;
 }
 
 double CDDStabilityPage::TypedEnergy() const { return ReadLeadingDouble(m_strEnergy); }
@@ -108,12 +119,7 @@ void CDDStabilityPage::OnRefresh() {
         if (m_pParams) {
             m_pParams->ElEnergykV = energy;
             m_pParams->TargetResAng = resolution;
-            const double a = ComputeTolerance(energy, resolution, m_pParams->LimitPhase);
-            EvaluateDirectLifetime(*series, a);
-            EvaluateModelLifetime(*series, a);
-            series->UsedLimitPhase = m_pParams->LimitPhase;
-            series->UsedElEnergykV = energy;
-            series->UsedTargetResAng = resolution;
+            RunRefreshStep(*series, StepInputs(energy, resolution));
             if (m_pView) m_pView->Render(series);
             m_strLine2 = StateText(*series);
         }

@@ -3,6 +3,7 @@
 // two read-only lines, the "Stability Check" inputs (electron energy and
 // target resolution, held as texts) and "Refresh".
 
+#include "eval/EvalSteps.h"
 #include "ui/pages/DDDiagramPage.h"
 
 #include <string>
@@ -45,6 +46,10 @@ protected:
     // number gives 0.
     double TypedEnergy() const;
     double TypedResolution() const;
+    // Inputs of the evaluation steps: the given energy and resolution with
+    // the phase limit and minimum diversity of the parameters (requires
+    // m_pParams for those two; the defaults otherwise).
+    EVALINPUTS StepInputs(double energykV, double resolutionAng) const;
     // Line 2 after Refresh: the direct or the model state text.
     virtual std::string StateText(const CA1TimeSeries& series) const = 0;
 

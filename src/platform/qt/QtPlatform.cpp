@@ -1,2 +1,0 @@
-// Qt implementations of the platform interfaces live in this folder.
-#include <QtGlobal>

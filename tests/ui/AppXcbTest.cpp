@@ -10,12 +10,10 @@
 #include "ui/pages/DDA1TimeDiagramDlg.h"
 #include "ui/pages/DDCFuncDiagramDlg.h"
 #include "ui/pages/DDModelDiagramDlg.h"
-#include "ui/pages/DiagramView.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QGuiApplication>
-#include <QLayout>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -93,18 +91,6 @@ TEST_F(AppXcb, WindowWithAllControlsFitsTheScreenAfterAnImport) {
     // to append to the caption.
     CDriftwiseApp::PrepareApplication();
     auto window = MakeWindow();
-    // The diagram area's own minimum is the diagram view's business; where
-    // the view still keeps a fixed size, it stands in at a modest one so that
-    // the rest of the window is measured.
-    for (CDDPage* page : {window->Page(TabPage::A1Time), window->Page(TabPage::CharFunc), window->Page(TabPage::Model),
-                          window->Page(TabPage::Probability)}) {
-        CDiagramView* view = static_cast<CDDDiagramPage*>(page)->View();
-        if (view->minimumSize() == view->maximumSize() && view->width() > 480) {
-            std::printf("Note: the diagram view has a fixed size; measuring with 480x280\n");
-            view->setFixedSize(480, 280);
-            if (page->layout()) page->layout()->activate();
-        }
-    }
     window->show();
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Takes the screenshots in docs/screenshots/: runs the desktop program under
-# Xvfb on the bundled samples in its screenshot mode, which saves each tab of
-# the last imported series (after the characteristic function and the model
-# fit) and the four small dialogs with the program's own window grab; then
-# once more on a 2732x1536 screen scaled by 2, for the diagram in device
-# pixels (diagram-scale-2.png).
+# Xvfb (a 1366 x 768 laptop screen) on the bundled samples in its screenshot
+# mode, which saves each tab of the last imported series at the size the
+# window opens with (after the characteristic function and the model fit)
+# and the four small dialogs with the program's own window grab; then once
+# more on a 2732x1536 screen scaled by 2, for the diagram in device pixels
+# (diagram-scale-2.png).
 # Settings and Log.txt go to a temporary folder, never to the user's.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -29,7 +30,7 @@ trap 'rm -rf "$scratch"' EXIT
 mkdir -p "$OUT" "$scratch/runtime"
 chmod 700 "$scratch/runtime"
 XDG_DATA_HOME="$scratch/data" XDG_CONFIG_HOME="$scratch/config" XDG_RUNTIME_DIR="$scratch/runtime" \
-  xvfb-run -a -s "-screen 0 1280x1024x24" \
+  xvfb-run -a -s "-screen 0 1366x768x24" \
   "$BUILD/src/ui/driftwise" --screenshots "$OUT" "${samples[@]}"
 
 mkdir -p "$scratch/scale-2"

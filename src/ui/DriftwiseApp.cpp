@@ -32,7 +32,7 @@ std::string CDriftwiseApp::DataFolderPath() {
 void CDriftwiseApp::PrepareApplication() {
     QCoreApplication::setOrganizationName(QStringLiteral("Corvolab"));
     QCoreApplication::setApplicationName(QString::fromStdString(ExecutableBaseName()));
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("Driftwise"));
+    // No display name: the platform would append it to every caption.
     QGuiApplication::setDesktopFileName(QStringLiteral("driftwise"));
     QGuiApplication::setWindowIcon(ProgramIcon());
 }

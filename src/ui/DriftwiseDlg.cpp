@@ -2,14 +2,13 @@
 
 #include "Version.h"
 #include "files/SettingsStore.h"
-#include "import/ATLASStabImport.h"
-#include "import/C1A1Import.h"
 #include "import/LogImport.h"
 #include "platform/Dialogs.h"
 #include "platform/FileLock.h"
 #include "text/Format.h"
 #include "ui/Pictures.h"
 #include "ui/SplashDlg.h"
+#include "ui/WindowLayout.h"
 #include "ui/pages/DDA1TimeDiagramDlg.h"
 #include "ui/pages/DDCFuncDiagramDlg.h"
 #include "ui/pages/DDLogTextDlg.h"
@@ -22,12 +21,16 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
 #include <QSignalBlocker>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -48,6 +51,12 @@ std::string FolderOfPath(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
+// Size of a first start, and the smallest size the window is meant to be
+// usable at (logical pixels).
+constexpr QSize kDefaultWindowSize(1120, 760);
+constexpr int kDefaultLogHeight = 120;
+constexpr int kMinimumLogHeight = 48;
+
 }  // namespace
 
 CDriftwiseDlg::CDriftwiseDlg(DRIFTWISESETUP setup, QWidget* parent) : QMainWindow(parent), m_setup(std::move(setup)) {
@@ -55,6 +64,7 @@ CDriftwiseDlg::CDriftwiseDlg(DRIFTWISESETUP setup, QWidget* parent) : QMainWindo
     CreateControls();
     CreateMenus();
     CreatePages();
+    RestoreLayout();
 
     m_log.WriteDebug(1, "Program Initialization.");
     m_pLogTimer = new QTimer(this);
@@ -68,6 +78,7 @@ CDriftwiseDlg::CDriftwiseDlg(DRIFTWISESETUP setup, QWidget* parent) : QMainWindo
 }
 
 CDriftwiseDlg::~CDriftwiseDlg() {
+    qApp->removeEventFilter(this);
     // The pages keep pointers into the series list; drop them first.
     ForgetSeriesLinks();
 }
@@ -76,6 +87,8 @@ CDriftwiseDlg::~CDriftwiseDlg() {
 void CDriftwiseDlg::StartUp() {
     m_strDataFolder = m_setup.strDataFolder;
     if (!m_strDataFolder.empty()) CreateFolderPath(m_strDataFolder);  // failures show up as log and parameter errors
+
+    m_recentLogs.Load(m_setup.pStore);
 
     m_log.m_strCollectedText.clear();
     m_log.m_bCollectText = 1;
@@ -104,11 +117,13 @@ void CDriftwiseDlg::CreateControls() {
     auto* seriesGroup = new QGroupBox(QStringLiteral("Time-Astigmatism Series"), central);
     m_pSeriesList = new QComboBox(seriesGroup);
     m_pSeriesList->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    m_pSeriesList->setMinimumContentsLength(40);
+    m_pSeriesList->setMinimumContentsLength(30);
     m_pSeriesList->setMaxVisibleItems(12);
-    m_pImport = new QPushButton(QStringLiteral("Import"), seriesGroup);
-    m_pDelete = new QPushButton(QStringLiteral("Delete"), seriesGroup);
-    m_pDeleteAll = new QPushButton(QStringLiteral("Delete All"), seriesGroup);
+    m_pSeriesList->setAccessibleName(seriesGroup->title());
+    // Mnemonics clear of the menu bar's (F, N, S and Alt+A for About).
+    m_pImport = new QPushButton(QStringLiteral("&Import"), seriesGroup);
+    m_pDelete = new QPushButton(QStringLiteral("&Delete"), seriesGroup);
+    m_pDeleteAll = new QPushButton(QStringLiteral("Dele&te All"), seriesGroup);
     for (QPushButton* button : {m_pImport, m_pDelete, m_pDeleteAll}) button->setAutoDefault(false);
     auto* seriesRow = new QHBoxLayout(seriesGroup);
     seriesRow->addWidget(m_pSeriesList, 1);
@@ -118,20 +133,29 @@ void CDriftwiseDlg::CreateControls() {
     seriesRow->addWidget(m_pDeleteAll);
     layout->addWidget(seriesGroup);
 
-    m_pTabs = new QTabWidget(central);
+    // The tabs and the "Message Log" share the height in a splitter.
+    m_pSplitter = new QSplitter(Qt::Vertical, central);
+    m_pSplitter->setChildrenCollapsible(false);
+    m_pTabs = new QTabWidget(m_pSplitter);
     m_pTabs->setDocumentMode(false);
-    layout->addWidget(m_pTabs, 1);
 
-    auto* logGroup = new QGroupBox(QStringLiteral("Message Log"), central);
+    auto* logGroup = new QGroupBox(QStringLiteral("Message Log"), m_pSplitter);
     m_pLogField = new QPlainTextEdit(logGroup);
     m_pLogField->setReadOnly(true);
     m_pLogField->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_pLogField->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_pLogField->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_pLogField->setFixedHeight(130);
+    m_pLogField->setMinimumHeight(kMinimumLogHeight);
+    m_pLogField->setAccessibleName(logGroup->title());
     auto* logLayout = new QVBoxLayout(logGroup);
+    logLayout->setContentsMargins(6, 2, 6, 6);
     logLayout->addWidget(m_pLogField);
-    layout->addWidget(logGroup);
+    m_pSplitter->addWidget(m_pTabs);
+    m_pSplitter->addWidget(logGroup);
+    m_pSplitter->setStretchFactor(0, 1);
+    m_pSplitter->setStretchFactor(1, 0);
+    m_pSplitter->setSizes({kDefaultWindowSize.height() - kDefaultLogHeight, kDefaultLogHeight});
+    layout->addWidget(m_pSplitter, 1);
 
     setCentralWidget(central);
     statusBar();
@@ -141,6 +165,12 @@ void CDriftwiseDlg::CreateControls() {
     connect(m_pDeleteAll, &QPushButton::clicked, this, &CDriftwiseDlg::OnDeleteAll);
     connect(m_pSeriesList, &QComboBox::currentIndexChanged, this, &CDriftwiseDlg::OnSelectionChanged);
     connect(m_pTabs, &QTabWidget::currentChanged, this, &CDriftwiseDlg::OnTabChanged);
+
+    // Delete in the series list deletes the selected series.
+    auto* deleteKey = new QShortcut(QKeySequence(Qt::Key_Delete), m_pSeriesList, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(deleteKey, &QShortcut::activated, this, &CDriftwiseDlg::OnDelete);
+    // The accelerators must win over keys the focused control would take.
+    qApp->installEventFilter(this);
 }
 
 void CDriftwiseDlg::CreatePages() {
@@ -327,7 +357,9 @@ void CDriftwiseDlg::OnImport() {
     m_params.ImportPath = FolderOfPath(result.path);
 
     if (m_params.ImportType == IMPORT_C1A1 || m_params.ImportType == IMPORT_ATLAS) {
-        ImportWithReader(m_params.ImportType, result.path);
+        int added = 0;
+        if (ImportOneFile(result.path, m_params.ImportType, added)) AfterImport();
+        RebuildRecentLogsMenu();
         m_log.WriteDebug(1, "Finished log file import.");
     } else {
         m_log.Write("Unsupported log file format, import cancelled.");
@@ -335,20 +367,33 @@ void CDriftwiseDlg::OnImport() {
     WriteControls();
 }
 
-void CDriftwiseDlg::ImportWithReader(int importType, const std::string& path) {
+ImportRequest CDriftwiseDlg::MakeImportRequest(const std::string& path) {
     ImportRequest request;
     request.strPath = path;
     request.nMirror = m_params.ImportMirrorY;
     request.dRotationDeg = m_params.ImportRotDeg;
     request.pLog = &m_log;
-    ForgetSeriesLinks();
-    const ImportResult result =
-        importType == IMPORT_C1A1 ? ImportC1A1Log(request, m_aSeries) : ImportATLASStabLog(request, m_aSeries);
-    AfterImport(result.nSeriesAdded);
+    return request;
 }
 
-void CDriftwiseDlg::AfterImport(int seriesAdded) {
-    if (seriesAdded > 0) m_nSelected = static_cast<int>(m_aSeries.size()) - 1;
+bool CDriftwiseDlg::ImportOneFile(const std::string& path, int importType, int& seriesAdded) {
+    const std::size_t before = m_aSeries.size();
+    const ImportResult result = ImportLogFile(MakeImportRequest(path), importType, m_aSeries);
+    seriesAdded = result.nSeriesAdded;
+    // Appending may have moved the series: the pages' links are stale (they
+    // are not used while the reader runs).
+    if (m_aSeries.size() != before) ForgetSeriesLinks();
+    if (result.nSeriesAdded > 0) m_recentLogs.Add(path);
+    // A file that could not be opened, that holds no ATLASStab table or that
+    // is no log at all leaves the list and the pages as they are; a CEOS
+    // C1A1 log read to its end refreshes them even without a new series.
+    return m_aSeries.size() != before || (result.bOpened && result.nImportType == IMPORT_C1A1);
+}
+
+void CDriftwiseDlg::AfterImport() {
+    // The last series of the list is selected, also after a log without a
+    // complete series.
+    m_nSelected = static_cast<int>(m_aSeries.size()) - 1;
     RefreshSeriesList();
     RebuildTabs();
 }
@@ -370,26 +415,44 @@ void CDriftwiseDlg::ImportFiles(const std::vector<std::string>& paths) {
     }
 
     int added = 0;
-    ForgetSeriesLinks();
+    bool touched = false;
     for (const std::string& file : files) {
         m_log.WriteDebug(1, "Starting log file import.");
         m_log.WriteDebug(2, "Selected file: " + file);
-        ImportRequest request;
-        request.strPath = file;
-        request.nMirror = m_params.ImportMirrorY;
-        request.dRotationDeg = m_params.ImportRotDeg;
-        request.pLog = &m_log;
-        const ImportResult result = ImportLogFile(request, IMPORT_NONE, m_aSeries);
-        if (result.nSeriesAdded > 0) {
-            added += result.nSeriesAdded;
+        int fileAdded = 0;
+        const std::size_t before = m_aSeries.size();
+        touched = ImportOneFile(file, IMPORT_NONE, fileAdded) || touched;
+        if (fileAdded > 0) {
+            added += fileAdded;
             // The Import dialog opens next time where this file came from.
-            m_params.ImportType = result.nImportType;
+            m_params.ImportType = m_aSeries[before].m_nImportType;
             m_params.ImportPath = FolderOfPath(file);
         }
         m_log.WriteDebug(1, "Finished log file import.");
     }
-    AfterImport(added);
+    if (touched) AfterImport();
+    RebuildRecentLogsMenu();
     WriteControls();
+}
+
+void CDriftwiseDlg::OnRecentLog(const std::string& path) {
+    if (m_bShutDown) return;
+    if (!QFileInfo(QString::fromStdString(path)).isFile()) {
+        m_recentLogs.Remove(path);
+        RebuildRecentLogsMenu();
+        if (m_setup.pDialogs)
+            m_setup.pDialogs->Message(static_cast<QWidget*>(this),
+                                      "The file [" + path +
+                                          "] no longer exists.\nIt has been removed from the list of recent logs.",
+                                      "Recent Logs", MessageIcon::Warning);
+        return;
+    }
+    ImportFiles({path});
+}
+
+void CDriftwiseDlg::OnClearRecentLogs() {
+    m_recentLogs.Clear();
+    RebuildRecentLogsMenu();
 }
 
 // --- delete ---
@@ -449,10 +512,14 @@ void CDriftwiseDlg::Shutdown(const char* lastLine) {
     m_params.DataDisplayType = static_cast<int>(m_pA1TimePage->DisplayType() - DISPLAY_A22_TIME);
     SaveToProfile(m_setup.pStore, m_params);
     SaveProgramParameters(m_params, SetupFilePath());
+    // The window's own entries, beside the parameters.
+    SaveLayout();
+    m_recentLogs.Save(m_setup.pStore);
     m_log.Write(lastLine);
     m_log.Write("");
     m_pLogTimer->stop();
     m_bShutDown = true;
+    qApp->removeEventFilter(this);
     ForgetSeriesLinks();
 }
 
@@ -499,4 +566,37 @@ void CDriftwiseDlg::dropEvent(QDropEvent* event) {
     if (paths.empty()) return;
     event->acceptProposedAction();
     ImportFiles(paths);
+}
+
+// --- layout ---
+
+void CDriftwiseDlg::RestoreLayout() {
+    WINDOWLAYOUT layout;
+    const bool remembered = layout.Load(m_setup.pStore);
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens()) screens.push_back(screen->availableGeometry());
+    const QSize minimum = minimumSizeHint().boundedTo(QSize(900, 600));
+    QRect rect;
+    if (remembered) {
+        rect = ClampToScreens(layout.rcNormal, screens, minimum);
+    } else {
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        rect = screen ? DefaultWindowRect(screen->availableGeometry(), kDefaultWindowSize)
+                      : QRect(QPoint(0, 0), kDefaultWindowSize);
+    }
+    if (remembered) setGeometry(rect);
+    else resize(rect.size());
+    const int logHeight = layout.nLogHeight > 0 ? layout.nLogHeight : kDefaultLogHeight;
+    const int total = std::max(rect.height() - 200, 2 * logHeight);
+    m_pSplitter->setSizes({total - logHeight, logHeight});
+    if (remembered && layout.bMaximized) setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void CDriftwiseDlg::SaveLayout() {
+    WINDOWLAYOUT layout;
+    layout.rcNormal = isMaximized() || isFullScreen() ? normalGeometry() : geometry();
+    layout.bMaximized = isMaximized();
+    const QList<int> sizes = m_pSplitter->sizes();
+    layout.nLogHeight = sizes.size() == 2 ? sizes.at(1) : 0;
+    layout.Save(m_setup.pStore);
 }

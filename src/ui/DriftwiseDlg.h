@@ -6,10 +6,12 @@
 // the close box save the parameters and close the log with a final line.
 
 #include "files/MainParameters.h"
+#include "import/LogImport.h"
 #include "log/LogFile.h"
 #include "series/A1TimeSeries.h"
 #include "ui/DDPage.h"
 #include "ui/LogMirror.h"
+#include "ui/RecentLogs.h"
 #include "ui/TabTable.h"
 
 #include <QMainWindow>
@@ -27,8 +29,10 @@ class ISettingsStore;
 class QAction;
 class QComboBox;
 class QDialog;
+class QMenu;
 class QPlainTextEdit;
 class QPushButton;
+class QSplitter;
 class QTabWidget;
 class QTimer;
 
@@ -57,9 +61,15 @@ public:
     void RebuildTabs() override;
     void ShowActivePage();
 
-    // Imports files chosen outside the Import dialog (command line, drops):
-    // the format is decided by content; a folder imports the files in it.
+    // Imports files chosen outside the Import dialog (command line, drops,
+    // recent logs): the format is decided by content; a folder imports the
+    // files in it.
     void ImportFiles(const std::vector<std::string>& paths);
+    // "Recent Logs": imports the file like a dropped one; a file that no
+    // longer exists is removed from the list with a message.
+    void OnRecentLog(const std::string& path);
+    void OnClearRecentLogs();
+    const CRecentLogs& RecentLogs() const { return m_recentLogs; }
 
     // --- commands (menu items, buttons, accelerators) ---
     void OnImport();
@@ -115,6 +125,8 @@ public:
     QPushButton* DeleteAllButton() const { return m_pDeleteAll; }
     QTabWidget* Tabs() const { return m_pTabs; }
     QPlainTextEdit* LogField() const { return m_pLogField; }
+    QSplitter* Splitter() const { return m_pSplitter; }
+    QMenu* RecentLogsMenu() const { return m_pRecentMenu; }
     CDDPage* Page(TabPage page) const;
     CDDLogTextDlg* LogTextPage() const { return m_pLogTextPage; }
     CDDLogTextDlg* SummaryPage() const { return m_pSummaryPage; }
@@ -126,6 +138,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -138,8 +151,16 @@ private:
     void WriteControls();
     void Shutdown(const char* lastLine);
     int RunDialog(QDialog& dialog);
-    void ImportWithReader(int importType, const std::string& path);
-    void AfterImport(int seriesAdded);
+    ImportRequest MakeImportRequest(const std::string& path);
+    // Imports one file (importType IMPORT_NONE: by content); true when the
+    // series list changed or the reader asks for a refresh.
+    bool ImportOneFile(const std::string& path, int importType, int& seriesAdded);
+    void AfterImport();
+    void CreateRecentLogsMenu(QMenu* file);
+    void RebuildRecentLogsMenu();
+    void RestoreLayout();
+    void SaveLayout();
+    bool IsAccelerator(const QKeyEvent& key) const;
     void ForgetSeriesLinks();
     void SyncDiagramPages(CA1TimeSeries* selected);
     void OnSelectionChanged();
@@ -174,5 +195,10 @@ private:
     QPushButton* m_pDelete = nullptr;
     QPushButton* m_pDeleteAll = nullptr;
     QPlainTextEdit* m_pLogField = nullptr;
+    QSplitter* m_pSplitter = nullptr;
+    QMenu* m_pRecentMenu = nullptr;
+    std::vector<QAction*> m_aRecentItems;
+    QAction* m_pClearRecent = nullptr;
+    CRecentLogs m_recentLogs;
     std::vector<QAction*> m_actions;
 };

@@ -10,6 +10,8 @@
 #include "ui/pages/DDCFuncDiagramDlg.h"
 
 #include <QAction>
+#include <QFileInfo>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTabWidget>
@@ -28,7 +30,7 @@ void CDriftwiseDlg::CreateMenus() {
         {Command::ExportImage, "Export Image", {}, nullptr, &CDriftwiseDlg::OnExportImage},
         {Command::ExportTable, "Export Data Table", {}, nullptr, &CDriftwiseDlg::OnExportTable},
         {Command::ExportBinary, "Export Binary Data", {}, nullptr, &CDriftwiseDlg::OnExportBinary},
-        {Command::Quit, "Quit", {}, "Quit the application.", &CDriftwiseDlg::OnQuit},
+        {Command::Quit, "Quit", QKeySequence(Qt::CTRL | Qt::Key_Q), "Quit the application.", &CDriftwiseDlg::OnQuit},
         {Command::ReExtract, "Re-Extract Data\tCtrl+E", QKeySequence(Qt::CTRL | Qt::Key_E),
          "Re-extract data from the selected log.", &CDriftwiseDlg::OnReExtract},
         {Command::CharFunc, "Evaluate Characteristic Function\tCtrl+F", QKeySequence(Qt::CTRL | Qt::Key_F),
@@ -63,6 +65,7 @@ void CDriftwiseDlg::CreateMenus() {
     QMenuBar* bar = menuBar();
     QMenu* file = bar->addMenu(QStringLiteral("&File"));
     file->addAction(Action(Command::Import));
+    CreateRecentLogsMenu(file);
     file->addSeparator();
     file->addAction(Action(Command::ExportImage));
     file->addAction(Action(Command::ExportTable));
@@ -83,6 +86,64 @@ void CDriftwiseDlg::CreateMenus() {
 
     for (QMenu* menu : {file, analyze, settings})
         connect(menu, &QMenu::aboutToShow, this, &CDriftwiseDlg::UpdateMenuState);
+}
+
+void CDriftwiseDlg::CreateRecentLogsMenu(QMenu* file) {
+    m_pRecentMenu = file->addMenu(QStringLiteral("Recent Logs"));
+    // A fixed set of items, renamed and hidden as the list changes (an item
+    // is never deleted while its own command runs).
+    for (int i = 0; i < CRecentLogs::kMaxFiles; ++i) {
+        QAction* item = m_pRecentMenu->addAction(QString());
+        item->setStatusTip(QStringLiteral("Import this log file again."));
+        connect(item, &QAction::triggered, this, [this, i] {
+            const std::vector<std::string>& files = m_recentLogs.Files();
+            if (i < static_cast<int>(files.size())) OnRecentLog(std::string(files[static_cast<std::size_t>(i)]));
+        });
+        m_aRecentItems.push_back(item);
+    }
+    m_pRecentMenu->addSeparator();
+    m_pClearRecent = m_pRecentMenu->addAction(QStringLiteral("Clear List"));
+    m_pClearRecent->setStatusTip(QStringLiteral("Empty the list of recent logs."));
+    connect(m_pClearRecent, &QAction::triggered, this, &CDriftwiseDlg::OnClearRecentLogs);
+    RebuildRecentLogsMenu();
+}
+
+void CDriftwiseDlg::RebuildRecentLogsMenu() {
+    if (!m_pRecentMenu) return;
+    const std::vector<std::string>& files = m_recentLogs.Files();
+    for (std::size_t i = 0; i < m_aRecentItems.size(); ++i) {
+        QAction* item = m_aRecentItems[i];
+        const bool used = i < files.size();
+        item->setVisible(used);
+        if (!used) continue;
+        QString path = QString::fromStdString(files[i]);
+        path.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        item->setText(QStringLiteral("&%1  %2").arg(i + 1).arg(path));
+    }
+    m_pClearRecent->setEnabled(!files.empty());
+    m_pRecentMenu->menuAction()->setEnabled(!files.empty());
+}
+
+bool CDriftwiseDlg::IsAccelerator(const QKeyEvent& key) const {
+    const QKeySequence pressed(key.keyCombination());
+    for (const QAction* action : m_actions)
+        if (action && action->isEnabled() && !action->shortcut().isEmpty() &&
+            action->shortcut().matches(pressed) == QKeySequence::ExactMatch)
+            return true;
+    return false;
+}
+
+// Line edits (and other controls) claim some Ctrl keys for themselves (Ctrl+E
+// moves to the line end on Linux). In this window the accelerators come
+// first, whichever control has the focus.
+bool CDriftwiseDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == this && IsAccelerator(*static_cast<QKeyEvent*>(event))) {
+        // Not accepted: the key goes to the shortcut, not to the control.
+        event->ignore();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 QAction* CDriftwiseDlg::Action(Command command) const { return m_actions.at(static_cast<std::size_t>(command)); }

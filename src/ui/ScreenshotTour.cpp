@@ -42,7 +42,8 @@ void CScreenshotTour::SaveScaledDiagram() {
 
 bool CScreenshotTour::Run() {
     QDir().mkpath(m_folder);
-    m_window.resize(m_window.sizeHint());
+    // The window keeps the size it opened with (the default that fits the
+    // screen), as a user sees it at the first start.
     Settle(600);
 
     if (!m_window.SelectedSeries()) {

@@ -22,11 +22,16 @@ CDriftwiseSettingsDlg::CDriftwiseSettingsDlg(IDialogs* dialogs, QWidget* parent)
     m_pDiversity->setMaximumWidth(90);
     m_pPhase->setMaximumWidth(90);
 
+    // Each field is the buddy of its label (Alt+M, Alt+P; screen readers name it).
+    auto* diversityLabel = new QLabel(QStringLiteral("&Minimum diversity of the characteristic function:"), this);
+    diversityLabel->setBuddy(m_pDiversity);
+    auto* phaseLabel = new QLabel(QStringLiteral("Astigmatism &phase shift tolerance:"), this);
+    phaseLabel->setBuddy(m_pPhase);
     auto* grid = new QGridLayout;
-    grid->addWidget(new QLabel(QStringLiteral("Minimum diversity of the characteristic function:"), this), 0, 0);
+    grid->addWidget(diversityLabel, 0, 0);
     grid->addWidget(m_pDiversity, 0, 1);
     grid->addWidget(new QLabel(QStringLiteral("(Use values above 10!)"), this), 0, 2);
-    grid->addWidget(new QLabel(QStringLiteral("Astigmatism phase shift tolerance:"), this), 1, 0);
+    grid->addWidget(phaseLabel, 1, 0);
     grid->addWidget(m_pPhase, 1, 1);
     grid->addWidget(new QLabel(QStringLiteral("(Specify in fractions of Pi!)"), this), 1, 2);
 

@@ -337,7 +337,7 @@ TEST_F(AppTest, MenuTextsShortcutsAndStatusTips) {
         {C::ExportImage, "Export Image", "", ""},
         {C::ExportTable, "Export Data Table", "", ""},
         {C::ExportBinary, "Export Binary Data", "", ""},
-        {C::Quit, "Quit", "", "Quit the application."},
+        {C::Quit, "Quit", "Ctrl+Q", "Quit the application."},
         {C::ReExtract, "Re-Extract Data\tCtrl+E", "Ctrl+E", "Re-extract data from the selected log."},
         {C::CharFunc, "Evaluate Characteristic Function\tCtrl+F", "Ctrl+F",
          "Evaluate the characteristic function from the selected data."},

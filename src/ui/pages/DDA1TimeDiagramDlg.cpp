@@ -44,6 +44,7 @@ void CDDA1TimeDiagramDlg::Initialize() {
     m_pLine2 = MakeReadOnlyLine(this);
     AddLabelledRow(top, 0, "Series statistics:", m_pLine1, this);
     top->addWidget(m_pLine2, 1, 1);
+    m_pLine2->setAccessibleName("Series statistics");
     top->setColumnStretch(1, 1);
 
     MakeDiagramView();
@@ -52,20 +53,23 @@ void CDDA1TimeDiagramDlg::Initialize() {
     auto* display = new QGroupBox("Display", this);
     m_pDisplay = new QComboBox(display);
     m_pDisplay->addItems({"A22-Time", "A22 (2D)"});
+    m_pDisplay->setAccessibleName(display->title());
     auto* displayLayout = new QVBoxLayout(display);
     displayLayout->addWidget(m_pDisplay);
 
     auto* import = new QGroupBox("Import", this);
     m_pRotation = new QLineEdit(import);
-    m_pMirror = new QCheckBox("Mirror Y", import);
-    m_pReExtract = new QPushButton("Re-Extract", import);
+    m_pMirror = new QCheckBox("Mirror &Y", import);
+    m_pReExtract = new QPushButton("&Re-Extract", import);
+    auto* rotationLabel = new QLabel("R&otation (deg)", import);
+    rotationLabel->setBuddy(m_pRotation);
     auto* importLayout = new QVBoxLayout(import);
-    importLayout->addWidget(new QLabel("Rotation (deg)", import));
+    importLayout->addWidget(rotationLabel);
     importLayout->addWidget(m_pRotation);
     importLayout->addWidget(m_pMirror);
     importLayout->addWidget(m_pReExtract);
 
-    m_pCharFunc = new QPushButton("Charact.\nFunction...", this);
+    m_pCharFunc = new QPushButton("&Charact.\nFunction...", this);
     m_pCharFunc->setMinimumHeight(2 * m_pReExtract->sizeHint().height());
 
     auto* side = new QVBoxLayout;
@@ -84,6 +88,8 @@ void CDDA1TimeDiagramDlg::Initialize() {
 
     connect(m_pReExtract, &QPushButton::clicked, this, &CDDA1TimeDiagramDlg::OnReExtract);
     connect(m_pCharFunc, &QPushButton::clicked, this, &CDDA1TimeDiagramDlg::OnCharFunc);
+    // Enter in the rotation field re-extracts with the typed angle.
+    connect(m_pRotation, &QLineEdit::returnPressed, this, &CDDA1TimeDiagramDlg::OnReExtract);
     connect(m_pDisplay, &QComboBox::currentIndexChanged, this, &CDDA1TimeDiagramDlg::OnDisplayChange);
     WriteControls();
 }
@@ -186,6 +192,7 @@ void CDDA1TimeDiagramDlg::OnCharFunc() {
     ReadControls();
     if (CA1TimeSeries* series = m_pSeries; series && m_pParams) {
         series->m_pLog = m_pLog;
+        const bool hadResults = series->CharFuncValid > 0 || series->ModelValid > 0 || !series->m_aCharFunc.empty();
         EVALINPUTS inputs;
         inputs.nMinDiversity = m_pParams->MinDiversity;
         inputs.dEnergykV = m_pParams->ElEnergykV;
@@ -194,6 +201,10 @@ void CDDA1TimeDiagramDlg::OnCharFunc() {
         if (RunCharFuncStep(*series, inputs)) {
             series->m_nCurrentTab = TAB_CHAR_FUNC;
             if (m_pHost) m_pHost->RebuildTabs();
+        } else if (hadResults && series->CharFuncValid <= 0 && m_pHost) {
+            // A run that failed after clearing the old results: the tabs
+            // that showed them go.
+            m_pHost->RebuildTabs();
         }
     }
     WriteControls();

@@ -20,7 +20,7 @@ CDDCFuncDiagramDlg::~CDDCFuncDiagramDlg() = default;
 void CDDCFuncDiagramDlg::Initialize() {
     if (m_pView) return;
     FillInputsFromParameters();
-    m_pFitModel = new QPushButton("Fit Model", this);
+    m_pFitModel = new QPushButton("Fit &Model", this);
     BuildPage("Charact. function", m_pFitModel);
     m_pView->Diagram()->m_style.nDisplayType = DISPLAY_CHAR_FUNC;
     connect(m_pFitModel, &QPushButton::clicked, this, &CDDCFuncDiagramDlg::OnFitModel);

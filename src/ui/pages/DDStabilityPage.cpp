@@ -33,11 +33,15 @@ void CDDStabilityPage::BuildPage(const char* line1Label, QPushButton* extraButto
     auto* check = new QGroupBox("Stability Check", this);
     m_pEnergy = new QLineEdit(check);
     m_pResolution = new QLineEdit(check);
-    m_pRefresh = new QPushButton("Refresh", check);
+    m_pRefresh = new QPushButton("Refres&h", check);
+    auto* energyLabel = new QLabel("&El. energy [keV]", check);
+    energyLabel->setBuddy(m_pEnergy);
+    auto* resolutionLabel = new QLabel("Resol&ution [A]", check);
+    resolutionLabel->setBuddy(m_pResolution);
     auto* checkLayout = new QVBoxLayout(check);
-    checkLayout->addWidget(new QLabel("El. energy [keV]", check));
+    checkLayout->addWidget(energyLabel);
     checkLayout->addWidget(m_pEnergy);
-    checkLayout->addWidget(new QLabel("Resolution [A]", check));
+    checkLayout->addWidget(resolutionLabel);
     checkLayout->addWidget(m_pResolution);
     checkLayout->addWidget(m_pRefresh);
 
@@ -59,6 +63,9 @@ void CDDStabilityPage::BuildPage(const char* line1Label, QPushButton* extraButto
     page->addLayout(middle, 1);
 
     connect(m_pRefresh, &QPushButton::clicked, this, &CDDStabilityPage::OnRefresh);
+    // Enter in either input field runs the stability check.
+    connect(m_pEnergy, &QLineEdit::returnPressed, this, &CDDStabilityPage::OnRefresh);
+    connect(m_pResolution, &QLineEdit::returnPressed, this, &CDDStabilityPage::OnRefresh);
 }
 
 void CDDStabilityPage::FillInputsFromParameters() {

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <ctime>
 #include <regex>
@@ -277,9 +278,11 @@ TEST(FitSeed, FoldsTheUtcDateAndTimeIntoThirtyTwoBits) {
 
 TEST(FitSeed, TheClockSeedIsTheFormulaOfTheCurrentUtcTime) {
     for (int attempt = 0; attempt < 3; ++attempt) {
-        const std::time_t before = std::time(nullptr);
+        // The same clock as the seed: time() may run a tick behind it.
+        using std::chrono::system_clock;
+        const std::time_t before = system_clock::to_time_t(system_clock::now());
         const std::uint32_t seed = SeedFromUtcClock();
-        const std::time_t after = std::time(nullptr);
+        const std::time_t after = system_clock::to_time_t(system_clock::now());
         if (before != after) continue;  // a second boundary in between: try again
         std::tm utc{};
         ASSERT_NE(gmtime_r(&before, &utc), nullptr);

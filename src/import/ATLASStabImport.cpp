@@ -33,7 +33,8 @@ ImportResult ReadATLASStabText(std::string_view content, const ImportRequest& re
 
     CA1TimeSeries series(log);
     LogDebugIfAttached(log, 3, "Reading log file lines ...");
-    CLineSplitter lines(StripByteOrderMark(content));
+    const std::string_view text = StripByteOrderMark(content);
+    CLineSplitter lines(text);
     std::string_view line;
     int lineNo = 0;
     int state = 0;
@@ -52,6 +53,8 @@ ImportResult ReadATLASStabText(std::string_view content, const ImportRequest& re
             series.Reset();
             series.m_strSourceFile = path;
             series.m_nFirstLine = lineNo;
+            // The table's lines take at most the rest of the text.
+            series.m_astrLines.reserve(0, text.size() - static_cast<std::size_t>(line.data() - text.data()));
             series.m_astrLines.emplace_back(line);
             state = 1;
             continue;
@@ -163,37 +166,64 @@ namespace {
 // Takes the next blank-separated token off the front of rest (runs of blanks
 // separate like one; tabs are part of a token).
 std::string_view NextToken(std::string_view& rest) {
-    while (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
-    const std::size_t blank = rest.find(' ');
-    std::string_view token = rest.substr(0, blank);
-    rest = blank == npos ? std::string_view() : rest.substr(blank);
-    return token;
+    const char* p = rest.data();
+    const char* const end = p + rest.size();
+    while (p != end && *p == ' ') ++p;
+    const char* const begin = p;
+    while (p != end && *p != ' ') ++p;
+    rest = std::string_view(p, static_cast<std::size_t>(end - p));
+    return std::string_view(begin, static_cast<std::size_t>(p - begin));
 }
 
-bool ExtractATLASSample(std::string_view header, std::string_view line, A1SAMPLE& sample, double& x, double& y,
+// What a header column holds.
+enum ColumnRole : unsigned char { COLUMN_OTHER, COLUMN_X, COLUMN_ERR_X, COLUMN_Y, COLUMN_ERR_Y };
+
+// The header read once for all data lines: whether it starts with "img", and
+// the role of each column after it, up to the last astigmatism column (the
+// columns after that one never change a sample).
+struct HEADERCOLUMNS {
+    bool bImgFirst = false;
+    std::vector<ColumnRole> aRoles;
+};
+
+HEADERCOLUMNS ReadHeaderColumns(std::string_view header) {
+    HEADERCOLUMNS columns;
+    if (NextToken(header) != "img") return columns;
+    columns.bImgFirst = true;
+    std::size_t used = 0;
+    while (!header.empty()) {
+        const std::string_view h = NextToken(header);
+        const ColumnRole role = h == "a22x"        ? COLUMN_X
+                                : h == "err(a22x)" ? COLUMN_ERR_X
+                                : h == "a22y"      ? COLUMN_Y
+                                : h == "err(a22y)" ? COLUMN_ERR_Y
+                                                   : COLUMN_OTHER;
+        columns.aRoles.push_back(role);
+        if (role != COLUMN_OTHER) used = columns.aRoles.size();
+    }
+    columns.aRoles.resize(used);
+    return columns;
+}
+
+// The line's tokens are taken in step with the header's columns; each
+// astigmatism column counts as a match and its token must be a number. A
+// sample needs exactly four matches, all of them readable.
+bool ExtractATLASSample(const HEADERCOLUMNS& columns, std::string_view line, A1SAMPLE& sample, double& x, double& y,
                         double& ex, double& ey) {
-    if (NextToken(header) != "img") return false;
+    if (!columns.bImgFirst) return false;
     int image = 0;
     if (!ReadCheckedInt(NextToken(line), image) || image <= 0) return false;
+    double* const targets[] = {nullptr, &x, &ex, &y, &ey};
     int matches = 0;
-    bool valid = true;
-    while (!header.empty()) {
-        // Once the line has no token left no later column can match: stop
-        // here, or a header of many columns would be walked for every line.
-        if (line.find_first_not_of(' ') == npos) break;
-        const std::string_view h = NextToken(header);
+    for (const ColumnRole role : columns.aRoles) {
         const std::string_view v = NextToken(line);
-        if (h.empty() || v.empty()) continue;
-        double* target = h == "a22x"        ? &x
-                         : h == "err(a22x)" ? &ex
-                         : h == "a22y"      ? &y
-                         : h == "err(a22y)" ? &ey
-                                            : nullptr;
-        if (!target) continue;
-        ++matches;
-        if (!ReadCheckedDouble(v, *target)) valid = false;
+        // A line without a token left matches no later column.
+        if (v.empty()) break;
+        if (role == COLUMN_OTHER) continue;
+        // A fifth match (a repeated column) can never give a sample.
+        if (++matches > 4 || !ReadCheckedDouble(v, *targets[role])) return false;
     }
-    if (matches != 4 || !valid) return false;
+    if (matches != 4) return false;
     sample.nIndex = image;
     return true;
 }
@@ -205,7 +235,7 @@ void CA1TimeSeries::ExtractATLASStab(int mirror, double rotationDeg) {
     const double rr = rotationDeg * kRadPerDeg;
     const double c = std::cos(rr), s = std::sin(rr);
     const bool rotate = std::fabs(rotationDeg) > 1e-8;
-    const std::string_view header = m_astrLines.empty() ? std::string_view() : std::string_view(m_astrLines[0]);
+    const HEADERCOLUMNS columns = ReadHeaderColumns(m_astrLines.empty() ? std::string_view() : m_astrLines[0]);
     const std::size_t last =
         std::min<std::size_t>(static_cast<std::size_t>(m_nDataLines), m_astrLines.empty() ? 0 : m_astrLines.size() - 1);
     m_aSamples.reserve(last);
@@ -215,7 +245,7 @@ void CA1TimeSeries::ExtractATLASStab(int mirror, double rotationDeg) {
         if (line.empty() || line.find("not used") != npos) continue;
         A1SAMPLE sample;
         double x = 0, y = 0, ex = 0, ey = 0;
-        if (!ExtractATLASSample(header, line, sample, x, y, ex, ey)) {
+        if (!ExtractATLASSample(columns, line, sample, x, y, ex, ey)) {
             ++skipped;
             continue;
         }

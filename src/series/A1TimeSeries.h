@@ -3,6 +3,7 @@
 // function, all evaluation results and the unit tables of the diagrams.
 
 #include "files/ParameterBlock.h"
+#include "series/LineArray.h"
 
 #include <string>
 #include <vector>
@@ -77,7 +78,7 @@ public:
     void ExtractC1A1(int mirror, double rotationDeg);
     void ExtractATLASStab(int mirror, double rotationDeg);
 
-    std::vector<std::string> m_astrLines;
+    CLineArray m_astrLines;
     std::vector<A1SAMPLE> m_aSamples;
     std::vector<A1SAMPLE> m_aCharFunc;
     int m_nCurrentTab = TAB_A22_TIME;

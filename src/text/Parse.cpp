@@ -4,6 +4,7 @@
 #include <charconv>
 #include <climits>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <string>
 
@@ -58,11 +59,28 @@ double ReadLeadingDouble(std::string_view t, std::size_t* consumed) {
         ++i;
     }
     const std::size_t numStart = i;
+    // While scanning, the digits are gathered as an integer (as long as it is
+    // exact) with the power of ten that scales it; see the fast route below.
+    std::uint64_t mantissa = 0;
+    int significant = 0;
+    long long scale = 0;
+    bool exact = true;
+    const auto gather = [&](char c, bool fraction) {
+        if (mantissa == 0 && c == '0') {
+            if (fraction) --scale;
+        } else if (significant < 19) {
+            mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
+            ++significant;
+            if (fraction) --scale;
+        } else {
+            exact = false;
+        }
+    };
     std::size_t intDigits = 0, fracDigits = 0;
-    while (i < t.size() && IsDigit(t[i])) ++i, ++intDigits;
+    while (i < t.size() && IsDigit(t[i])) gather(t[i++], false), ++intDigits;
     if (i < t.size() && t[i] == '.') {
         std::size_t j = i + 1;
-        while (j < t.size() && IsDigit(t[j])) ++j, ++fracDigits;
+        while (j < t.size() && IsDigit(t[j])) gather(t[j++], true), ++fracDigits;
         if (intDigits + fracDigits > 0) i = j;
     }
     if (intDigits + fracDigits == 0) {
@@ -71,11 +89,29 @@ double ReadLeadingDouble(std::string_view t, std::size_t* consumed) {
     }
     if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
         std::size_t j = i + 1;
-        if (j < t.size() && (t[j] == '+' || t[j] == '-')) ++j;
+        bool negExp = false;
+        if (j < t.size() && (t[j] == '+' || t[j] == '-')) negExp = t[j++] == '-';
         if (j < t.size() && IsDigit(t[j])) {
-            while (j < t.size() && IsDigit(t[j])) ++j;
+            long long e = 0;
+            while (j < t.size() && IsDigit(t[j])) {
+                if (e < 1000000) e = e * 10 + (t[j] - '0');
+                ++j;
+            }
+            scale += negExp ? -e : e;
             i = j;
         }
+    }
+    // Fast route: an integer below 2^53 and a power of ten up to 10^22 are
+    // both exact doubles, so one multiplication or division rounds the true
+    // value correctly, which is exactly what from_chars gives.
+    constexpr std::uint64_t kExactInteger = std::uint64_t{1} << 53;
+    if (exact && mantissa <= kExactInteger && scale >= -22 && scale <= 22) {
+        static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                            1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+        if (consumed) *consumed = i;
+        const double m = static_cast<double>(mantissa);
+        const double v = scale < 0 ? m / kPow10[-scale] : m * kPow10[scale];
+        return neg ? -v : v;
     }
     if (consumed) *consumed = i;
     double v = 0.0;

@@ -58,11 +58,28 @@ bool CTextWriter::Write(std::string_view text) {
 bool ReadAll(std::FILE* file, std::string& content, std::string* errorText) {
     content.clear();
     if (!file) return false;
-    char buf[1 << 16];
-    for (;;) {
-        const std::size_t n = std::fread(buf, 1, sizeof buf, file);
-        content.append(buf, n);
-        if (n < sizeof buf) break;
+    // A file of known size is read in one go straight into the text; what
+    // does not seek (a pipe) or grows meanwhile is read on in pieces.
+    std::size_t expected = 0;
+    if (const long here = std::ftell(file); here >= 0 && std::fseek(file, 0, SEEK_END) == 0) {
+        const long end = std::ftell(file);
+        if (std::fseek(file, here, SEEK_SET) != 0) {
+            if (errorText) *errorText = std::strerror(errno ? errno : EIO);
+            return false;
+        }
+        if (end > here) expected = static_cast<std::size_t>(end - here);
+    }
+    if (expected > 0) {
+        content.resize(expected);
+        content.resize(std::fread(content.data(), 1, expected, file));
+    }
+    if (content.size() == expected) {
+        char buf[1 << 16];
+        for (;;) {
+            const std::size_t n = std::fread(buf, 1, sizeof buf, file);
+            content.append(buf, n);
+            if (n < sizeof buf) break;
+        }
     }
     if (std::ferror(file)) {
         if (errorText) *errorText = std::strerror(errno ? errno : EIO);

@@ -18,7 +18,7 @@ void AddLabelledRow(QGridLayout* grid, int row, const QString& label, QWidget* f
     grid->addWidget(field, row, 1);
 }
 
-QString ToQString(const std::string& text) {
+QString ToQString(std::string_view text) {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString decoded = utf8.decode(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
     if (!utf8.hasError()) return decoded;

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <string>
+#include <string_view>
 
 class QGridLayout;
 class QLineEdit;
@@ -17,5 +18,5 @@ void AddLabelledRow(QGridLayout* grid, int row, const QString& label, QWidget* f
 
 // Core texts are UTF-8 where they came from the program; log lines taken
 // from files may be 8-bit text, which is shown as Latin-1.
-QString ToQString(const std::string& text);
+QString ToQString(std::string_view text);
 std::string FromQString(const QString& text);

@@ -8,7 +8,10 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <exception>
+#include <thread>
 #include <utility>
+#include <vector>
 
 using namespace import_detail;
 
@@ -228,28 +231,28 @@ bool ExtractATLASSample(const HEADERCOLUMNS& columns, std::string_view line, A1S
     return true;
 }
 
-}  // namespace
+// The samples of the stored lines first to last (indexes into the lines).
+struct EXTRACTION {
+    const CLineArray* pLines = nullptr;
+    const HEADERCOLUMNS* pColumns = nullptr;
+    int nMirror = 1;
+    bool bRotate = false;
+    double dCos = 1.0, dSin = 0.0;
+};
 
-void CA1TimeSeries::ExtractATLASStab(int mirror, double rotationDeg) {
-    if (!BeginExtraction(IMPORT_ATLAS, mirror, rotationDeg)) return;
-    const double rr = rotationDeg * kRadPerDeg;
-    const double c = std::cos(rr), s = std::sin(rr);
-    const bool rotate = std::fabs(rotationDeg) > 1e-8;
-    const HEADERCOLUMNS columns = ReadHeaderColumns(m_astrLines.empty() ? std::string_view() : m_astrLines[0]);
-    const std::size_t last =
-        std::min<std::size_t>(static_cast<std::size_t>(m_nDataLines), m_astrLines.empty() ? 0 : m_astrLines.size() - 1);
-    m_aSamples.reserve(last);
+int ExtractLineRange(const EXTRACTION& e, std::size_t first, std::size_t last, std::vector<A1SAMPLE>& samples) {
+    const double c = e.dCos, s = e.dSin;
     int skipped = 0;
-    for (std::size_t i = 1; i <= last; ++i) {
-        const std::string_view line = m_astrLines[i];
+    for (std::size_t i = first; i <= last; ++i) {
+        const std::string_view line = (*e.pLines)[i];
         if (line.empty() || line.find("not used") != npos) continue;
         A1SAMPLE sample;
         double x = 0, y = 0, ex = 0, ey = 0;
-        if (!ExtractATLASSample(columns, line, sample, x, y, ex, ey)) {
+        if (!ExtractATLASSample(*e.pColumns, line, sample, x, y, ex, ey)) {
             ++skipped;
             continue;
         }
-        if (rotate) {
+        if (e.bRotate) {
             const double xr = c * x - s * y, yr = c * y + s * x;
             const double exr = std::sqrt(c * c * ex * ex + s * s * ey * ey);
             const double eyr = std::sqrt(c * c * ey * ey + s * s * ex * ex);
@@ -259,14 +262,72 @@ void CA1TimeSeries::ExtractATLASStab(int mirror, double rotationDeg) {
             ey = eyr;
         }
         sample.dX = x;
-        sample.dY = mirror * y;
+        sample.dY = e.nMirror * y;
         sample.dErrX = ex;
         sample.dErrY = ey;
         if (!std::isfinite(sample.dX) || !std::isfinite(sample.dY) || !std::isfinite(ex) || !std::isfinite(ey)) {
             ++skipped;
             continue;
         }
-        m_aSamples.push_back(sample);
+        samples.push_back(sample);
+    }
+    return skipped;
+}
+
+// Below this many lines a second thread costs more than it saves.
+constexpr std::size_t kParallelLines = 100000;
+
+}  // namespace
+
+void CA1TimeSeries::ExtractATLASStab(int mirror, double rotationDeg) {
+    if (!BeginExtraction(IMPORT_ATLAS, mirror, rotationDeg)) return;
+    const double rr = rotationDeg * kRadPerDeg;
+    const HEADERCOLUMNS columns = ReadHeaderColumns(m_astrLines.empty() ? std::string_view() : m_astrLines[0]);
+    EXTRACTION e;
+    e.pLines = &m_astrLines;
+    e.pColumns = &columns;
+    e.nMirror = mirror;
+    e.bRotate = std::fabs(rotationDeg) > 1e-8;
+    e.dCos = std::cos(rr);
+    e.dSin = std::sin(rr);
+    const std::size_t last =
+        std::min<std::size_t>(static_cast<std::size_t>(m_nDataLines), m_astrLines.empty() ? 0 : m_astrLines.size() - 1);
+    m_aSamples.reserve(last);
+    int skipped = 0;
+    // A long table is read in two halves at once; the second half's samples
+    // follow the first half's, so the result is the same as in one pass.
+    std::vector<A1SAMPLE> secondHalf;
+    int skippedSecond = 0;
+    std::exception_ptr error;
+    std::thread helper;
+    const std::size_t middle = last / 2;
+    if (last >= kParallelLines && std::thread::hardware_concurrency() >= 2) {
+        try {
+            helper = std::thread([&] {
+                try {
+                    secondHalf.reserve(last - middle);
+                    skippedSecond = ExtractLineRange(e, middle + 1, last, secondHalf);
+                } catch (...) {
+                    error = std::current_exception();
+                }
+            });
+        } catch (const std::exception&) {
+            // No thread: this one reads the whole table.
+        }
+    }
+    if (helper.joinable()) {
+        try {
+            skipped = ExtractLineRange(e, 1, middle, m_aSamples);
+        } catch (...) {
+            helper.join();
+            throw;
+        }
+        helper.join();
+        if (error) std::rethrow_exception(error);
+        m_aSamples.insert(m_aSamples.end(), secondHalf.begin(), secondHalf.end());
+        skipped += skippedSecond;
+    } else {
+        skipped = ExtractLineRange(e, 1, last, m_aSamples);
     }
     if (skipped > 0)
         LogIfAttached(m_pLog,

@@ -59,34 +59,20 @@ double ReadLeadingDouble(std::string_view t, std::size_t* consumed) {
         ++i;
     }
     const std::size_t numStart = i;
-    // While scanning, the digits are gathered as an integer (as long as it is
-    // exact) with the power of ten that scales it; see the fast route below.
-    std::uint64_t mantissa = 0;
-    int significant = 0;
-    long long scale = 0;
-    bool exact = true;
-    const auto gather = [&](char c, bool fraction) {
-        if (mantissa == 0 && c == '0') {
-            if (fraction) --scale;
-        } else if (significant < 19) {
-            mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
-            ++significant;
-            if (fraction) --scale;
-        } else {
-            exact = false;
-        }
-    };
     std::size_t intDigits = 0, fracDigits = 0;
-    while (i < t.size() && IsDigit(t[i])) gather(t[i++], false), ++intDigits;
+    while (i < t.size() && IsDigit(t[i])) ++i, ++intDigits;
+    std::size_t fracStart = i;
     if (i < t.size() && t[i] == '.') {
         std::size_t j = i + 1;
-        while (j < t.size() && IsDigit(t[j])) gather(t[j++], true), ++fracDigits;
+        fracStart = j;
+        while (j < t.size() && IsDigit(t[j])) ++j, ++fracDigits;
         if (intDigits + fracDigits > 0) i = j;
     }
     if (intDigits + fracDigits == 0) {
         if (consumed) *consumed = 0;
         return 0.0;
     }
+    long long scale = -static_cast<long long>(fracDigits);
     if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
         std::size_t j = i + 1;
         bool negExp = false;
@@ -101,11 +87,19 @@ double ReadLeadingDouble(std::string_view t, std::size_t* consumed) {
             i = j;
         }
     }
-    // Fast route: an integer below 2^53 and a power of ten up to 10^22 are
-    // both exact doubles, so one multiplication or division rounds the true
-    // value correctly, which is exactly what from_chars gives.
+    // Fast route: the digits (up to 19 fit a 64-bit integer) as an integer
+    // up to 2^53 and a power of ten up to 10^22 are both exact doubles, so
+    // one multiplication or division rounds the true value correctly, which
+    // is exactly what from_chars gives.
     constexpr std::uint64_t kExactInteger = std::uint64_t{1} << 53;
-    if (exact && mantissa <= kExactInteger && scale >= -22 && scale <= 22) {
+    std::uint64_t mantissa = 0;
+    if (intDigits + fracDigits <= 19) {
+        for (std::size_t k = numStart; k < numStart + intDigits; ++k)
+            mantissa = mantissa * 10 + static_cast<std::uint64_t>(t[k] - '0');
+        for (std::size_t k = fracStart; k < fracStart + fracDigits; ++k)
+            mantissa = mantissa * 10 + static_cast<std::uint64_t>(t[k] - '0');
+    }
+    if (intDigits + fracDigits <= 19 && mantissa <= kExactInteger && scale >= -22 && scale <= 22) {
         static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                                             1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
         if (consumed) *consumed = i;

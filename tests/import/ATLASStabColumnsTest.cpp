@@ -94,3 +94,31 @@ TEST_F(ATLASStabColumns, ColumnsInAnyOrderAndAHeaderWithoutImg) {
     copy.ExtractATLASStab(1, 0);
     EXPECT_TRUE(copy.m_aSamples.empty());
 }
+
+TEST_F(ATLASStabColumns, LongTableKeepsLineOrderAndCountsEverySkippedLine) {
+    // Long enough to be read in two halves at once: the samples must still
+    // come in line order, with the skipped lines of both halves counted.
+    constexpr int kLines = 150001;
+    std::string text = "img a22x err(a22x)  a22y err(a22y) filetime\n";
+    std::vector<int> expected;
+    for (int k = 1; k <= kLines; ++k) {
+        const bool bad = k % 997 == 0 || (k >= 74990 && k <= 75010 && k % 2 == 0);
+        if (bad) text += FormatText("%d 0.5 x 0.25 0.125 %d\n", k, 1000 + k);
+        else text += FormatText("%d %d.25 0.5 -%d.75 0.125 %d\n", k, k, k, 1000 + k);
+        if (!bad) expected.push_back(k);
+    }
+    run.Atlas(text, -1);
+    ASSERT_EQ(run.list.size(), 1u);
+    const CA1TimeSeries& s = run.list[0];
+    ASSERT_EQ(Images(s), expected);
+    for (std::size_t i = 0; i < s.m_aSamples.size(); i += 1234) {
+        const A1SAMPLE& sample = s.m_aSamples[i];
+        EXPECT_EQ(sample.dX, sample.nIndex + 0.25);
+        EXPECT_EQ(sample.dY, sample.nIndex + 0.75);  // mirrored
+        EXPECT_EQ(sample.dErrX, 0.5);
+        EXPECT_EQ(sample.dErrY, 0.125);
+    }
+    const int skipped = kLines - static_cast<int>(expected.size());
+    EXPECT_TRUE(run.Logged(FormatText(
+        "Warning: %d of %d data lines held no readable astigmatism value and were skipped.", skipped, kLines)));
+}

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstring>
 #include <exception>
 #include <thread>
 #include <utility>
@@ -26,7 +27,47 @@ bool LastColumnSeconds(std::string_view line, int& seconds) {
     return ReadCheckedInt(blank == npos ? line : line.substr(blank + 1), seconds);
 }
 
-ImportResult ReadATLASStabText(std::string_view content, const ImportRequest& request,
+// The stored lines of a series: copied from the text, or, when the reader
+// owns the text, moved down inside it (each line lies at or after the end of
+// the lines before it), so a large log needs no second block of its size.
+class CLineSink {
+public:
+    CLineSink(CLineArray& lines, std::string* owned) : m_lines(lines), m_pOwned(owned) {}
+    void Clear() {
+        m_lines.clear();
+        m_nUsed = 0;
+        m_aEnds.clear();
+    }
+    void Reserve(std::size_t characters) {
+        if (!m_pOwned) m_lines.reserve(0, characters);
+    }
+    void Add(std::string_view line) {
+        if (!m_pOwned) {
+            m_lines.push_back(line);
+            return;
+        }
+        char* const base = m_pOwned->data();
+        if (!line.empty()) std::memmove(base + m_nUsed, line.data(), line.size());
+        m_nUsed += line.size();
+        m_aEnds.push_back(m_nUsed);
+    }
+    // Hands the lines to the array (after this, Add must not be used).
+    void Finish() {
+        if (!m_pOwned) return;
+        m_pOwned->resize(m_nUsed);
+        m_lines.Assign(std::move(*m_pOwned), std::move(m_aEnds));
+    }
+
+private:
+    CLineArray& m_lines;
+    std::string* m_pOwned;
+    std::size_t m_nUsed = 0;
+    std::vector<std::size_t> m_aEnds;
+};
+
+// Reads the series of the text; owned is the text itself when the reader may
+// take over its memory, else nullptr.
+ImportResult ReadATLASStabText(std::string_view content, std::string* owned, const ImportRequest& request,
                                std::vector<CA1TimeSeries>& list) {
     CLogFile* log = request.pLog;
     const std::string& path = request.strPath;
@@ -35,6 +76,7 @@ ImportResult ReadATLASStabText(std::string_view content, const ImportRequest& re
     result.nImportType = IMPORT_ATLAS;
 
     CA1TimeSeries series(log);
+    CLineSink store(series.m_astrLines, owned);
     LogDebugIfAttached(log, 3, "Reading log file lines ...");
     const std::string_view text = StripByteOrderMark(content);
     CLineSplitter lines(text);
@@ -54,11 +96,12 @@ ImportResult ReadATLASStabText(std::string_view content, const ImportRequest& re
             if (!IsATLASStabHeader(line)) continue;
             if (DebugOn(log, 4)) log->WriteDebug(4, "Found ATLASStab log start.");
             series.Reset();
+            store.Clear();
             series.m_strSourceFile = path;
             series.m_nFirstLine = lineNo;
             // The table's lines take at most the rest of the text.
-            series.m_astrLines.reserve(0, text.size() - static_cast<std::size_t>(line.data() - text.data()));
-            series.m_astrLines.emplace_back(line);
+            store.Reserve(text.size() - static_cast<std::size_t>(line.data() - text.data()));
+            store.Add(line);
             state = 1;
             continue;
         }
@@ -70,12 +113,15 @@ ImportResult ReadATLASStabText(std::string_view content, const ImportRequest& re
         }
         ++data;
         if (DebugOn(log, 4)) log->WriteDebug(4, FormatText("Found ATLASStab log data line #%d.", data));
-        series.m_astrLines.emplace_back(TrimBlanks(line));
-        if (!IsBlankLine(line)) {
+        // Tested before the line is stored: storing may move the text.
+        const bool filled = !IsBlankLine(line);
+        store.Add(TrimBlanks(line));
+        if (filled) {
             lastFilledData = data;
             lastFilledLineNo = lineNo;
         }
     }
+    store.Finish();
     LogDebugIfAttached(log, 3, "Finished reading log file lines.");
 
     if (lastFilledData < data) {
@@ -148,7 +194,13 @@ bool LooksLikeATLASStabLog(std::string_view content) {
 ImportResult ReadATLASStabLog(std::string_view content, const ImportRequest& request,
                               std::vector<CA1TimeSeries>& list) {
     LogIfAttached(request.pLog, "Importing ATLAS Stability log from file [" + request.strPath + "].");
-    return ReadATLASStabText(content, request, list);
+    return ReadATLASStabText(content, nullptr, request, list);
+}
+
+ImportResult ReadATLASStabOwnedText(std::string& content, const ImportRequest& request,
+                                    std::vector<CA1TimeSeries>& list) {
+    LogIfAttached(request.pLog, "Importing ATLAS Stability log from file [" + request.strPath + "].");
+    return ReadATLASStabText(content, &content, request, list);
 }
 
 ImportResult ImportATLASStabLog(const ImportRequest& request, std::vector<CA1TimeSeries>& list) {
@@ -157,7 +209,7 @@ ImportResult ImportATLASStabLog(const ImportRequest& request, std::vector<CA1Tim
     result.nImportType = IMPORT_ATLAS;
     std::string content;
     if (!ReadLogFileContent(request, content, result)) return result;
-    return ReadATLASStabText(content, request, list);
+    return ReadATLASStabText(content, &content, request, list);
 }
 
 // ---------------------------------------------------------------------------
@@ -240,9 +292,12 @@ struct EXTRACTION {
     double dCos = 1.0, dSin = 0.0;
 };
 
-int ExtractLineRange(const EXTRACTION& e, std::size_t first, std::size_t last, std::vector<A1SAMPLE>& samples) {
+// Writes the samples of lines first to last to out (room for one per line)
+// and returns their number; skipped counts the lines that held none.
+std::size_t ExtractLineRange(const EXTRACTION& e, std::size_t first, std::size_t last, A1SAMPLE* out, int& skipped) {
     const double c = e.dCos, s = e.dSin;
-    int skipped = 0;
+    std::size_t count = 0;
+    skipped = 0;
     for (std::size_t i = first; i <= last; ++i) {
         const std::string_view line = (*e.pLines)[i];
         if (line.empty() || line.find("not used") != npos) continue;
@@ -269,9 +324,9 @@ int ExtractLineRange(const EXTRACTION& e, std::size_t first, std::size_t last, s
             ++skipped;
             continue;
         }
-        samples.push_back(sample);
+        out[count++] = sample;
     }
-    return skipped;
+    return count;
 }
 
 // Below this many lines a second thread costs more than it saves.
@@ -292,21 +347,24 @@ void CA1TimeSeries::ExtractATLASStab(int mirror, double rotationDeg) {
     e.dSin = std::sin(rr);
     const std::size_t last =
         std::min<std::size_t>(static_cast<std::size_t>(m_nDataLines), m_astrLines.empty() ? 0 : m_astrLines.size() - 1);
-    m_aSamples.reserve(last);
+    // At most one sample per line: the samples are written in place and the
+    // array is cut to what was found.
+    m_aSamples.resize(last);
     int skipped = 0;
+    std::size_t found = 0;
     // A long table is read in two halves at once; the second half's samples
-    // follow the first half's, so the result is the same as in one pass.
-    std::vector<A1SAMPLE> secondHalf;
+    // are moved up behind the first half's, so the result is the same as
+    // from one pass.
+    const std::size_t middle = last / 2;
+    std::size_t foundSecond = 0;
     int skippedSecond = 0;
     std::exception_ptr error;
     std::thread helper;
-    const std::size_t middle = last / 2;
     if (last >= kParallelLines && std::thread::hardware_concurrency() >= 2) {
         try {
             helper = std::thread([&] {
                 try {
-                    secondHalf.reserve(last - middle);
-                    skippedSecond = ExtractLineRange(e, middle + 1, last, secondHalf);
+                    foundSecond = ExtractLineRange(e, middle + 1, last, m_aSamples.data() + middle, skippedSecond);
                 } catch (...) {
                     error = std::current_exception();
                 }
@@ -317,18 +375,22 @@ void CA1TimeSeries::ExtractATLASStab(int mirror, double rotationDeg) {
     }
     if (helper.joinable()) {
         try {
-            skipped = ExtractLineRange(e, 1, middle, m_aSamples);
+            found = ExtractLineRange(e, 1, middle, m_aSamples.data(), skipped);
         } catch (...) {
             helper.join();
             throw;
         }
         helper.join();
         if (error) std::rethrow_exception(error);
-        m_aSamples.insert(m_aSamples.end(), secondHalf.begin(), secondHalf.end());
+        std::copy(m_aSamples.begin() + static_cast<std::ptrdiff_t>(middle),
+                  m_aSamples.begin() + static_cast<std::ptrdiff_t>(middle + foundSecond),
+                  m_aSamples.begin() + static_cast<std::ptrdiff_t>(found));
+        found += foundSecond;
         skipped += skippedSecond;
     } else {
-        skipped = ExtractLineRange(e, 1, last, m_aSamples);
+        found = ExtractLineRange(e, 1, last, m_aSamples.data(), skipped);
     }
+    m_aSamples.resize(found);
     if (skipped > 0)
         LogIfAttached(m_pLog,
                       FormatText("Warning: %d of %d data lines held no readable astigmatism value and were skipped.",

@@ -7,6 +7,10 @@
 // Reads the single series of the text (messages from "Importing ATLAS
 // Stability log from file [...]." on).
 ImportResult ReadATLASStabLog(std::string_view content, const ImportRequest& request, std::vector<CA1TimeSeries>& list);
+// The same for a text whose memory the series may take over for its lines
+// (the text is left changed).
+ImportResult ReadATLASStabOwnedText(std::string& content, const ImportRequest& request,
+                                    std::vector<CA1TimeSeries>& list);
 // Opens, reads and closes the file, then reads its text as above.
 ImportResult ImportATLASStabLog(const ImportRequest& request, std::vector<CA1TimeSeries>& list);
 

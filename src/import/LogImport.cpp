@@ -12,9 +12,13 @@
 
 namespace {
 
+ImportResult ReadC1A1OwnedText(std::string& content, const ImportRequest& request, std::vector<CA1TimeSeries>& list) {
+    return ReadC1A1Log(content, request, list);
+}
+
 const std::array<LogFormatEntry, 2> kFormats = {{
-    {IMPORT_C1A1, "c1a1", "CEOS C1A1 log", &LooksLikeC1A1Log, &ReadC1A1Log},
-    {IMPORT_ATLAS, "atlas", "ATLASStab log", &LooksLikeATLASStabLog, &ReadATLASStabLog},
+    {IMPORT_C1A1, "c1a1", "CEOS C1A1 log", &LooksLikeC1A1Log, &ReadC1A1Log, &ReadC1A1OwnedText},
+    {IMPORT_ATLAS, "atlas", "ATLASStab log", &LooksLikeATLASStabLog, &ReadATLASStabLog, &ReadATLASStabOwnedText},
 }};
 
 }  // namespace
@@ -88,5 +92,5 @@ ImportResult ImportLogFile(const ImportRequest& request, int importType, std::ve
         result.strError = reason;
         return result;
     }
-    return format->Read(content, request, list);
+    return format->ReadOwned(content, request, list);
 }

@@ -42,6 +42,9 @@ struct LogFormatEntry {
     const char* szTitle;  // "CEOS C1A1 log" or "ATLASStab log"
     bool (*Recognise)(std::string_view content);
     ImportResult (*Read)(std::string_view content, const ImportRequest& request, std::vector<CA1TimeSeries>& list);
+    // The same for a text the reader may take over for the series' lines
+    // (the text is then left changed or empty).
+    ImportResult (*ReadOwned)(std::string& content, const ImportRequest& request, std::vector<CA1TimeSeries>& list);
 };
 
 // The known formats, in the order in which content is tested.

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "series/LineArray.h"
 
+#include <algorithm>
+#include <utility>
+
 CLineArray::CLineArray(std::initializer_list<std::string_view> lines) { *this = lines; }
 
 CLineArray& CLineArray::operator=(std::initializer_list<std::string_view> lines) {
@@ -16,6 +19,17 @@ void CLineArray::resize(std::size_t count) {
     } else {
         m_aEnds.resize(count, m_strText.size());
     }
+}
+
+void CLineArray::Assign(std::string&& text, std::vector<std::size_t>&& ends) {
+    m_strText = std::move(text);
+    m_aEnds = std::move(ends);
+    std::size_t previous = 0;
+    for (std::size_t& end : m_aEnds) {
+        end = std::min(std::max(end, previous), m_strText.size());
+        previous = end;
+    }
+    m_strText.resize(previous);
 }
 
 void CLineArray::clear() {

@@ -101,6 +101,10 @@ public:
     // Keeps the first count lines, or appends empty lines up to count.
     void resize(std::size_t count);
     void clear();
+    // Takes over a text that already holds the lines one after the other,
+    // with the end of each; ends that do not rise within the text are cut
+    // to fit.
+    void Assign(std::string&& text, std::vector<std::size_t>&& ends);
     // Room for this many lines of this many characters in all.
     void reserve(std::size_t lines, std::size_t characters);
     // Gives back memory reserved beyond what the lines use.

@@ -59,13 +59,16 @@ double ReadLeadingDouble(std::string_view t, std::size_t* consumed) {
         ++i;
     }
     const std::size_t numStart = i;
+    // The digits are gathered as an integer on the way (it wraps beyond 19
+    // digits, but is then not used).
+    std::uint64_t mantissa = 0;
     std::size_t intDigits = 0, fracDigits = 0;
-    while (i < t.size() && IsDigit(t[i])) ++i, ++intDigits;
-    std::size_t fracStart = i;
+    while (i < t.size() && IsDigit(t[i])) mantissa = mantissa * 10 + static_cast<std::uint64_t>(t[i++] - '0');
+    intDigits = i - numStart;
     if (i < t.size() && t[i] == '.') {
         std::size_t j = i + 1;
-        fracStart = j;
-        while (j < t.size() && IsDigit(t[j])) ++j, ++fracDigits;
+        while (j < t.size() && IsDigit(t[j])) mantissa = mantissa * 10 + static_cast<std::uint64_t>(t[j++] - '0');
+        fracDigits = j - i - 1;
         if (intDigits + fracDigits > 0) i = j;
     }
     if (intDigits + fracDigits == 0) {
@@ -92,13 +95,6 @@ double ReadLeadingDouble(std::string_view t, std::size_t* consumed) {
     // one multiplication or division rounds the true value correctly, which
     // is exactly what from_chars gives.
     constexpr std::uint64_t kExactInteger = std::uint64_t{1} << 53;
-    std::uint64_t mantissa = 0;
-    if (intDigits + fracDigits <= 19) {
-        for (std::size_t k = numStart; k < numStart + intDigits; ++k)
-            mantissa = mantissa * 10 + static_cast<std::uint64_t>(t[k] - '0');
-        for (std::size_t k = fracStart; k < fracStart + fracDigits; ++k)
-            mantissa = mantissa * 10 + static_cast<std::uint64_t>(t[k] - '0');
-    }
     if (intDigits + fracDigits <= 19 && mantissa <= kExactInteger && scale >= -22 && scale <= 22) {
         static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                                             1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};

@@ -122,3 +122,60 @@ TEST_F(ATLASStabColumns, LongTableKeepsLineOrderAndCountsEverySkippedLine) {
     EXPECT_TRUE(run.Logged(FormatText(
         "Warning: %d of %d data lines held no readable astigmatism value and were skipped.", skipped, kLines)));
 }
+
+TEST_F(ATLASStabColumns, ReaderThatTakesOverTheTextStoresTheSameLines) {
+    // The file import moves the stored lines down inside the file's text;
+    // the lines, fields and samples must be those of a reader that copies.
+    const std::string text = "\xEF\xBB\xBFpreamble line\r\n"
+                             "img a22x err(a22x)  a22y err(a22y) filetime  \r\n"
+                             "   1 0.5 0.1 0.25 0.2 100   \r\n"
+                             "x\t\r\n"  // not blank: it counts, and so do the blank lines before the next
+                             "\r\n"
+                             "  \t \r\n"
+                             "4 1.5 0.1 1.25 0.2 106\r\n"
+                             "\t5 2.5 0.1 2.25 0.2 108\t\r\n"
+                             "#\r\n"
+                             "9 9 9 9 9 999\r\n";
+    ImportRun copying;
+    copying.Atlas(text);
+    std::string owned = text;
+    const ImportResult r = ReadATLASStabOwnedText(owned, run.Request(), run.list);
+    EXPECT_EQ(r.nSeriesAdded, 1);
+    ASSERT_EQ(run.list.size(), 1u);
+    ASSERT_EQ(copying.list.size(), 1u);
+    const CA1TimeSeries& s = run.list[0];
+    const std::vector<std::string> expected = {"img a22x err(a22x)  a22y err(a22y) filetime  ",
+                                               "1 0.5 0.1 0.25 0.2 100",
+                                               "x\t",
+                                               "",
+                                               "\t",
+                                               "4 1.5 0.1 1.25 0.2 106",
+                                               "\t5 2.5 0.1 2.25 0.2 108\t",
+                                               "#"};
+    EXPECT_EQ(s.m_astrLines, expected);
+    EXPECT_EQ(copying.list[0].m_astrLines, expected);
+    EXPECT_EQ(s.m_nDataLines, 6);
+    EXPECT_EQ(s.m_nFirstLine, 2);
+    EXPECT_EQ(s.m_nLastLine, 9);
+    EXPECT_EQ(s.m_nStartTime, 100);
+    EXPECT_EQ(s.m_nStopTime, 108);  // "108\t" reads as 108
+    EXPECT_EQ(Images(s), (std::vector<int>{1, 4, 5}));
+    EXPECT_EQ(Images(copying.list[0]), (std::vector<int>{1, 4, 5}));
+    EXPECT_EQ(run.log.m_lines, copying.log.m_lines);
+
+    // The blank lines at the end of a table without "#" are dropped alike;
+    // "7" and tabs is no blank line (its time stamp is 7).
+    std::string tail =
+        "img a22x err(a22x)  a22y err(a22y) filetime\n1 1 0 1 0 1\n2 1 0 1 0 2\n7\t\t\t\t\t\t\t\t\n \n\t\n";
+    ImportRun copyingTail, owningTail;
+    copyingTail.Atlas(tail);
+    ReadATLASStabOwnedText(tail, owningTail.Request(), owningTail.list);
+    ASSERT_EQ(owningTail.list.size(), 1u);
+    ASSERT_EQ(copyingTail.list.size(), 1u);
+    const std::vector<std::string> expectedTail = {"img a22x err(a22x)  a22y err(a22y) filetime", "1 1 0 1 0 1",
+                                                   "2 1 0 1 0 2", "7\t\t\t\t\t\t\t\t"};
+    EXPECT_EQ(owningTail.list[0].m_astrLines, expectedTail);
+    EXPECT_EQ(copyingTail.list[0].m_astrLines, expectedTail);
+    EXPECT_EQ(owningTail.list[0].m_nLastLine, 4);
+    EXPECT_EQ(owningTail.list[0].m_nStopTime, 7);
+}

@@ -9,7 +9,7 @@
 // unless the model is fitted, then per sample a step byte
 // (gaps in the image numbers; bit 3: the values follow as two doubles, else
 // as two signed bytes in units of 0.01 nm).
-#include "eval/CharFunc.h"
+#include "eval/EvalSteps.h"
 #include "eval/Lifetime.h"
 #include "eval/ModelFit.h"
 #include "eval/Report.h"
@@ -94,11 +94,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         a.dX += 0.001 * static_cast<double>(i);
         s.m_aSamples.push_back(a);
     }
-    ExtractCharacteristicFunction(s, m);
-    const double a = ComputeTolerance(energy, resolution, phase);
+    EVALINPUTS inputs;
+    inputs.nMinDiversity = m;
+    inputs.dEnergykV = energy;
+    inputs.dResolutionAng = resolution;
+    inputs.dLimitPhase = phase;
+    inputs.nSeed = 12345u + control;
+    RunCharFuncStep(s, inputs);
+    const double a = StepTolerance(inputs);
+    // Also without a characteristic function, which the step leaves out.
     EvaluateDirectLifetime(s, a);
     if (fit) {
-        FitModel(s, 12345u + control);
+        RunModelFitStep(s, inputs, FitStepStart::FitOnly);
     } else if (s.CharFuncValid) {
         s.ModelValid = 1;
         s.FitDi = given.Di;
@@ -120,9 +127,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     DirectStateText(s);
     ModelStateText(s);
     // "Refresh" with other inputs recomputes the tolerance and both lifetimes.
-    const double a2 = ComputeTolerance(energy * 0.5, resolution * 2.0, phase);
-    EvaluateDirectLifetime(s, a2);
-    EvaluateModelLifetime(s, a2);
+    inputs.dEnergykV = energy * 0.5;
+    inputs.dResolutionAng = resolution * 2.0;
+    RunRefreshStep(s, inputs);
     BuildStabilityReport(s);
     return 0;
 }

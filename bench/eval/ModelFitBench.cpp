@@ -1,8 +1,8 @@
-// A complete model fit (all random restarts) of a 10^4-sample series.
+// A complete model-fit step (all random restarts, then the model lifetime)
+// of a 10^4-sample series.
 
 #include "SyntheticSeries.h"
-#include "eval/CharFunc.h"
-#include "eval/ModelFit.h"
+#include "eval/EvalSteps.h"
 
 #include <benchmark/benchmark.h>
 
@@ -12,10 +12,12 @@ namespace {
 
 void BM_ModelFit(benchmark::State& state) {
     CA1TimeSeries s = MakeRandomWalkSeries(static_cast<int>(state.range(0)));
-    ExtractCharacteristicFunction(s, 10);
+    EVALINPUTS inputs;
+    RunCharFuncStep(s, inputs);
     std::uint32_t seed = 1;
     for (auto _ : state) {
-        FitModel(s, seed++ % 16);  // a fixed cycle of seeds, different restarts
+        inputs.nSeed = seed++ % 16;  // a fixed cycle of seeds, different restarts
+        RunModelFitStep(s, inputs, FitStepStart::FitOnly);
         benchmark::DoNotOptimize(s.FitSSqr);
     }
 }
@@ -24,10 +26,12 @@ void BM_ModelFit(benchmark::State& state) {
 void BM_CharacteristicFunctionAndFit(benchmark::State& state) {
     const CA1TimeSeries source = MakeRandomWalkSeries(static_cast<int>(state.range(0)));
     CA1TimeSeries s = source;
+    EVALINPUTS inputs;
     std::uint32_t seed = 1;
     for (auto _ : state) {
-        ExtractCharacteristicFunction(s, 10);
-        FitModel(s, seed++ % 16);
+        inputs.nSeed = seed++ % 16;
+        RunCharFuncStep(s, inputs);
+        RunModelFitStep(s, inputs, FitStepStart::FitOnly);
         benchmark::DoNotOptimize(s.FitSSqr);
     }
 }

@@ -94,6 +94,52 @@ struct SegmentPainter {
     }
 };
 
+// The steps of a Bresenham line from (x0, y0) towards (x1, y1), the end point
+// excluded: step i moves i pixels along the major axis and round(i * dMinor /
+// dMajor) (ties toward the start) along the minor one.
+struct MAJORWALK {
+    bool xMajor = true;
+    long long steps = 0;
+    long long dMajor = 1;
+    long long dMinor = 0;
+    long long majorStart = 0;
+    long long minorStart = 0;
+    int majorStep = 1;
+    int minorStep = 1;
+
+    MAJORWALK(int x0, int y0, int x1, int y1) {
+        const long long ddx = std::llabs(static_cast<long long>(x1) - x0);
+        const long long ddy = std::llabs(static_cast<long long>(y1) - y0);
+        const int sx = x1 > x0 ? 1 : -1;
+        const int sy = y1 > y0 ? 1 : -1;
+        xMajor = ddx >= ddy;
+        steps = xMajor ? ddx : ddy;
+        dMajor = xMajor ? ddx : ddy;
+        dMinor = xMajor ? ddy : ddx;
+        majorStart = xMajor ? x0 : y0;
+        minorStart = xMajor ? y0 : x0;
+        majorStep = xMajor ? sx : sy;
+        minorStep = xMajor ? sy : sx;
+    }
+    long long Major(long long i) const { return majorStart + majorStep * i; }
+    long long Minor(long long i) const {
+        return minorStart + minorStep * ((2 * i * dMinor + dMajor - 1) / (2 * dMajor));
+    }
+    // The steps whose major coordinate, or one up to reach pixels before it,
+    // lies in [0, limit): first > last when there are none.
+    void Range(long long limit, long long reach, long long& first, long long& last) const {
+        first = 0;
+        last = steps - 1;
+        if (majorStep > 0) {
+            first = std::max(first, -reach - majorStart);
+            last = std::min(last, limit - 1 - majorStart);
+        } else {
+            first = std::max(first, majorStart - (limit - 1));
+            last = std::min(last, majorStart + reach);
+        }
+    }
+};
+
 }  // namespace
 
 CA1DiagramWnd::CA1DiagramWnd(ITextRenderer* text, IImageEncoder* encoder) : m_pText(text), m_pEncoder(encoder) {}
@@ -368,35 +414,16 @@ void CA1DiagramWnd::LineTo(int x1, int y1) {
 
     // Bresenham along the major axis, the end point excluded. Steps outside
     // the image are skipped in one go.
-    const long long ddx = std::llabs(static_cast<long long>(x1) - x0);
-    const long long ddy = std::llabs(static_cast<long long>(y1) - y0);
-    const int sx = x1 > x0 ? 1 : -1;
-    const int sy = y1 > y0 ? 1 : -1;
-    const bool xMajor = ddx >= ddy;
-    const long long steps = xMajor ? ddx : ddy;
-    const long long dMajor = xMajor ? ddx : ddy;
-    const long long dMinor = xMajor ? ddy : ddx;
-    // Minor coordinate after i steps: round(i * dMinor / dMajor), ties toward the start.
-    auto minorAt = [&](long long i) { return (2 * i * dMinor + dMajor - 1) / (2 * dMajor); };
-    // The range of steps whose major coordinate lies inside the image.
-    const long long majorStart = xMajor ? x0 : y0;
-    const int majorStep = xMajor ? sx : sy;
-    const long long majorLimit = xMajor ? W : H;
+    const MAJORWALK walk(x0, y0, x1, y1);
     long long iFirst = 0;
-    long long iLast = steps - 1;
-    if (majorStep > 0) {
-        iFirst = std::max(iFirst, -majorStart);
-        iLast = std::min(iLast, majorLimit - 1 - majorStart);
-    } else {
-        iFirst = std::max(iFirst, majorStart - (majorLimit - 1));
-        iLast = std::min(iLast, majorStart);
-    }
-    const long long minorStart = xMajor ? y0 : x0;
-    const int minorStep = xMajor ? sy : sx;
-    const long long minorLimit = xMajor ? H : W;
+    long long iLast = 0;
+    walk.Range(walk.xMajor ? W : H, 0, iFirst, iLast);
+    const long long minorLimit = walk.xMajor ? H : W;
+    const bool xMajor = walk.xMajor;
+    const int minorStep = walk.minorStep;
     for (long long i = iFirst; i <= iLast; ++i) {
-        const long long a = majorStart + majorStep * i;
-        const long long b = minorStart + minorStep * minorAt(i);
+        const long long a = walk.Major(i);
+        const long long b = walk.Minor(i);
         if (b < 0 || b >= minorLimit) {
             // Once the minor coordinate has left the image in its own direction it never returns.
             if ((minorStep > 0) == (b >= minorLimit)) break;
@@ -439,33 +466,15 @@ void CA1DiagramWnd::WideLineTo(int x0, int y0, int x1, int y1, int w) {
     }
     // Any other direction: the squares on the Bresenham pixels of the line,
     // only those along the image's extent (a square reaches w - 1 pixels back).
-    const long long ddx = std::llabs(static_cast<long long>(x1) - x0);
-    const long long ddy = std::llabs(static_cast<long long>(y1) - y0);
-    const int sx = x1 > x0 ? 1 : -1;
-    const int sy = y1 > y0 ? 1 : -1;
-    const bool xMajor = ddx >= ddy;
-    const long long steps = xMajor ? ddx : ddy;
-    const long long dMajor = xMajor ? ddx : ddy;
-    const long long dMinor = xMajor ? ddy : ddx;
-    const long long majorStart = xMajor ? x0 : y0;
-    const int majorStep = xMajor ? sx : sy;
-    const long long majorLimit = xMajor ? W : H;
+    const MAJORWALK walk(x0, y0, x1, y1);
     long long iFirst = 0;
-    long long iLast = steps - 1;
-    if (majorStep > 0) {
-        iFirst = std::max(iFirst, -(w - 1) - majorStart);
-        iLast = std::min(iLast, majorLimit - 1 - majorStart);
-    } else {
-        iFirst = std::max(iFirst, majorStart - (majorLimit - 1));
-        iLast = std::min(iLast, majorStart + (w - 1));
-    }
-    const long long minorStart = xMajor ? y0 : x0;
-    const int minorStep = xMajor ? sy : sx;
+    long long iLast = 0;
+    walk.Range(walk.xMajor ? W : H, w - 1, iFirst, iLast);
     for (long long i = iFirst; i <= iLast; ++i) {
-        const long long a = majorStart + majorStep * i;
-        const long long b = minorStart + minorStep * ((2 * i * dMinor + dMajor - 1) / (2 * dMajor));
-        const long long x = xMajor ? a : b;
-        const long long y = xMajor ? b : a;
+        const long long a = walk.Major(i);
+        const long long b = walk.Minor(i);
+        const long long x = walk.xMajor ? a : b;
+        const long long y = walk.xMajor ? b : a;
         fill(x, y, x + w, y + w);
     }
 }

@@ -30,19 +30,6 @@
 
 namespace {
 
-std::vector<std::string> ListLines(const CDriftwiseDlg& window) {
-    std::vector<std::string> lines;
-    for (int i = 0; i < window.SeriesList()->count(); ++i)
-        lines.push_back(window.SeriesList()->itemText(i).toStdString());
-    return lines;
-}
-
-std::vector<std::string> TabTexts(const CDriftwiseDlg& window) {
-    std::vector<std::string> labels;
-    for (int i = 0; i < window.Tabs()->count(); ++i) labels.push_back(window.Tabs()->tabText(i).toStdString());
-    return labels;
-}
-
 // The texts of the visible file items of "Recent Logs".
 std::vector<std::string> RecentItems(const CDriftwiseDlg& window) {
     std::vector<std::string> texts;

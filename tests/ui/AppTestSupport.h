@@ -10,9 +10,11 @@
 #include "ui/DriftwiseDlg.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QTabWidget>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -22,6 +24,20 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+// The lines of the series list and the labels of the tabs, in order.
+inline std::vector<std::string> ListLines(const CDriftwiseDlg& window) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < window.SeriesList()->count(); ++i)
+        lines.push_back(window.SeriesList()->itemText(i).toStdString());
+    return lines;
+}
+
+inline std::vector<std::string> TabTexts(const CDriftwiseDlg& window) {
+    std::vector<std::string> labels;
+    for (int i = 0; i < window.Tabs()->count(); ++i) labels.push_back(window.Tabs()->tabText(i).toStdString());
+    return labels;
+}
 
 // A CEOS C1A1 log with `series` series of `images` samples each, 2 s apart.
 inline std::string C1A1LogText(int series, int images) {

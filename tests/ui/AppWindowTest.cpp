@@ -23,19 +23,6 @@
 
 namespace {
 
-std::vector<std::string> ListLines(const CDriftwiseDlg& window) {
-    std::vector<std::string> lines;
-    for (int i = 0; i < window.SeriesList()->count(); ++i)
-        lines.push_back(window.SeriesList()->itemText(i).toStdString());
-    return lines;
-}
-
-std::vector<std::string> TabTexts(const CDriftwiseDlg& window) {
-    std::vector<std::string> labels;
-    for (int i = 0; i < window.Tabs()->count(); ++i) labels.push_back(window.Tabs()->tabText(i).toStdString());
-    return labels;
-}
-
 // Gives the selected series a characteristic function (and a model) so the
 // tab row grows, as the evaluation pages would.
 void FakeEvaluation(CA1TimeSeries& series, bool model) {

@@ -10,6 +10,7 @@
 #include "ui/pages/DDA1TimeDiagramDlg.h"
 #include "ui/pages/DDCFuncDiagramDlg.h"
 #include "ui/pages/DDModelDiagramDlg.h"
+#include "ui/pages/DiagramView.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -23,6 +24,7 @@
 #include <QTabWidget>
 #include <QTest>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -60,7 +62,7 @@ protected:
 
     static void Focus(QWidget* widget) {
         widget->setFocus(Qt::OtherFocusReason);
-        QTRY_VERIFY(widget->hasFocus());
+        ASSERT_TRUE(QTest::qWaitFor([widget] { return widget->hasFocus(); }, 5000));
     }
 };
 
@@ -76,6 +78,21 @@ std::string XWindowName(const QWidget& window) {
     const QString out = QString::fromUtf8(process.readAllStandardOutput()).trimmed();
     const qsizetype first = out.indexOf(QLatin1Char('"'));
     return first < 0 ? std::string() : out.mid(first + 1, out.size() - first - 2).toStdString();
+}
+
+// The longest run of frame-coloured (black) pixels in any row of the image:
+// the width of the plot frame's top or bottom edge, in image pixels.
+int LongestBlackRun(const CImage32& image) {
+    int longest = 0;
+    for (int y = 0; y < image.Height(); ++y) {
+        int run = 0;
+        for (int x = 0; x < image.Width(); ++x) {
+            const COLOR c = image.GetPixel(x, y);
+            run = (c.r == 0 && c.g == 0 && c.b == 0) ? run + 1 : 0;
+            longest = std::max(longest, run);
+        }
+    }
+    return longest;
 }
 
 }  // namespace
@@ -151,6 +168,23 @@ TEST_F(AppXcb, WindowWithAllControlsFitsTheScreenAfterAnImport) {
         const QRect inWindow(control->mapTo(window.get(), QPoint(0, 0)), control->size());
         EXPECT_TRUE(window->rect().contains(inWindow)) << control->metaObject()->className();
     }
+
+    // Made as large as the screen, the diagram takes the room: the A22-time
+    // graph's frame grows to at least 800 logical pixels.
+    window->setGeometry(area);
+    window->Tabs()->setCurrentIndex(TAB_A22_TIME);
+    CDiagramView* view = window->A1TimePage()->View();
+    ASSERT_NE(view, nullptr);
+    const double ratio = view->devicePixelRatioF();
+    const auto rendered = [&] {
+        return view->width() > 900 && !view->RefitPending() && view->ImageSize() == view->WantedImageSize();
+    };
+    ASSERT_TRUE(QTest::qWaitFor(rendered, 5000))
+        << "view " << view->width() << " wide, image " << view->ImageSize().width();
+    const int frame = LongestBlackRun(view->Diagram()->m_image);
+    std::printf("Window %dx%d: diagram %dx%d image pixels, frame %d image pixels wide\n", window->width(),
+                window->height(), view->Diagram()->m_image.Width(), view->Diagram()->m_image.Height(), frame);
+    EXPECT_GE(frame / ratio, 800.0);
 }
 
 TEST_F(AppXcb, AcceleratorsWorkFromAFocusedLineEdit) {

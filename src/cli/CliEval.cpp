@@ -28,3 +28,7 @@ CliEvaluation EvaluateCliSeries(CA1TimeSeries& series, const CliOptions& options
     RunModelFitStep(series, inputs, FitStepStart::FitOnly);
     return evaluation;
 }
+
+LIFETIMELIMITS CliLifetimeLimits(const CA1TimeSeries& series, const CliEvaluation& evaluation) {
+    return evaluation.limits ? *evaluation.limits : ModelLifetimeLimits(series, series.Tolerance);
+}

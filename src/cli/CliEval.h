@@ -3,8 +3,10 @@
 // as the desktop program's characteristic-function and fit commands.
 
 #include "eval/EvalSteps.h"
+#include "eval/Lifetime.h"
 
 #include <cstdint>
+#include <optional>
 
 class CA1TimeSeries;
 struct CliOptions;
@@ -16,7 +18,14 @@ EVALINPUTS CliEvalInputs(const CliOptions& options);
 struct CliEvaluation {
     bool bFitRun = false;     // FitModel was called
     std::uint32_t nSeed = 0;  // its seed
+    // The model's probability lifetimes, kept once worked out: the JSON and
+    // the summary table both give them.
+    std::optional<LIFETIMELIMITS> limits;
 };
+
+// The probability lifetimes of the series' model at its tolerance, from the
+// evaluation when it keeps them.
+LIFETIMELIMITS CliLifetimeLimits(const CA1TimeSeries& series, const CliEvaluation& evaluation);
 
 // Characteristic function with --min-diversity; when it was extracted, the
 // tolerance from energy, resolution and phase, the direct lifetime and the

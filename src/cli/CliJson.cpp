@@ -30,13 +30,13 @@ void IntegerIf(CJsonWriter& j, const char* key, bool exists, long long value) {
 }
 
 // The three lifetimes at the 84 %, 50 % and 16 % levels.
-void Levels(CJsonWriter& j, double (*lifetime)(const CA1TimeSeries&, double, double), const CA1TimeSeries& s) {
+void Levels(CJsonWriter& j, double p84, double p50, double p16) {
     j.Key("p84");
-    j.Number(lifetime(s, s.Tolerance, kP84));
+    j.Number(p84);
     j.Key("p50");
-    j.Number(lifetime(s, s.Tolerance, kP50));
+    j.Number(p50);
     j.Key("p16");
-    j.Number(lifetime(s, s.Tolerance, kP16));
+    j.Number(p16);
 }
 
 void WriteSeries(CJsonWriter& j, int index, const CA1TimeSeries& s, const CliEvaluation& evaluation) {
@@ -115,10 +115,11 @@ void WriteSeries(CJsonWriter& j, int index, const CA1TimeSeries& s, const CliEva
         j.Null();
     }
     NumberIf(j, "model_lifetime_s", model, s.ModelLifetime);
+    const LIFETIMELIMITS l = model ? CliLifetimeLimits(s, evaluation) : LIFETIMELIMITS{};
     j.Key("probability_lifetimes_s");
     if (model) {
         j.BeginObject();
-        Levels(j, &ProbabilityLifetime, s);
+        Levels(j, l.p84, l.p50, l.p16);
         j.EndObject();
     } else {
         j.Null();
@@ -127,8 +128,8 @@ void WriteSeries(CJsonWriter& j, int index, const CA1TimeSeries& s, const CliEva
     if (model) {
         j.BeginObject();
         j.Key("mean_lifetime_s");
-        j.Number(RandomWalkMeanLifetime(s, s.Tolerance));
-        Levels(j, &RandomWalkProbabilityLifetime, s);
+        j.Number(l.rwMean);
+        Levels(j, l.rwP84, l.rwP50, l.rwP16);
         j.EndObject();
     } else {
         j.Null();

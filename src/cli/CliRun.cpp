@@ -46,7 +46,15 @@ CliFileOutcome ImportCliFile(const std::string& path, const CliOptions& options,
 
 void EvaluateCliFile(CliFileOutcome& outcome, const CliOptions& options) {
     outcome.aEval.clear();
-    for (CA1TimeSeries& series : outcome.aSeries) outcome.aEval.push_back(EvaluateCliSeries(series, options));
+    // The JSON and the summary table both give the probability lifetimes:
+    // worked out once when either is asked for.
+    const bool keepLimits = options.bJson || !options.strSummaryFile.empty();
+    for (CA1TimeSeries& series : outcome.aSeries) {
+        CliEvaluation evaluation = EvaluateCliSeries(series, options);
+        if (keepLimits && series.CharFuncValid > 0 && series.ModelValid > 0)
+            evaluation.limits = ModelLifetimeLimits(series, series.Tolerance);
+        outcome.aEval.push_back(evaluation);
+    }
 }
 
 std::string CliReportText(const std::vector<CliFileOutcome>& outcomes) {

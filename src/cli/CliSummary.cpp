@@ -42,6 +42,11 @@ private:
     bool m_bAny = false;
 };
 
+// The evaluation of the outcome's i-th series (none kept: nothing worked out).
+CliEvaluation EvaluationOf(const CliFileOutcome& o, std::size_t i) {
+    return i < o.aEval.size() ? o.aEval[i] : CliEvaluation{};
+}
+
 }  // namespace
 
 std::string CsvField(std::string_view text) {
@@ -86,10 +91,8 @@ std::string CliSummaryRows(const CliFileOutcome& o) {
         row.Number(model, s.FitS);
         row.Number(model, s.FitSSqr);
         row.Number(model, s.ModelLifetime);
-        for (double p : {kP84, kP50, kP16}) row.Number(model, model ? ProbabilityLifetime(s, s.Tolerance, p) : 0.0);
-        row.Number(model, model ? RandomWalkMeanLifetime(s, s.Tolerance) : 0.0);
-        for (double p : {kP84, kP50, kP16})
-            row.Number(model, model ? RandomWalkProbabilityLifetime(s, s.Tolerance, p) : 0.0);
+        const LIFETIMELIMITS l = model ? CliLifetimeLimits(s, EvaluationOf(o, i)) : LIFETIMELIMITS{};
+        for (double v : {l.p84, l.p50, l.p16, l.rwMean, l.rwP84, l.rwP50, l.rwP16}) row.Number(model, v);
         text += row.Line();
     }
     return text;

@@ -509,6 +509,18 @@ double RandomWalkProbabilityLifetime(const CA1TimeSeries& series, double a, doub
     return ProbabilityLifetimeOf(series, WithoutDrift(ModelParameters(series)), a, p);
 }
 
+LIFETIMELIMITS ModelLifetimeLimits(const CA1TimeSeries& series, double a) {
+    LIFETIMELIMITS l;
+    l.p84 = ProbabilityLifetime(series, a, kP84);
+    l.p50 = ProbabilityLifetime(series, a, kP50);
+    l.p16 = ProbabilityLifetime(series, a, kP16);
+    l.rwMean = RandomWalkMeanLifetime(series, a);
+    l.rwP84 = RandomWalkProbabilityLifetime(series, a, kP84);
+    l.rwP50 = RandomWalkProbabilityLifetime(series, a, kP50);
+    l.rwP16 = RandomWalkProbabilityLifetime(series, a, kP16);
+    return l;
+}
+
 // --- state texts -------------------------------------------------------------------
 
 std::string DirectStateText(const CA1TimeSeries& series) {

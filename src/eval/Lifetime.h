@@ -55,6 +55,21 @@ double RandomWalkMeanLifetime(const CA1TimeSeries& series, double a);
 double ProbabilityLifetime(const CA1TimeSeries& series, double a, double p);
 double RandomWalkProbabilityLifetime(const CA1TimeSeries& series, double a, double p);
 
+// The lifetimes that the report, the JSON and the summary table give for a
+// fitted model at the tolerance a [s]: at the 84 %, 50 % and 16 % levels of
+// the whole model and of its random-walk part, and the random walk's mean
+// lifetime (each as the functions above give it).
+struct LIFETIMELIMITS {
+    double p84 = 0.0;
+    double p50 = 0.0;
+    double p16 = 0.0;
+    double rwMean = 0.0;
+    double rwP84 = 0.0;
+    double rwP50 = 0.0;
+    double rwP16 = 0.0;
+};
+LIFETIMELIMITS ModelLifetimeLimits(const CA1TimeSeries& series, double a);
+
 // f(tau) = 2 tau (Di^2 + Da^2 exp(-tau/Tc)) + s^2 tau^2, tau in images.
 double ModelFunction(const MODELPARAMS& m, double tau);
 double StayProbability(const MODELPARAMS& m, double tau, double a2);

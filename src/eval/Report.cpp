@@ -58,13 +58,13 @@ std::string BuildStabilityReport(const CA1TimeSeries& s) {
                    FormatText(" (direct method: %.1f s)", s.DirectLifetime));
         else r.Line(" Estimated lifetime: " + Seconds(s.ModelLifetime));
         r.Empty();
+        const LIFETIMELIMITS limits = ModelLifetimeLimits(s, a);
         r.Raw("\r\n  Probability related lifetimes:");
-        r.LimitLines(ProbabilityLifetime(s, a, kP84), ProbabilityLifetime(s, a, kP50), ProbabilityLifetime(s, a, kP16));
+        r.LimitLines(limits.p84, limits.p50, limits.p16);
         r.Empty();
         r.Raw("\r\n  Lifetime estimation based on the random-walk component only:");
-        r.Line("  - mean life time              : " + Seconds(RandomWalkMeanLifetime(s, a)));
-        r.LimitLines(RandomWalkProbabilityLifetime(s, a, kP84), RandomWalkProbabilityLifetime(s, a, kP50),
-                     RandomWalkProbabilityLifetime(s, a, kP16));
+        r.Line("  - mean life time              : " + Seconds(limits.rwMean));
+        r.LimitLines(limits.rwP84, limits.rwP50, limits.rwP16);
     }
 
     r.Empty();

@@ -354,10 +354,6 @@ int AutomaticThreadCount(int count, int dLast) {
     return std::clamp(hw, 1, 8);
 }
 
-}  // namespace
-
-namespace {
-
 // The distances of the given blocks (block i: 1 + 16 i ... 16 + 16 i).
 std::vector<PAIRSTATS> ComputeBlocks(const std::vector<A1SAMPLE>& samples, int dLast, const std::vector<int>& blocks,
                                      PairKernel kernel, int threads) {

@@ -357,8 +357,8 @@ void CDriftwiseDlg::OnImport() {
     m_params.ImportPath = FolderOfPath(result.path);
 
     if (m_params.ImportType == IMPORT_C1A1 || m_params.ImportType == IMPORT_ATLAS) {
-        int added = 0;
-        if (ImportOneFile(result.path, m_params.ImportType, added)) AfterImport();
+        ImportResult imported;
+        if (ImportOneFile(result.path, m_params.ImportType, imported)) AfterImport();
         RebuildRecentLogsMenu();
         m_log.WriteDebug(1, "Finished log file import.");
     } else {
@@ -376,10 +376,9 @@ ImportRequest CDriftwiseDlg::MakeImportRequest(const std::string& path) {
     return request;
 }
 
-bool CDriftwiseDlg::ImportOneFile(const std::string& path, int importType, int& seriesAdded) {
+bool CDriftwiseDlg::ImportOneFile(const std::string& path, int importType, ImportResult& result) {
     const std::size_t before = m_aSeries.size();
-    const ImportResult result = ImportLogFile(MakeImportRequest(path), importType, m_aSeries);
-    seriesAdded = result.nSeriesAdded;
+    result = ImportLogFile(MakeImportRequest(path), importType, m_aSeries);
     // Appending may have moved the series: the pages' links are stale (they
     // are not used while the reader runs).
     if (m_aSeries.size() != before) ForgetSeriesLinks();
@@ -419,13 +418,12 @@ void CDriftwiseDlg::ImportFiles(const std::vector<std::string>& paths) {
     for (const std::string& file : files) {
         m_log.WriteDebug(1, "Starting log file import.");
         m_log.WriteDebug(2, "Selected file: " + file);
-        int fileAdded = 0;
-        const std::size_t before = m_aSeries.size();
-        touched = ImportOneFile(file, IMPORT_NONE, fileAdded) || touched;
-        if (fileAdded > 0) {
-            added += fileAdded;
+        ImportResult result;
+        touched = ImportOneFile(file, IMPORT_NONE, result) || touched;
+        if (result.nSeriesAdded > 0) {
+            added += result.nSeriesAdded;
             // The Import dialog opens next time where this file came from.
-            m_params.ImportType = m_aSeries[before].m_nImportType;
+            m_params.ImportType = result.nImportType;
             m_params.ImportPath = FolderOfPath(file);
         }
         m_log.WriteDebug(1, "Finished log file import.");

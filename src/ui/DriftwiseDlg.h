@@ -152,9 +152,10 @@ private:
     void Shutdown(const char* lastLine);
     int RunDialog(QDialog& dialog);
     ImportRequest MakeImportRequest(const std::string& path);
-    // Imports one file (importType IMPORT_NONE: by content); true when the
-    // series list changed or the reader asks for a refresh.
-    bool ImportOneFile(const std::string& path, int importType, int& seriesAdded);
+    // Imports one file (importType IMPORT_NONE: by content) and gives the
+    // reader's result; true when the series list changed or the reader asks
+    // for a refresh.
+    bool ImportOneFile(const std::string& path, int importType, ImportResult& result);
     void AfterImport();
     void CreateRecentLogsMenu(QMenu* file);
     void RebuildRecentLogsMenu();

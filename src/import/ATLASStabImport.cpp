@@ -191,20 +191,28 @@ bool LooksLikeATLASStabLog(std::string_view content) {
     return false;
 }
 
+namespace {
+
+void LogImportStart(const ImportRequest& request) {
+    LogIfAttached(request.pLog, "Importing ATLAS Stability log from file [" + request.strPath + "].");
+}
+
+}  // namespace
+
 ImportResult ReadATLASStabLog(std::string_view content, const ImportRequest& request,
                               std::vector<CA1TimeSeries>& list) {
-    LogIfAttached(request.pLog, "Importing ATLAS Stability log from file [" + request.strPath + "].");
+    LogImportStart(request);
     return ReadATLASStabText(content, nullptr, request, list);
 }
 
 ImportResult ReadATLASStabOwnedText(std::string& content, const ImportRequest& request,
                                     std::vector<CA1TimeSeries>& list) {
-    LogIfAttached(request.pLog, "Importing ATLAS Stability log from file [" + request.strPath + "].");
+    LogImportStart(request);
     return ReadATLASStabText(content, &content, request, list);
 }
 
 ImportResult ImportATLASStabLog(const ImportRequest& request, std::vector<CA1TimeSeries>& list) {
-    LogIfAttached(request.pLog, "Importing ATLAS Stability log from file [" + request.strPath + "].");
+    LogImportStart(request);
     ImportResult result;
     result.nImportType = IMPORT_ATLAS;
     std::string content;

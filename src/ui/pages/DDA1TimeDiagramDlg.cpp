@@ -193,12 +193,7 @@ void CDDA1TimeDiagramDlg::OnCharFunc() {
     if (CA1TimeSeries* series = m_pSeries; series && m_pParams) {
         series->m_pLog = m_pLog;
         const bool hadResults = series->CharFuncValid > 0 || series->ModelValid > 0 || !series->m_aCharFunc.empty();
-        EVALINPUTS inputs;
-        inputs.nMinDiversity = m_pParams->MinDiversity;
-        inputs.dEnergykV = m_pParams->ElEnergykV;
-        inputs.dResolutionAng = m_pParams->TargetResAng;
-        inputs.dLimitPhase = m_pParams->LimitPhase;
-        if (RunCharFuncStep(*series, inputs)) {
+        if (RunCharFuncStep(*series, ParameterEvalInputs())) {
             series->m_nCurrentTab = TAB_CHAR_FUNC;
             if (m_pHost) m_pHost->RebuildTabs();
         } else if (hadResults && series->CharFuncValid <= 0 && m_pHost) {

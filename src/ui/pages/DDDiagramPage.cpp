@@ -1,5 +1,7 @@
 #include "ui/pages/DDDiagramPage.h"
 
+#include "eval/EvalSteps.h"
+#include "files/MainParameters.h"
 #include "log/LogFile.h"
 #include "platform/Dialogs.h"
 #include "text/Format.h"
@@ -111,4 +113,14 @@ void CDDDiagramPage::ShowContextMenu(const QPoint& globalPos) {
     QMenu* menu = CreateContextMenu(this);
     menu->exec(globalPos);
     delete menu;
+}
+
+EVALINPUTS CDDDiagramPage::ParameterEvalInputs() const {
+    EVALINPUTS inputs;
+    if (!m_pParams) return inputs;
+    inputs.nMinDiversity = m_pParams->MinDiversity;
+    inputs.dEnergykV = m_pParams->ElEnergykV;
+    inputs.dResolutionAng = m_pParams->TargetResAng;
+    inputs.dLimitPhase = m_pParams->LimitPhase;
+    return inputs;
 }

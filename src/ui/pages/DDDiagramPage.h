@@ -7,6 +7,7 @@
 #include <string>
 
 class CDiagramView;
+struct EVALINPUTS;
 class QMenu;
 class QPoint;
 
@@ -47,6 +48,9 @@ protected:
     void ExportBinary(ExportRoutine routine, const char* successText);
 
     void Log(const std::string& line) const;
+    // The evaluation inputs of the program parameters (the steps' defaults
+    // without parameters).
+    EVALINPUTS ParameterEvalInputs() const;
     // The owner handle handed to the dialogs.
     void* DialogOwner() { return static_cast<QWidget*>(this); }
 

@@ -79,11 +79,7 @@ void CDDStabilityPage::FillInputsFromParameters() {
 }
 
 EVALINPUTS CDDStabilityPage::StepInputs(double energykV, double resolutionAng) const {
-    EVALINPUTS inputs;
-    if (m_pParams) {
-        inputs.nMinDiversity = m_pParams->MinDiversity;
-        inputs.dLimitPhase = m_pParams->LimitPhase;
-    }
+    EVALINPUTS inputs = ParameterEvalInputs();
     inputs.dEnergykV = energykV;
     inputs.dResolutionAng = resolutionAng;
     return inputs;

@@ -1,9 +1,12 @@
 #include "cli/CliOptions.h"
 
+#include "eval/EvalInputs.h"
 #include "text/Parse.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string_view>
+#include <type_traits>
 
 namespace {
 
@@ -28,6 +31,192 @@ bool ParseUnsigned(const std::string& text, unsigned long long max, unsigned lon
         value = value * 10 + d;
     }
     return true;
+}
+
+// The value of an input's option as its row says: false when it is malformed
+// or out of range.
+bool ParseInput(const EvalInputSpec& spec, const std::string& text, double& value) {
+    switch (spec.type) {
+    case EvalInputType::Int:
+    case EvalInputType::Seed: {
+        unsigned long long n = 0;
+        if (!ParseUnsigned(text, 1000000000000ull, n)) return false;
+        value = static_cast<double>(n);
+        return InputInRange(spec, value);
+    }
+    case EvalInputType::Double: return ParseNumber(text, value) && InputInRange(spec, value);
+    case EvalInputType::Choice: {
+        std::string_view words = spec.szChoices;
+        for (int index = 0;; ++index) {
+            const std::size_t bar = words.find('|');
+            if (words.substr(0, bar) == text) {
+                value = index;
+                return true;
+            }
+            if (bar == std::string_view::npos) return false;
+            words.remove_prefix(bar + 1);
+        }
+    }
+    case EvalInputType::Flag: value = spec.dFlagValue; return true;
+    case EvalInputType::Text: return false;
+    }
+    return false;
+}
+
+// Stores an input's value in its field of the options.
+template <typename T>
+void Store(T& field, double value) {
+    if constexpr (std::is_same_v<T, std::optional<std::uint32_t>>) field = static_cast<std::uint32_t>(value);
+    else if constexpr (std::is_enum_v<T>) field = static_cast<T>(static_cast<int>(value));
+    else field = static_cast<T>(value);
+}
+
+enum class Section { Import, Evaluation, Output };
+
+using ApplyFn = bool (*)(CliOptions& options, const std::string& value, std::string& error);
+
+// One option of the command line. An input's option takes its value name,
+// help, range and usage error from its row of kEvalInputs.
+struct OptionRow {
+    Section section;
+    const char* szOption;  // nullptr: an input's row names it
+    const char* szValue;   // nullptr: a flag (for an input: from its row)
+    const char* szHelp;
+    ApplyFn apply;
+    const EvalInputSpec* pInput = nullptr;
+
+    const char* Option() const { return pInput ? pInput->szCliOption : szOption; }
+    bool IsFlag() const { return pInput ? pInput->type == EvalInputType::Flag : szValue == nullptr; }
+    std::string Tag() const {
+        const char* value = pInput ? pInput->szCliValue : szValue;
+        return std::string(Option()) + (value && *value ? std::string(" ") + value : std::string());
+    }
+    std::string Help() const { return pInput ? ExpandInputText(*pInput, pInput->szHelp) : szHelp; }
+};
+
+// The row of an input whose value goes to a field of the options.
+template <EvalInput id, auto field>
+OptionRow Input(Section section) {
+    OptionRow row{section, nullptr, nullptr, nullptr, nullptr, &InputSpec(id)};
+    row.apply = [](CliOptions& o, const std::string& value, std::string& error) {
+        const EvalInputSpec& spec = InputSpec(id);
+        double number = 0.0;
+        if (!ParseInput(spec, value, number)) {
+            error = std::string(spec.szCliOption) + ": expected " + ExpandInputText(spec, spec.szExpected) +
+                    ", not \"" + value + "\"";
+            return false;
+        }
+        Store(o.*field, number);
+        return true;
+    };
+    return row;
+}
+
+std::string Quoted(const std::string& value) { return "\"" + value + "\""; }
+
+#define DW_FLAG(section, option, help, body)                                                                           \
+    OptionRow {                                                                                                        \
+        section, option, nullptr, help, [](CliOptions& o, const std::string&, std::string&) { body return true; }      \
+    }
+
+const std::vector<OptionRow>& OptionTable() {
+    static const std::vector<OptionRow> rows = {
+        {Section::Import, "--format", "auto|c1a1|atlas", "log format; auto decides by content (default auto)",
+         [](CliOptions& o, const std::string& v, std::string& error) {
+             if (v == "auto") o.nImportType = IMPORT_NONE;
+             else if (v == "c1a1") o.nImportType = IMPORT_C1A1;
+             else if (v == "atlas") o.nImportType = IMPORT_ATLAS;
+             else error = "--format: expected auto, c1a1 or atlas, not " + Quoted(v);
+             return error.empty();
+         }},
+        {Section::Import, "--series", "N", "only the N-th series of each file (1-based)",
+         [](CliOptions& o, const std::string& v, std::string& error) {
+             unsigned long long n = 0;
+             if (!ParseUnsigned(v, 2147483647ull, n) || n < 1)
+                 error = "--series: expected a series number of 1 or more, not " + Quoted(v);
+             else o.nSeries = static_cast<int>(n);
+             return error.empty();
+         }},
+        Input<EvalInput::ImportRotDeg, &CliOptions::dRotationDeg>(Section::Import),
+        Input<EvalInput::ImportMirrorY, &CliOptions::nMirror>(Section::Import),
+        Input<EvalInput::MinDiversity, &CliOptions::nMinDiversity>(Section::Evaluation),
+        Input<EvalInput::ElEnergykV, &CliOptions::dEnergykV>(Section::Evaluation),
+        Input<EvalInput::TargetResAng, &CliOptions::dResolutionAng>(Section::Evaluation),
+        Input<EvalInput::LimitPhase, &CliOptions::dPhase>(Section::Evaluation),
+        Input<EvalInput::CharFuncRoute, &CliOptions::cfRoute>(Section::Evaluation),
+        DW_FLAG(Section::Evaluation, "--no-fit", "stop after the characteristic function and the\ndirect lifetime",
+                o.bFit = false;),
+        Input<EvalInput::Seed, &CliOptions::seed>(Section::Evaluation),
+        DW_FLAG(Section::Output, "--json", "print one JSON document instead of the reports", o.bJson = true;),
+        {Section::Output, "--export", "DIR",
+         "write into DIR (created if missing; existing files\n"
+         "are replaced), per series N of a log STEM.EXT:\n"
+         "STEM_sNNN_a22time.txt/.dat, _charfunc.txt/.dat,\n"
+         "_model.txt/.dat, _probability.txt/.dat (tables and\n"
+         "binary data; skipped while their data are not\n"
+         "ready), _report.txt, and the diagram images\n"
+         "_a22time, _a22_2d, _charfunc, _model, _probability\n"
+         "(skipped with nothing to show). A skipped export\n"
+         "removes the file of that exact name for that\n"
+         "series left by an earlier run; no other file in\n"
+         "DIR is touched",
+         [](CliOptions& o, const std::string& v, std::string& error) {
+             if (v.empty()) error = "--export: expected a folder";
+             else o.strExportDir = v;
+             return error.empty();
+         }},
+        {Section::Output, "--image-format", "png|jpg|tif|bmp", "diagram image format (default png)",
+         [](CliOptions& o, const std::string& v, std::string& error) {
+             if (v != "png" && v != "jpg" && v != "tif" && v != "bmp")
+                 error = "--image-format: expected png, jpg, tif or bmp, not " + Quoted(v);
+             else o.strImageFormat = v;
+             return error.empty();
+         }},
+        {Section::Output, "--image-size", "WxH",
+         "diagram image size in pixels, 16 ... 10000 each\n(default 720x440, as in the desktop program)",
+         [](CliOptions& o, const std::string& v, std::string& error) {
+             const std::size_t x = v.find('x');
+             unsigned long long w = 0, h = 0;
+             if (x == std::string::npos || !ParseUnsigned(v.substr(0, x), 1000000ull, w) ||
+                 !ParseUnsigned(v.substr(x + 1), 1000000ull, h) || w < kCliImageSizeMin || h < kCliImageSizeMin ||
+                 w > kCliImageSizeMax || h > kCliImageSizeMax) {
+                 error = "--image-size: expected WxH with 16 to 10000 pixels each, not " + Quoted(v);
+                 return false;
+             }
+             o.nImageWidth = static_cast<int>(w);
+             o.nImageHeight = static_cast<int>(h);
+             return true;
+         }},
+        {Section::Output, "--summary", "FILE",
+         "write one CSV table with a row per evaluated series\n"
+         "(file, series, format, lines, times, samples, the\n"
+         "tolerance inputs, lifetimes, fit and probability\n"
+         "lifetimes) to FILE, - for standard output; the\n"
+         "reports are then not printed",
+         [](CliOptions& o, const std::string& v, std::string& error) {
+             if (v.empty()) error = "--summary: expected a file name or -";
+             else o.strSummaryFile = v;
+             return error.empty();
+         }},
+        {Section::Output, "--log", "FILE", "append the message log lines to FILE",
+         [](CliOptions& o, const std::string& v, std::string& error) {
+             if (v.empty()) error = "--log: expected a file name";
+             else o.strLogFile = v;
+             return error.empty();
+         }},
+        DW_FLAG(Section::Output, "--verbose", "also print the message log lines to standard error", o.bVerbose = true;),
+        DW_FLAG(Section::Output, "--help", "this text", o.action = CliOptions::Action::Help;),
+        DW_FLAG(Section::Output, "--version", "the version",
+                if (o.action != CliOptions::Action::Help) o.action = CliOptions::Action::Version;),
+    };
+    return rows;
+}
+
+const OptionRow* FindOption(const std::string& name) {
+    const std::string& wanted = name == "-h" ? std::string("--help") : name;
+    for (const OptionRow& row : OptionTable())
+        if (wanted == row.Option()) return &row;
+    return nullptr;
 }
 
 }  // namespace
@@ -58,118 +247,15 @@ CliParseResult ParseCliOptions(const std::vector<std::string>& args) {
             value = arg.substr(eq + 1);
             hasValue = true;
         }
-        auto flag = [&]() {
-            if (hasValue) {
-                r.strError = name + ": takes no value";
-                return false;
-            }
-            return true;
-        };
-        auto needValue = [&]() {
-            if (hasValue) return true;
-            if (i + 1 >= args.size()) {
-                r.strError = name + ": missing value";
-                return false;
-            }
+        const OptionRow* row = FindOption(name);
+        if (row == nullptr) return fail("unknown option " + name);
+        if (row->IsFlag() && hasValue) return fail(name + ": takes no value");
+        if (!row->IsFlag() && !hasValue) {
+            if (i + 1 >= args.size()) return fail(name + ": missing value");
             value = args[++i];
-            hasValue = true;
-            return true;
-        };
-
-        if (name == "--help" || name == "-h") {
-            if (!flag()) return fail(r.strError);
-            o.action = CliOptions::Action::Help;
-        } else if (name == "--version") {
-            if (!flag()) return fail(r.strError);
-            if (o.action != CliOptions::Action::Help) o.action = CliOptions::Action::Version;
-        } else if (name == "--mirror-y") {
-            if (!flag()) return fail(r.strError);
-            o.nMirror = -1;
-        } else if (name == "--no-fit") {
-            if (!flag()) return fail(r.strError);
-            o.bFit = false;
-        } else if (name == "--json") {
-            if (!flag()) return fail(r.strError);
-            o.bJson = true;
-        } else if (name == "--verbose") {
-            if (!flag()) return fail(r.strError);
-            o.bVerbose = true;
-        } else if (name == "--format") {
-            if (!needValue()) return fail(r.strError);
-            if (value == "auto") o.nImportType = IMPORT_NONE;
-            else if (value == "c1a1") o.nImportType = IMPORT_C1A1;
-            else if (value == "atlas") o.nImportType = IMPORT_ATLAS;
-            else return fail("--format: expected auto, c1a1 or atlas, not \"" + value + "\"");
-        } else if (name == "--cf-route") {
-            if (!needValue()) return fail(r.strError);
-            if (value == "auto") o.cfRoute = CharFuncRoute::Auto;
-            else if (value == "direct") o.cfRoute = CharFuncRoute::Direct;
-            else if (value == "fft") o.cfRoute = CharFuncRoute::Fft;
-            else return fail("--cf-route: expected auto, direct or fft, not \"" + value + "\"");
-        } else if (name == "--series") {
-            if (!needValue()) return fail(r.strError);
-            unsigned long long n = 0;
-            if (!ParseUnsigned(value, 2147483647ull, n) || n < 1)
-                return fail("--series: expected a series number of 1 or more, not \"" + value + "\"");
-            o.nSeries = static_cast<int>(n);
-        } else if (name == "--rotation") {
-            if (!needValue()) return fail(r.strError);
-            if (!ParseNumber(value, o.dRotationDeg) || std::fabs(o.dRotationDeg) > 1e6)
-                return fail("--rotation: expected an angle in degrees, not \"" + value + "\"");
-        } else if (name == "--min-diversity") {
-            if (!needValue()) return fail(r.strError);
-            unsigned long long n = 0;
-            if (!ParseUnsigned(value, 1000000000ull, n) || n < kCliMinDiversityMin || n > kCliMinDiversityMax)
-                return fail("--min-diversity: expected an integer from 5 to 50000, not \"" + value + "\"");
-            o.nMinDiversity = static_cast<int>(n);
-        } else if (name == "--energy") {
-            if (!needValue()) return fail(r.strError);
-            if (!ParseNumber(value, o.dEnergykV) || o.dEnergykV <= 0)
-                return fail("--energy: expected a positive electron energy in keV, not \"" + value + "\"");
-        } else if (name == "--resolution") {
-            if (!needValue()) return fail(r.strError);
-            if (!ParseNumber(value, o.dResolutionAng) || o.dResolutionAng <= 0)
-                return fail("--resolution: expected a positive resolution in Angstrom, not \"" + value + "\"");
-        } else if (name == "--phase") {
-            if (!needValue()) return fail(r.strError);
-            if (!ParseNumber(value, o.dPhase) || o.dPhase < kCliPhaseMin || o.dPhase > kCliPhaseMax)
-                return fail("--phase: expected a fraction of pi from 0.001 to 1000, not \"" + value + "\"");
-        } else if (name == "--seed") {
-            if (!needValue()) return fail(r.strError);
-            unsigned long long n = 0;
-            if (!ParseUnsigned(value, 4294967295ull, n))
-                return fail("--seed: expected an unsigned 32-bit integer, not \"" + value + "\"");
-            o.seed = static_cast<std::uint32_t>(n);
-        } else if (name == "--export") {
-            if (!needValue()) return fail(r.strError);
-            if (value.empty()) return fail("--export: expected a folder");
-            o.strExportDir = value;
-        } else if (name == "--image-format") {
-            if (!needValue()) return fail(r.strError);
-            if (value != "png" && value != "jpg" && value != "tif" && value != "bmp")
-                return fail("--image-format: expected png, jpg, tif or bmp, not \"" + value + "\"");
-            o.strImageFormat = value;
-        } else if (name == "--image-size") {
-            if (!needValue()) return fail(r.strError);
-            const std::size_t x = value.find('x');
-            unsigned long long w = 0, h = 0;
-            if (x == std::string::npos || !ParseUnsigned(value.substr(0, x), 1000000ull, w) ||
-                !ParseUnsigned(value.substr(x + 1), 1000000ull, h) || w < kCliImageSizeMin || h < kCliImageSizeMin ||
-                w > kCliImageSizeMax || h > kCliImageSizeMax)
-                return fail("--image-size: expected WxH with 16 to 10000 pixels each, not \"" + value + "\"");
-            o.nImageWidth = static_cast<int>(w);
-            o.nImageHeight = static_cast<int>(h);
-        } else if (name == "--summary") {
-            if (!needValue()) return fail(r.strError);
-            if (value.empty()) return fail("--summary: expected a file name or -");
-            o.strSummaryFile = value;
-        } else if (name == "--log") {
-            if (!needValue()) return fail(r.strError);
-            if (value.empty()) return fail("--log: expected a file name");
-            o.strLogFile = value;
-        } else {
-            return fail("unknown option " + name);
         }
+        std::string error;
+        if (!row->apply(o, value, error)) return fail(error);
     }
     if (o.action == CliOptions::Action::Run && o.astrFiles.empty()) return fail("no log file given");
     if (o.bJson && o.strSummaryFile == "-")
@@ -179,66 +265,36 @@ CliParseResult ParseCliOptions(const std::vector<std::string>& args) {
 }
 
 std::string CliUsageText() {
-    return "Usage: driftwise-cli [OPTIONS] LOGFILE|FOLDER...\n"
-           "Reads corrector logs and evaluates the stability of the two-fold astigmatism\n"
-           "of each series they hold: characteristic function, tolerance, direct lifetime,\n"
-           "model fit, model lifetime and probability lifetimes. For each series it prints\n"
-           "a line \"== LOGFILE series N\" and the Astigmatism Stability Report.\n"
-           "A FOLDER is searched recursively (symbolic links are not followed), in sorted\n"
-           "path order, for the files that are logs by content under --format; other\n"
-           "files are skipped (named with --verbose), a folder without a log is an error.\n"
-           "\n"
-           "Import:\n"
-           "  --format auto|c1a1|atlas  log format; auto decides by content (default auto)\n"
-           "  --series N                only the N-th series of each file (1-based)\n"
-           "  --rotation DEG            x-y rotation at extraction (default 0)\n"
-           "  --mirror-y                mirror A22-y at extraction\n"
-           "\n"
-           "Evaluation:\n"
-           "  --min-diversity M         minimum diversity, 5 ... 50000 (default 10)\n"
-           "  --energy KEV              electron energy (default 300)\n"
-           "  --resolution ANGSTROM     target resolution (default 1)\n"
-           "  --phase FRACTION          phase-shift tolerance in fractions of pi,\n"
-           "                            0.001 ... 1000 (default 0.25)\n"
-           "  --cf-route auto|direct|fft  how the characteristic function's pair sums are\n"
-           "                            computed: direct pair by pair, fft from FFT\n"
-           "                            correlations (distances whose error bound fails\n"
-           "                            are summed directly), auto the faster for the\n"
-           "                            series' size; the results agree within 1e-12\n"
-           "                            relative for f and 1e-10 for Var(f) (default auto)\n"
-           "  --no-fit                  stop after the characteristic function and the\n"
-           "                            direct lifetime\n"
-           "  --seed N                  seed of the model fit's random restarts (unsigned\n"
-           "                            32-bit; default from the clock, so two runs differ\n"
-           "                            in the last digits of the model)\n"
-           "\n"
-           "Output:\n"
-           "  --json                    print one JSON document instead of the reports\n"
-           "  --export DIR              write into DIR (created if missing; existing files\n"
-           "                            are replaced), per series N of a log STEM.EXT:\n"
-           "                            STEM_sNNN_a22time.txt/.dat, _charfunc.txt/.dat,\n"
-           "                            _model.txt/.dat, _probability.txt/.dat (tables and\n"
-           "                            binary data; skipped while their data are not\n"
-           "                            ready), _report.txt, and the diagram images\n"
-           "                            _a22time, _a22_2d, _charfunc, _model, _probability\n"
-           "                            (skipped with nothing to show). A skipped export\n"
-           "                            removes the file of that exact name for that\n"
-           "                            series left by an earlier run; no other file in\n"
-           "                            DIR is touched\n"
-           "  --image-format png|jpg|tif|bmp  diagram image format (default png)\n"
-           "  --image-size WxH          diagram image size in pixels, 16 ... 10000 each\n"
-           "                            (default 720x440, as in the desktop program)\n"
-           "  --summary FILE            write one CSV table with a row per evaluated series\n"
-           "                            (file, series, format, lines, times, samples, the\n"
-           "                            tolerance inputs, lifetimes, fit and probability\n"
-           "                            lifetimes) to FILE, - for standard output; the\n"
-           "                            reports are then not printed\n"
-           "  --log FILE                append the message log lines to FILE\n"
-           "  --verbose                 also print the message log lines to standard error\n"
-           "  --help                    this text\n"
-           "  --version                 the version\n"
-           "\n"
-           "Exit status: 0 when every file was read and held a series and every export\n"
-           "was written, 1 when a file could not be read or held no series or an export\n"
-           "failed (the other files are still evaluated), 2 for a usage error.\n";
+    std::string text = "Usage: driftwise-cli [OPTIONS] LOGFILE|FOLDER...\n"
+                       "Reads corrector logs and evaluates the stability of the two-fold astigmatism\n"
+                       "of each series they hold: characteristic function, tolerance, direct lifetime,\n"
+                       "model fit, model lifetime and probability lifetimes. For each series it prints\n"
+                       "a line \"== LOGFILE series N\" and the Astigmatism Stability Report.\n"
+                       "A FOLDER is searched recursively (symbolic links are not followed), in sorted\n"
+                       "path order, for the files that are logs by content under --format; other\n"
+                       "files are skipped (named with --verbose), a folder without a log is an error.\n";
+    constexpr std::size_t kHelpColumn = 28;
+    const std::pair<Section, const char*> sections[] = {
+        {Section::Import, "Import:"}, {Section::Evaluation, "Evaluation:"}, {Section::Output, "Output:"}};
+    for (const auto& [section, title] : sections) {
+        text += std::string("\n") + title + "\n";
+        for (const OptionRow& row : OptionTable()) {
+            if (row.section != section) continue;
+            std::string line = "  " + row.Tag();
+            line += std::string(std::max<std::size_t>(kHelpColumn - std::min(line.size(), kHelpColumn), 2), ' ');
+            const std::string help = row.Help();
+            for (std::size_t start = 0;;) {
+                const std::size_t end = help.find('\n', start);
+                line += help.substr(start, end - start) + "\n";
+                if (end == std::string::npos) break;
+                line += std::string(kHelpColumn, ' ');
+                start = end + 1;
+            }
+            text += line;
+        }
+    }
+    return text + "\n"
+                  "Exit status: 0 when every file was read and held a series and every export\n"
+                  "was written, 1 when a file could not be read or held no series or an export\n"
+                  "failed (the other files are still evaluated), 2 for a usage error.\n";
 }

@@ -2,6 +2,7 @@
 // Command line of driftwise-cli: parsed into options or a usage error.
 
 #include "eval/CharFunc.h"
+#include "eval/EvalInputs.h"
 #include "series/A1TimeSeries.h"
 
 #include <cstdint>
@@ -15,13 +16,14 @@ struct CliOptions {
 
     int nImportType = IMPORT_NONE;  // IMPORT_NONE = decide by content, IMPORT_C1A1, IMPORT_ATLAS
     int nSeries = 0;                // 1-based series of each file, 0 = all
-    double dRotationDeg = 0.0;
-    int nMirror = 1;  // -1 with --mirror-y
-    int nMinDiversity = 10;
-    double dEnergykV = 300.0;
-    double dResolutionAng = 1.0;
-    double dPhase = 0.25;
-    CharFuncRoute cfRoute = CharFuncRoute::Auto;  // --cf-route
+    double dRotationDeg = InputDefault(EvalInput::ImportRotDeg);
+    int nMirror = InputDefaultInt(EvalInput::ImportMirrorY);  // -1 with --mirror-y
+    // The inputs' defaults: kEvalInputs.
+    int nMinDiversity = InputDefaultInt(EvalInput::MinDiversity);
+    double dEnergykV = InputDefault(EvalInput::ElEnergykV);
+    double dResolutionAng = InputDefault(EvalInput::TargetResAng);
+    double dPhase = InputDefault(EvalInput::LimitPhase);
+    CharFuncRoute cfRoute = static_cast<CharFuncRoute>(InputDefaultInt(EvalInput::CharFuncRoute));
     bool bFit = true;
     std::optional<std::uint32_t> seed;  // none: from the clock
     bool bJson = false;
@@ -47,11 +49,7 @@ CliParseResult ParseCliOptions(const std::vector<std::string>& args);
 // The text of --help.
 std::string CliUsageText();
 
-// Limits of the option values.
-inline constexpr int kCliMinDiversityMin = 5;
-inline constexpr int kCliMinDiversityMax = 50000;
-inline constexpr double kCliPhaseMin = 0.001;
-inline constexpr double kCliPhaseMax = 1000.0;
+// Limits of the option values that are not inputs of the evaluation.
 inline constexpr int kCliImageSizeMin = 16;
 inline constexpr int kCliImageSizeMax = 10000;
 // The desktop program's diagram image: its 722 x 442 view less the 1-pixel edge.

@@ -14,6 +14,7 @@
 // Every message goes to the series' message log (m_pLog).
 
 #include "eval/CharFunc.h"
+#include "eval/EvalInputs.h"
 
 #include <cstdint>
 
@@ -21,12 +22,13 @@ class CA1TimeSeries;
 
 // What the steps need. Each step reads only the fields it names.
 struct EVALINPUTS {
-    int nMinDiversity = 10;                       // characteristic function: minimum diversity m
-    CharFuncRoute cfRoute = CharFuncRoute::Auto;  // characteristic function: how the pair sums run
-    double dEnergykV = 300.0;                     // tolerance: electron energy [keV]
-    double dResolutionAng = 1.0;                  // tolerance: target resolution [A]
-    double dLimitPhase = 0.25;                    // tolerance: phase-shift limit [fractions of pi]
-    std::uint32_t nSeed = 0;                      // model fit: seed of the random restarts
+    // The defaults: kEvalInputs.
+    int nMinDiversity = InputDefaultInt(EvalInput::MinDiversity);  // characteristic function: minimum diversity m
+    CharFuncRoute cfRoute = static_cast<CharFuncRoute>(InputDefaultInt(EvalInput::CharFuncRoute));  // pair sums
+    double dEnergykV = InputDefault(EvalInput::ElEnergykV);         // tolerance: electron energy [keV]
+    double dResolutionAng = InputDefault(EvalInput::TargetResAng);  // tolerance: target resolution [A]
+    double dLimitPhase = InputDefault(EvalInput::LimitPhase);       // tolerance: phase-shift limit [fractions of pi]
+    std::uint32_t nSeed = 0;                                        // model fit: seed of the random restarts
 };
 
 // The astigmatism tolerance a [nm] of the inputs' energy, resolution and phase.

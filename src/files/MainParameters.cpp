@@ -1,13 +1,17 @@
 #include "files/MainParameters.h"
 
+#include "eval/EvalInputs.h"
 #include "files/FileErrorReporter.h"
 #include "files/ParameterFile.h"
 #include "files/SettingsStore.h"
 #include "log/LogFile.h"
 #include "platform/FileLock.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
+#include <variant>
 #include <vector>
 
 namespace {
@@ -38,25 +42,67 @@ void LoadBinaryDouble(ISettingsStore& store, const std::string& section, const c
     if (store.GetBinary(section, key, bytes) && bytes.size() == 8) field = BytesToDouble(bytes);
 }
 
+// Where each program parameter of kEvalInputs is kept in the object.
+using ParameterMember = std::variant<std::string CMainParameters::*, int CMainParameters::*, double CMainParameters::*>;
+
+struct ParameterBinding {
+    EvalInput id;
+    ParameterMember member;
+};
+
+const ParameterBinding kBindings[] = {
+    {EvalInput::ImportPath, &CMainParameters::ImportPath},
+    {EvalInput::OutputPath, &CMainParameters::OutputPath},
+    {EvalInput::ImportType, &CMainParameters::ImportType},
+    {EvalInput::ImportMirrorY, &CMainParameters::ImportMirrorY},
+    {EvalInput::ImportRotDeg, &CMainParameters::ImportRotDeg},
+    {EvalInput::DataDisplayType, &CMainParameters::DataDisplayType},
+    {EvalInput::MinDiversity, &CMainParameters::MinDiversity},
+    {EvalInput::ElEnergykV, &CMainParameters::ElEnergykV},
+    {EvalInput::TargetResAng, &CMainParameters::TargetResAng},
+    {EvalInput::LimitPhase, &CMainParameters::LimitPhase},
+};
+
+// Calls visit(spec, member) for every program parameter, in the order of
+// kEvalInputs (the order of the value lines in the file); false as soon as
+// one call is.
+template <typename Visit>
+bool ForEachParameter(Visit visit) {
+    for (const EvalInputSpec& spec : kEvalInputs) {
+        if (spec.szSettingsKey == nullptr) continue;
+        const auto binding = std::find_if(std::begin(kBindings), std::end(kBindings),
+                                          [&spec](const ParameterBinding& b) { return b.id == spec.id; });
+        if (binding == std::end(kBindings) || !visit(spec, binding->member)) return false;
+    }
+    return true;
+}
+
+template <typename... Ts>
+struct Overloaded : Ts... {
+    using Ts::operator()...;
+};
+
 int WriteAll(std::FILE* file, CMainParameters& p, const std::string& path) {
-    return WriteHeader(file, p, path) && WriteStringValue(file, p, p.ImportPath, std::string(), path) &&
-           WriteStringValue(file, p, p.OutputPath, std::string(), path) &&
-           WriteIntValue(file, p, p.ImportType, std::string(), path) &&
-           WriteIntValue(file, p, p.ImportMirrorY, std::string(), path) &&
-           WriteDoubleValue(file, p, p.ImportRotDeg, std::string(), path) &&
-           WriteIntValue(file, p, p.DataDisplayType, std::string(), path) &&
-           WriteIntValue(file, p, p.MinDiversity, std::string(), path) &&
-           WriteDoubleValue(file, p, p.ElEnergykV, std::string(), path) &&
-           WriteDoubleValue(file, p, p.TargetResAng, std::string(), path) &&
-           WriteDoubleValue(file, p, p.LimitPhase, std::string(), path);
+    if (!WriteHeader(file, p, path)) return 0;
+    const std::string none;
+    return ForEachParameter([&](const EvalInputSpec&, const ParameterMember& member) {
+        return std::visit(
+            Overloaded{
+                [&](std::string CMainParameters::*m) { return WriteStringValue(file, p, p.*m, none, path) != 0; },
+                [&](int CMainParameters::*m) { return WriteIntValue(file, p, p.*m, none, path) != 0; },
+                [&](double CMainParameters::*m) { return WriteDoubleValue(file, p, p.*m, none, path) != 0; }},
+            member);
+    });
 }
 
 int ReadAllValues(std::FILE* file, CMainParameters& p, const std::string& path) {
-    return ReadStringValue(file, p.ImportPath, path) && ReadStringValue(file, p.OutputPath, path) &&
-           ReadIntValue(file, p.ImportType, path) && ReadIntValue(file, p.ImportMirrorY, path) &&
-           ReadDoubleValue(file, p.ImportRotDeg, path) && ReadIntValue(file, p.DataDisplayType, path) &&
-           ReadIntValue(file, p.MinDiversity, path) && ReadDoubleValue(file, p.ElEnergykV, path) &&
-           ReadDoubleValue(file, p.TargetResAng, path) && ReadDoubleValue(file, p.LimitPhase, path);
+    return ForEachParameter([&](const EvalInputSpec&, const ParameterMember& member) {
+        return std::visit(
+            Overloaded{[&](std::string CMainParameters::*m) { return ReadStringValue(file, p.*m, path) != 0; },
+                       [&](int CMainParameters::*m) { return ReadIntValue(file, p.*m, path) != 0; },
+                       [&](double CMainParameters::*m) { return ReadDoubleValue(file, p.*m, path) != 0; }},
+            member);
+    });
 }
 
 }  // namespace
@@ -69,16 +115,13 @@ CMainParameters::CMainParameters() {
 }
 
 void CMainParameters::ResetToDefaults() {
-    ImportType = IMPORT_C1A1;
-    ImportPath.clear();
-    OutputPath.clear();
-    ImportRotDeg = 0.0;
-    ImportMirrorY = 1;
-    DataDisplayType = 0;
-    MinDiversity = 10;
-    ElEnergykV = 300.0;
-    TargetResAng = 1.0;
-    LimitPhase = 0.25;
+    ForEachParameter([this](const EvalInputSpec& spec, const ParameterMember& member) {
+        std::visit(Overloaded{[this](std::string CMainParameters::*m) { (this->*m).clear(); },
+                              [&](int CMainParameters::*m) { this->*m = static_cast<int>(spec.dDefault); },
+                              [&](double CMainParameters::*m) { this->*m = spec.dDefault; }},
+                   member);
+        return true;
+    });
 }
 
 int WriteMainParameters(std::FILE* file, CMainParameters& params) {
@@ -173,30 +216,28 @@ int SaveProgramParameters(CMainParameters& params, const std::string& path) {
 int SaveToProfile(ISettingsStore* store, const CMainParameters& params) {
     if (store == nullptr) return 0;
     const std::string& section = params.m_strName;
-    const bool ok = store->WriteString(section, "ImportPath", params.ImportPath) &&
-                    store->WriteString(section, "OutputPath", params.OutputPath) &&
-                    store->WriteInt(section, "ImportType", params.ImportType) &&
-                    store->WriteInt(section, "ImportMirrorY", params.ImportMirrorY) &&
-                    store->WriteBinary(section, "ImportRotDeg", DoubleToBytes(params.ImportRotDeg)) &&
-                    store->WriteInt(section, "DataDisplayType", params.DataDisplayType) &&
-                    store->WriteInt(section, "MinDiversity", params.MinDiversity) &&
-                    store->WriteBinary(section, "ElEnergykV", DoubleToBytes(params.ElEnergykV)) &&
-                    store->WriteBinary(section, "TargetResAng", DoubleToBytes(params.TargetResAng)) &&
-                    store->WriteBinary(section, "LimitPhase", DoubleToBytes(params.LimitPhase));
+    const bool ok = ForEachParameter([&](const EvalInputSpec& spec, const ParameterMember& member) {
+        const std::string key = spec.szSettingsKey;
+        return std::visit(
+            Overloaded{
+                [&](std::string CMainParameters::*m) { return store->WriteString(section, key, params.*m); },
+                [&](int CMainParameters::*m) { return store->WriteInt(section, key, params.*m); },
+                [&](double CMainParameters::*m) { return store->WriteBinary(section, key, DoubleToBytes(params.*m)); }},
+            member);
+    });
     return ok ? 1 : 0;
 }
 
 void LoadFromProfile(ISettingsStore* store, CMainParameters& params) {
     if (store == nullptr) return;
     const std::string& section = params.m_strName;
-    store->GetString(section, "ImportPath", params.ImportPath);
-    store->GetString(section, "OutputPath", params.OutputPath);
-    store->GetInt(section, "ImportType", params.ImportType);
-    store->GetInt(section, "ImportMirrorY", params.ImportMirrorY);
-    LoadBinaryDouble(*store, section, "ImportRotDeg", params.ImportRotDeg);
-    store->GetInt(section, "DataDisplayType", params.DataDisplayType);
-    store->GetInt(section, "MinDiversity", params.MinDiversity);
-    LoadBinaryDouble(*store, section, "ElEnergykV", params.ElEnergykV);
-    LoadBinaryDouble(*store, section, "TargetResAng", params.TargetResAng);
-    LoadBinaryDouble(*store, section, "LimitPhase", params.LimitPhase);
+    ForEachParameter([&](const EvalInputSpec& spec, const ParameterMember& member) {
+        const std::string key = spec.szSettingsKey;
+        std::visit(
+            Overloaded{[&](std::string CMainParameters::*m) { store->GetString(section, key, params.*m); },
+                       [&](int CMainParameters::*m) { store->GetInt(section, key, params.*m); },
+                       [&](double CMainParameters::*m) { LoadBinaryDouble(*store, section, key.c_str(), params.*m); }},
+            member);
+        return true;
+    });
 }

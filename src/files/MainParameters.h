@@ -2,8 +2,8 @@
 // The ten program parameters, kept in Setup.prm (parameter-file format) and
 // in the per-user settings store.
 
+#include "eval/EvalInputs.h"
 #include "files/ParameterBlock.h"
-#include "series/A1TimeSeries.h"
 
 #include <cstdio>
 #include <string>
@@ -15,16 +15,17 @@ public:
     CMainParameters();
     void ResetToDefaults();
 
-    int ImportType = IMPORT_C1A1;
+    // Defaults, settings keys and the order in the file: kEvalInputs.
+    int ImportType = InputDefaultInt(EvalInput::ImportType);
     std::string ImportPath;
     std::string OutputPath;
-    double ImportRotDeg = 0.0;
-    int ImportMirrorY = 1;
-    int DataDisplayType = 0;
-    int MinDiversity = 10;
-    double ElEnergykV = 300.0;
-    double TargetResAng = 1.0;
-    double LimitPhase = 0.25;
+    double ImportRotDeg = InputDefault(EvalInput::ImportRotDeg);
+    int ImportMirrorY = InputDefaultInt(EvalInput::ImportMirrorY);
+    int DataDisplayType = InputDefaultInt(EvalInput::DataDisplayType);
+    int MinDiversity = InputDefaultInt(EvalInput::MinDiversity);
+    double ElEnergykV = InputDefault(EvalInput::ElEnergykV);
+    double TargetResAng = InputDefault(EvalInput::TargetResAng);
+    double LimitPhase = InputDefault(EvalInput::LimitPhase);
 };
 
 int WriteMainParameters(std::FILE* file, CMainParameters& params);

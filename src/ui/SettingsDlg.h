@@ -2,6 +2,8 @@
 // "Program Settings": the minimum diversity of the characteristic function
 // and the astigmatism phase shift tolerance.
 
+#include "eval/EvalInputs.h"
+
 #include <QDialog>
 
 #include <string>
@@ -12,10 +14,10 @@ class QLineEdit;
 class CDriftwiseSettingsDlg : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int kMinDiversityLow = 5;
-    static constexpr int kMinDiversityHigh = 50000;
-    static constexpr double kLimitPhaseLow = 0.001;
-    static constexpr double kLimitPhaseHigh = 1000.0;
+    static constexpr int kMinDiversityLow = static_cast<int>(InputSpec(EvalInput::MinDiversity).dMin);
+    static constexpr int kMinDiversityHigh = static_cast<int>(InputSpec(EvalInput::MinDiversity).dMax);
+    static constexpr double kLimitPhaseLow = InputSpec(EvalInput::LimitPhase).dMin;
+    static constexpr double kLimitPhaseHigh = InputSpec(EvalInput::LimitPhase).dMax;
 
     // The range message goes through dialogs (none: it is not shown).
     explicit CDriftwiseSettingsDlg(IDialogs* dialogs, QWidget* parent = nullptr);
@@ -30,8 +32,8 @@ public:
 
     void accept() override;
 
-    int m_nMinDiversity = 10;
-    double m_dLimitPhase = 0.25;
+    int m_nMinDiversity = InputDefaultInt(EvalInput::MinDiversity);
+    double m_dLimitPhase = InputDefault(EvalInput::LimitPhase);
     std::string m_strLimitPhase;
 
     QLineEdit* DiversityField() const { return m_pDiversity; }

@@ -16,20 +16,23 @@ namespace {
 
 using ExportFunction = int (*)(const CA1TimeSeries&, const std::string&);
 
+using ReadyFunction = bool (*)(const CA1TimeSeries&);
+
 struct DATAEXPORT {
     const char* suffix;
     ExportFunction save;
+    ReadyFunction ready;  // false: the export skips the series (no failure)
 };
 
 const DATAEXPORT kDataExports[] = {
-    {"_a22time.txt", &SaveA1TimeTable},
-    {"_a22time.dat", &SaveA1TimeData},
-    {"_charfunc.txt", &SaveCharFuncTable},
-    {"_charfunc.dat", &SaveCharFuncData},
-    {"_model.txt", &SaveModelTable},
-    {"_model.dat", &SaveModelData},
-    {"_probability.txt", &SaveProbabilityTable},
-    {"_probability.dat", &SaveProbabilityData},
+    {"_a22time.txt", &SaveA1TimeTable, &A1TimeExportReady},
+    {"_a22time.dat", &SaveA1TimeData, &A1TimeExportReady},
+    {"_charfunc.txt", &SaveCharFuncTable, &CharFuncExportReady},
+    {"_charfunc.dat", &SaveCharFuncData, &CharFuncExportReady},
+    {"_model.txt", &SaveModelTable, &ModelExportReady},
+    {"_model.dat", &SaveModelData, &ModelExportReady},
+    {"_probability.txt", &SaveProbabilityTable, &ProbabilityTableExportReady},
+    {"_probability.dat", &SaveProbabilityData, &ModelExportReady},
 };
 
 // Display type and file-name suffix of the five diagrams.
@@ -42,9 +45,6 @@ const DIAGRAMEXPORT kDiagramExports[] = {
     {DISPLAY_A22_TIME, "_a22time"}, {DISPLAY_A22_2D, "_a22_2d"},           {DISPLAY_CHAR_FUNC, "_charfunc"},
     {DISPLAY_MODEL, "_model"},      {DISPLAY_PROBABILITY, "_probability"},
 };
-
-// Every not-ready line of the data exports ends so.
-constexpr std::string_view kNotReadyEnd = "Data is not ready.";
 
 // Removes the file at path if there is one (a folder of that name is left
 // alone). False when a file is there and cannot be removed.
@@ -120,11 +120,10 @@ bool CCliExporter::ExportSeries(const std::string& logPath, const std::string& s
 
     for (const DATAEXPORT& e : kDataExports) {
         const std::string path = PathOf(CliExportFileName(stem, index, e.suffix));
-        if (m_pLog) m_pLog->ResetLastMessage();
         if (e.save(series, path) != 0) continue;
         // Data not ready (no characteristic function or no model) is no
         // failure: the export has logged its own line and written nothing.
-        if (m_pLog && m_pLog->LastMessage().ends_with(kNotReadyEnd)) {
+        if (!e.ready(series)) {
             removeStale(path);
             continue;
         }

@@ -1,8 +1,10 @@
 #include "cli/CliRun.h"
 
 #include "Version.h"
+#include "cli/CliFields.h"
 #include "cli/JsonWriter.h"
-#include "eval/Lifetime.h"
+
+#include <string_view>
 
 namespace {
 
@@ -16,124 +18,55 @@ void Row(CJsonWriter& j, const A1SAMPLE& a) {
     j.EndArray();
 }
 
-// A number that exists only when the condition holds.
-void NumberIf(CJsonWriter& j, const char* key, bool exists, double value) {
-    j.Key(key);
-    if (exists) j.Number(value);
-    else j.Null();
-}
-
-void IntegerIf(CJsonWriter& j, const char* key, bool exists, long long value) {
-    j.Key(key);
-    if (exists) j.Integer(value);
-    else j.Null();
-}
-
-// The three lifetimes at the 84 %, 50 % and 16 % levels.
-void Levels(CJsonWriter& j, double p84, double p50, double p16) {
-    j.Key("p84");
-    j.Number(p84);
-    j.Key("p50");
-    j.Number(p50);
-    j.Key("p16");
-    j.Number(p16);
-}
-
-void WriteSeries(CJsonWriter& j, int index, const CA1TimeSeries& s, const CliEvaluation& evaluation) {
-    j.BeginObject();
-    j.Key("index");
-    j.Integer(index);
-    j.Key("first_line");
-    j.Integer(s.m_nFirstLine);
-    j.Key("last_line");
-    j.Integer(s.m_nLastLine);
-    j.Key("start_time");
-    j.Integer(s.m_nStartTime);
-    j.Key("stop_time");
-    j.Integer(s.m_nStopTime);
-    j.Key("data_lines");
-    j.Integer(s.m_nDataLines);
-    j.Key("image_period_s");
-    j.Number(s.m_dImagePeriod);
-    j.Key("mirror");
-    j.Integer(s.m_nMirror);
-    j.Key("rotation_deg");
-    j.Number(s.m_dRotation);
-    j.Key("samples");
-    j.BeginArray();
-    for (const A1SAMPLE& a : s.m_aSamples) Row(j, a);
-    j.EndArray();
-
-    // Characteristic function and direct evaluation.
-    const bool cf = s.CharFuncValid > 0;
-    j.Key("char_func_valid");
-    j.Bool(cf);
-    IntegerIf(j, "used_min_diversity", cf, s.UsedMinDiversity);
-    j.Key("char_func");
-    if (cf) {
+void WriteValue(CJsonWriter& j, const CliField& field, const CliFieldContext& context) {
+    if (field.writeJson) {
+        field.writeJson(j, context);
+        return;
+    }
+    const CliFieldValue v = field.value(context);
+    switch (field.kind) {
+    case CliFieldKind::Integer: j.Integer(v.nInteger); break;
+    case CliFieldKind::Number: j.Number(v.dNumber); break;
+    case CliFieldKind::Bool: j.Bool(v.bBool); break;
+    case CliFieldKind::Text: j.String(v.strText); break;
+    case CliFieldKind::Samples:
         j.BeginArray();
-        for (const A1SAMPLE& a : s.m_aCharFunc) Row(j, a);
+        for (const A1SAMPLE& a : *v.pSamples) Row(j, a);
         j.EndArray();
-    } else {
-        j.Null();
+        break;
     }
-    NumberIf(j, "meas_err_nm", cf, s.MeasErr);
-    NumberIf(j, "meas_err_x_nm", cf, s.MeasErrX);
-    NumberIf(j, "meas_err_y_nm", cf, s.MeasErrY);
-    NumberIf(j, "slope_sum", cf, s.SlopeSum);
-    NumberIf(j, "energy_kev", cf, s.UsedElEnergykV);
-    NumberIf(j, "resolution_angstrom", cf, s.UsedTargetResAng);
-    NumberIf(j, "phase", cf, s.UsedLimitPhase);
-    NumberIf(j, "tolerance_nm", cf, s.Tolerance);
-    IntegerIf(j, "lifetime_state", cf, s.LifetimeState);
-    NumberIf(j, "direct_lifetime_s", cf, s.DirectLifetime);
+}
 
-    // Model and the lifetimes derived from it.
-    const bool model = cf && s.ModelValid > 0;
-    j.Key("model_valid");
-    j.Bool(model);
-    j.Key("fit");
-    if (model) {
-        j.BeginObject();
-        j.Key("di_nm");
-        j.Number(s.FitDi);
-        j.Key("da_nm");
-        j.Number(s.FitDa);
-        j.Key("tc_images");
-        j.Number(s.FitTc);
-        j.Key("tc_s");
-        j.Number(s.FitTc * s.m_dImagePeriod);
-        j.Key("s_nm");
-        j.Number(s.FitS);
-        j.Key("ssqr");
-        j.Number(s.FitSSqr);
-        j.Key("seed");
-        if (evaluation.bFitRun) j.Integer(evaluation.nSeed);
+bool SameGroup(const char* a, const char* b) {
+    return a == b || (a != nullptr && b != nullptr && std::string_view(a) == b);
+}
+
+// The series' object: the fields of the table that have a JSON key. The
+// fields of one group form an object of their own, null when its first
+// field does not exist.
+void WriteSeries(CJsonWriter& j, const CliFieldContext& context) {
+    j.BeginObject();
+    const char* group = nullptr;
+    bool groupNull = false;
+    for (const CliField& field : CliFields()) {
+        if (field.szJsonKey == nullptr) continue;
+        if (!SameGroup(field.szJsonGroup, group)) {
+            if (group != nullptr && !groupNull) j.EndObject();
+            group = field.szJsonGroup;
+            groupNull = false;
+            if (group != nullptr) {
+                j.Key(group);
+                groupNull = !CliFieldExistsFor(field, context);
+                if (groupNull) j.Null();
+                else j.BeginObject();
+            }
+        }
+        if (groupNull) continue;
+        j.Key(field.szJsonKey);
+        if (CliFieldExistsFor(field, context)) WriteValue(j, field, context);
         else j.Null();
-        j.EndObject();
-    } else {
-        j.Null();
     }
-    NumberIf(j, "model_lifetime_s", model, s.ModelLifetime);
-    const LIFETIMELIMITS l = model ? CliLifetimeLimits(s, evaluation) : LIFETIMELIMITS{};
-    j.Key("probability_lifetimes_s");
-    if (model) {
-        j.BeginObject();
-        Levels(j, l.p84, l.p50, l.p16);
-        j.EndObject();
-    } else {
-        j.Null();
-    }
-    j.Key("random_walk");
-    if (model) {
-        j.BeginObject();
-        j.Key("mean_lifetime_s");
-        j.Number(l.rwMean);
-        Levels(j, l.rwP84, l.rwP50, l.rwP16);
-        j.EndObject();
-    } else {
-        j.Null();
-    }
+    if (group != nullptr && !groupNull) j.EndObject();
     j.EndObject();
 }
 
@@ -158,8 +91,7 @@ std::string CliJsonDocument(const std::vector<CliFileOutcome>& outcomes) {
         else j.String(o.strError);
         j.Key("series");
         j.BeginArray();
-        for (std::size_t i = 0; i < o.aSeries.size(); ++i)
-            WriteSeries(j, o.anIndex[i], o.aSeries[i], i < o.aEval.size() ? o.aEval[i] : CliEvaluation{});
+        ForEachCliSeries(o, [&j](const CliFieldContext& context) { WriteSeries(j, context); });
         j.EndArray();
         j.EndObject();
     }

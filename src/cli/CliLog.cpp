@@ -11,7 +11,6 @@ CCliLog::CCliLog(const std::string& path, std::FILE* echo) : m_echo(echo) {
 }
 
 int CCliLog::Write(const std::string& message) {
-    m_strLastMessage = message;
     bool echoed = false;
     if (m_echo) {
         // The echo receives the line with the very stamp the file gets.

@@ -18,11 +18,6 @@ public:
     // False when a log file was given but could not be opened.
     bool FileUsable() const { return m_bFileUsable; }
 
-    // The last message written since ResetLastMessage (without its stamp),
-    // so a caller can tell which outcome line an operation logged.
-    const std::string& LastMessage() const { return m_strLastMessage; }
-    void ResetLastMessage() { m_strLastMessage.clear(); }
-
     // Called before a line is printed to the --verbose stream (the run's
     // progress display clears its line there).
     void SetBeforeEcho(std::function<void()> before) { m_beforeEcho = std::move(before); }
@@ -30,6 +25,5 @@ public:
 private:
     std::FILE* m_echo;
     bool m_bFileUsable = true;
-    std::string m_strLastMessage;
     std::function<void()> m_beforeEcho;
 };

@@ -51,8 +51,7 @@ void EvaluateCliFile(CliFileOutcome& outcome, const CliOptions& options) {
     const bool keepLimits = options.bJson || !options.strSummaryFile.empty();
     for (CA1TimeSeries& series : outcome.aSeries) {
         CliEvaluation evaluation = EvaluateCliSeries(series, options);
-        if (keepLimits && series.CharFuncValid > 0 && series.ModelValid > 0)
-            evaluation.limits = ModelLifetimeLimits(series, series.Tolerance);
+        if (keepLimits && HasModel(series)) evaluation.limits = ModelLifetimeLimits(series, series.Tolerance);
         outcome.aEval.push_back(evaluation);
     }
 }
@@ -178,7 +177,7 @@ int RunCli(const CliOptions& options, std::FILE* out, std::FILE* err, const CliP
     log.SetBeforeEcho(nullptr);
 
     if (summary) {
-        const std::string table = CliSummaryTable(outcomes);
+        const std::string table = CliSummaryTable(outcomes, &options);
         std::string error;
         const bool written = std::fwrite(table.data(), 1, table.size(), summary) == table.size();
         if (!CloseExclusive(summary, &error) || !written) {
@@ -191,7 +190,7 @@ int RunCli(const CliOptions& options, std::FILE* out, std::FILE* err, const CliP
     // With --summary the reports are not printed; the JSON document still is.
     std::string text;
     if (options.bJson) text = CliJsonDocument(outcomes);
-    else if (summaryToOut) text = CliSummaryTable(outcomes);
+    else if (summaryToOut) text = CliSummaryTable(outcomes, &options);
     else if (options.strSummaryFile.empty()) text = CliReportText(outcomes);
     if (std::fwrite(text.data(), 1, text.size(), out) != text.size() || std::fflush(out) != 0) {
         std::fprintf(err, "driftwise-cli: cannot write the output\n");

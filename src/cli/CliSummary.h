@@ -9,15 +9,20 @@
 #include <vector>
 
 struct CliFileOutcome;
+struct CliOptions;
+
+// The columns are those of the reported fields (CliFields) that have one;
+// the columns appended on request are there only when the options request
+// them (none without options).
 
 // The header row, LF included.
-std::string CliSummaryHeader();
+std::string CliSummaryHeader(const CliOptions* options = nullptr);
 
 // The rows of the series of one file, in their order.
-std::string CliSummaryRows(const CliFileOutcome& outcome);
+std::string CliSummaryRows(const CliFileOutcome& outcome, const CliOptions* options = nullptr);
 
 // Header and the rows of every file.
-std::string CliSummaryTable(const std::vector<CliFileOutcome>& outcomes);
+std::string CliSummaryTable(const std::vector<CliFileOutcome>& outcomes, const CliOptions* options = nullptr);
 
 // One field: quoted, with quotes doubled, only when it holds a comma, a
 // quote or a line break.

@@ -24,7 +24,7 @@ bool RunCharFuncStep(CA1TimeSeries& series, const EVALINPUTS& inputs) {
     ExtractCharacteristicFunction(series, inputs.nMinDiversity, inputs.cfRoute);
     // A series too short for the minimum diversity keeps what it had; nothing
     // further is evaluated then.
-    if (series.CharFuncValid != 1) return false;
+    if (!HasCharFunc(series)) return false;
     EvaluateDirectLifetime(series, StepTolerance(inputs));
     StoreToleranceInputs(series, inputs);
     return true;

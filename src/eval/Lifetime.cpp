@@ -492,7 +492,7 @@ double RandomWalkMeanLifetime(const CA1TimeSeries& series, double a) {
 namespace {
 
 double ProbabilityLifetimeOf(const CA1TimeSeries& series, const MODELPARAMS& m, double a, double p) {
-    if (series.CharFuncValid < 1 || series.ModelValid < 1) return 0.0;
+    if (!HasModel(series)) return 0.0;
     const double t0 = series.m_dImagePeriod;
     if (!IsValidImagePeriod(t0)) return kNoResult;
     const double tau = InverseStayProbability(m, a * a, p);

@@ -94,7 +94,7 @@ FITTRIALS RunFitTrials(FITMODULE& fit, CRandom& random, double (&bestImproved)[4
 
 void FitModel(CA1TimeSeries& series, std::uint32_t seed) {
     CLogFile* log = series.m_pLog;
-    if (series.CharFuncValid < 1) {
+    if (!HasCharFunc(series)) {
         LogIfAttached(log, "ERROR: Model fit aborted: No evaluated characteristic function data.");
         return;
     }
@@ -180,6 +180,6 @@ void FitModel(CA1TimeSeries& series, std::uint32_t seed) {
 
     LogIfAttached(log, FormatText("- fit result: Di = %.3G nm, Da = %.3G nm, tc = %.3G s, s = %.3G nm, "
                                   "s-sqr = %.3G",
-                                  series.FitDi, series.FitDa, series.FitTc * t0, series.FitS, series.FitSSqr));
+                                  series.FitDi, series.FitDa, TcSeconds(series), series.FitS, series.FitSSqr));
     ResetModule(fit);
 }

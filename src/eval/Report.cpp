@@ -38,7 +38,7 @@ public:
 
 std::string BuildStabilityReport(const CA1TimeSeries& s) {
     CReportText r;
-    if (s.CharFuncValid <= 0) return r.m_str;
+    if (!HasCharFunc(s)) return r.m_str;
 
     const double t0 = s.m_dImagePeriod;
     const double tmax = s.m_aCharFunc.empty() ? 0.0 : s.m_aCharFunc.back().nIndex * t0;
@@ -91,7 +91,7 @@ std::string BuildStabilityReport(const CA1TimeSeries& s) {
         r.Raw("\r\n  Best fitting model parameters:");
         r.Line(FormatText("  - Di : %.3G nm", s.FitDi));
         r.Line(FormatText("  - Da : %.3G nm", s.FitDa));
-        r.Line(FormatText("  - tc : %.3G s", s.FitTc * t0));
+        r.Line(FormatText("  - tc : %.3G s", TcSeconds(s)));
         r.Line(FormatText("  - s  : %.3G nm", s.FitS));
         r.Line(FormatText(" Best fit s-square: %.3G", s.FitSSqr));
     }
@@ -109,8 +109,8 @@ std::string TextPageSummaryLine(const CA1TimeSeries* series, int displayMode) {
                           series->m_nLastLine, count);
     }
     if (displayMode == 2) {
-        if (series->CharFuncValid > 0 && series->ModelValid > 0) return "Results of the model-based evaluation method.";
-        if (series->CharFuncValid > 0) return "Results of the direct evaluation method.";
+        if (HasModel(*series)) return "Results of the model-based evaluation method.";
+        if (HasCharFunc(*series)) return "Results of the direct evaluation method.";
         return "No evaluation data present.";
     }
     return std::string();

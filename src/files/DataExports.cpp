@@ -143,56 +143,70 @@ int RunExport(const CA1TimeSeries& series, const std::string& path, const EXPORT
     return 1;
 }
 
-bool ModelReady(const CA1TimeSeries& s) {
-    // The rows' time axis is built from the model lifetime and the image
-    // period: a lifetime the search could not determine, or a period that
-    // gives no time scale, leaves nothing to export.
-    const double t0 = s.m_dImagePeriod;
-    return s.CharFuncValid != 0 && s.ModelValid != 0 && std::isfinite(s.ModelLifetime) && std::isfinite(t0) && t0 > 0.0;
-}
-
 double StayProbabilityAt(const MODELPARAMS& m, double tau, double a2) {
     return tau == 0.0 ? 1.0 : StayProbability(m, tau, a2);
 }
 
+// The time span of the probability table: where only 5 % probability of
+// staying within the tolerance remains (kNoResult without one).
+double ProbabilityTableSpan(const CA1TimeSeries& series) {
+    return ModelExportReady(series) ? ProbabilityLifetime(series, series.Tolerance, kTableProbability) : kNoResult;
+}
+
 }  // namespace
 
+bool A1TimeExportReady(const CA1TimeSeries&) { return true; }
+
+bool CharFuncExportReady(const CA1TimeSeries& series) { return HasCharFunc(series); }
+
+bool ModelExportReady(const CA1TimeSeries& s) {
+    // The rows' time axis is built from the model lifetime and the image
+    // period: a lifetime the search could not determine, or a period that
+    // gives no time scale, leaves nothing to export.
+    const double t0 = s.m_dImagePeriod;
+    return HasModel(s) && std::isfinite(s.ModelLifetime) && std::isfinite(t0) && t0 > 0.0;
+}
+
+bool ProbabilityTableExportReady(const CA1TimeSeries& series) { return std::isfinite(ProbabilityTableSpan(series)); }
+
 int SaveA1TimeData(const CA1TimeSeries& series, const std::string& path) {
-    return RunExport(series, path, kA1TimeData, true, [&](std::FILE* file, std::string& errorText) {
-        CBinaryWriter out(file);
-        const float t0 = static_cast<float>(series.m_dImagePeriod);
-        out.Int(static_cast<std::int32_t>(series.m_aSamples.size()));
-        out.Int(3);
-        for (const A1SAMPLE& sample : series.m_aSamples) {
-            out.Real(static_cast<double>(t0) * (static_cast<double>(sample.nIndex) - 1.0));
-            out.Real(sample.dX);
-            out.Real(sample.dY);
-        }
-        errorText = out.ErrorText();
-        return out.Ok();
-    });
+    return RunExport(series, path, kA1TimeData, A1TimeExportReady(series),
+                     [&](std::FILE* file, std::string& errorText) {
+                         CBinaryWriter out(file);
+                         const float t0 = static_cast<float>(series.m_dImagePeriod);
+                         out.Int(static_cast<std::int32_t>(series.m_aSamples.size()));
+                         out.Int(3);
+                         for (const A1SAMPLE& sample : series.m_aSamples) {
+                             out.Real(static_cast<double>(t0) * (static_cast<double>(sample.nIndex) - 1.0));
+                             out.Real(sample.dX);
+                             out.Real(sample.dY);
+                         }
+                         errorText = out.ErrorText();
+                         return out.Ok();
+                     });
 }
 
 int SaveA1TimeTable(const CA1TimeSeries& series, const std::string& path) {
-    return RunExport(series, path, kA1TimeTable, true, [&](std::FILE* file, std::string& errorText) {
-        CTextWriter out(file);
-        out.Write("# Driftwise - Exported astigmatism time table\n") &&
-            out.Write(FormatText("# - input file: %s\n", series.m_strSourceFile.c_str())) &&
-            out.Write(
-                FormatText("# - used lines of the log file: %d - %d\n", series.m_nFirstLine, series.m_nLastLine)) &&
-            out.Write(FormatText("    time t [s];     A22-x [nm];     A22-y [nm]\n"));
-        for (const A1SAMPLE& sample : series.m_aSamples) {
-            if (!out.Ok()) break;
-            const double t = (static_cast<double>(sample.nIndex) - 1.0) * series.m_dImagePeriod;
-            out.Write(FormatText("%14.2f; %14.6G; %14.6G\n", t, sample.dX, sample.dY));
-        }
-        errorText = out.ErrorText();
-        return out.Ok();
-    });
+    return RunExport(series, path, kA1TimeTable, A1TimeExportReady(series),
+                     [&](std::FILE* file, std::string& errorText) {
+                         CTextWriter out(file);
+                         out.Write("# Driftwise - Exported astigmatism time table\n") &&
+                             out.Write(FormatText("# - input file: %s\n", series.m_strSourceFile.c_str())) &&
+                             out.Write(FormatText("# - used lines of the log file: %d - %d\n", series.m_nFirstLine,
+                                                  series.m_nLastLine)) &&
+                             out.Write(FormatText("    time t [s];     A22-x [nm];     A22-y [nm]\n"));
+                         for (const A1SAMPLE& sample : series.m_aSamples) {
+                             if (!out.Ok()) break;
+                             const double t = (static_cast<double>(sample.nIndex) - 1.0) * series.m_dImagePeriod;
+                             out.Write(FormatText("%14.2f; %14.6G; %14.6G\n", t, sample.dX, sample.dY));
+                         }
+                         errorText = out.ErrorText();
+                         return out.Ok();
+                     });
 }
 
 int SaveCharFuncData(const CA1TimeSeries& series, const std::string& path) {
-    return RunExport(series, path, kCharFuncData, series.CharFuncValid != 0,
+    return RunExport(series, path, kCharFuncData, CharFuncExportReady(series),
                      [&](std::FILE* file, std::string& errorText) {
                          CBinaryWriter out(file);
                          const float t0 = static_cast<float>(series.m_dImagePeriod);
@@ -215,7 +229,7 @@ int SaveCharFuncData(const CA1TimeSeries& series, const std::string& path) {
 
 int SaveCharFuncTable(const CA1TimeSeries& series, const std::string& path) {
     return RunExport(
-        series, path, kCharFuncTable, series.CharFuncValid != 0, [&](std::FILE* file, std::string& errorText) {
+        series, path, kCharFuncTable, CharFuncExportReady(series), [&](std::FILE* file, std::string& errorText) {
             CTextWriter out(file);
             out.Write("# Driftwise - Exported characteristic function table\n") &&
                 out.Write(FormatText("# - input file: %s\n", series.m_strSourceFile.c_str())) &&
@@ -232,7 +246,7 @@ int SaveCharFuncTable(const CA1TimeSeries& series, const std::string& path) {
 }
 
 int SaveModelData(const CA1TimeSeries& series, const std::string& path) {
-    return RunExport(series, path, kModelData, ModelReady(series), [&](std::FILE* file, std::string& errorText) {
+    return RunExport(series, path, kModelData, ModelExportReady(series), [&](std::FILE* file, std::string& errorText) {
         CBinaryWriter out(file);
         const MODELPARAMS m = ModelParameters(series);
         const double t0 = series.m_dImagePeriod;
@@ -241,7 +255,7 @@ int SaveModelData(const CA1TimeSeries& series, const std::string& path) {
         out.Int(4);
         out.Real(series.FitDi);
         out.Real(series.FitDa);
-        out.Real(series.FitTc * t0);
+        out.Real(TcSeconds(series));
         out.Real(series.FitS);
         out.Real(t0);
         for (int i = 0; i < kCurveRows && out.Ok(); ++i) {
@@ -262,7 +276,7 @@ int SaveModelData(const CA1TimeSeries& series, const std::string& path) {
 }
 
 int SaveModelTable(const CA1TimeSeries& series, const std::string& path) {
-    return RunExport(series, path, kModelTable, ModelReady(series), [&](std::FILE* file, std::string& errorText) {
+    return RunExport(series, path, kModelTable, ModelExportReady(series), [&](std::FILE* file, std::string& errorText) {
         CTextWriter out(file);
         const MODELPARAMS m = ModelParameters(series);
         const double t0 = series.m_dImagePeriod;
@@ -271,7 +285,7 @@ int SaveModelTable(const CA1TimeSeries& series, const std::string& path) {
             out.Write(FormatText("# - input file: %s\n", series.m_strSourceFile.c_str())) &&
             out.Write(FormatText("# - evaluation time step: t0 = %.3G s\n", t0)) &&
             out.Write(FormatText("# - fitted parameters: Di = %.3G nm, Da = %.3G nm, tc = %.3G s, s = %.3G nm\n",
-                                 series.FitDi, series.FitDa, series.FitTc * t0, series.FitS)) &&
+                                 series.FitDi, series.FitDa, TcSeconds(series), series.FitS)) &&
             out.Write(FormatText("timespan t [s];    f(t) [nm^2]; f(t,16%%)[nm^2]; f(t,84%%)[nm^2]\n"));
         for (int i = 0; i < kCurveRows && out.Ok(); ++i) {
             if (i == 0) {
@@ -289,51 +303,51 @@ int SaveModelTable(const CA1TimeSeries& series, const std::string& path) {
 }
 
 int SaveProbabilityData(const CA1TimeSeries& series, const std::string& path) {
-    return RunExport(series, path, kProbabilityData, ModelReady(series), [&](std::FILE* file, std::string& errorText) {
-        CBinaryWriter out(file);
-        const MODELPARAMS m = ModelParameters(series);
-        const double t0 = series.m_dImagePeriod;
-        const double a2 = series.Tolerance * series.Tolerance;
-        const double h = kProbabilitySpan * series.ModelLifetime / (kCurveRows - 1);
-        out.Int(kCurveRows);
-        out.Int(2);
-        out.Real(series.UsedElEnergykV);
-        out.Real(series.UsedTargetResAng);
-        out.Real(series.Tolerance);
-        for (int i = 0; i < kCurveRows && out.Ok(); ++i) {
-            const double t = i * h;
-            out.Real(t);
-            out.Real(StayProbabilityAt(m, t / t0, a2));
-        }
-        errorText = out.ErrorText();
-        return out.Ok();
-    });
+    return RunExport(series, path, kProbabilityData, ModelExportReady(series),
+                     [&](std::FILE* file, std::string& errorText) {
+                         CBinaryWriter out(file);
+                         const MODELPARAMS m = ModelParameters(series);
+                         const double t0 = series.m_dImagePeriod;
+                         const double a2 = series.Tolerance * series.Tolerance;
+                         const double h = kProbabilitySpan * series.ModelLifetime / (kCurveRows - 1);
+                         out.Int(kCurveRows);
+                         out.Int(2);
+                         out.Real(series.UsedElEnergykV);
+                         out.Real(series.UsedTargetResAng);
+                         out.Real(series.Tolerance);
+                         for (int i = 0; i < kCurveRows && out.Ok(); ++i) {
+                             const double t = i * h;
+                             out.Real(t);
+                             out.Real(StayProbabilityAt(m, t / t0, a2));
+                         }
+                         errorText = out.ErrorText();
+                         return out.Ok();
+                     });
 }
 
 int SaveProbabilityTable(const CA1TimeSeries& series, const std::string& path) {
     // The table runs up to the time span at which only 5 % probability of
     // staying within the tolerance remains; without that time span there is
     // no table to write, and an existing file is left alone.
-    double span = kNoResult;
-    if (ModelReady(series)) span = ProbabilityLifetime(series, series.Tolerance, kTableProbability);
-    const bool ready = ModelReady(series) && std::isfinite(span);
-    return RunExport(series, path, kProbabilityTable, ready, [&](std::FILE* file, std::string& errorText) {
-        CTextWriter out(file);
-        const MODELPARAMS m = ModelParameters(series);
-        const double t0 = series.m_dImagePeriod;
-        const double a2 = series.Tolerance * series.Tolerance;
-        const double h = span / (kCurveRows - 1);
-        out.Write("# Driftwise - Exported probability data table\n") &&
-            out.Write(FormatText("# - input file: %s\n", series.m_strSourceFile.c_str())) &&
-            out.Write(FormatText("# - electron energy: E = %.1f keV\n", series.UsedElEnergykV)) &&
-            out.Write(FormatText("# - target resolution: dinfo = %.2f A\n", series.UsedTargetResAng)) &&
-            out.Write(FormatText("# - astigmatism tolerance: a = %.3f nm\n", series.Tolerance)) &&
-            out.Write(FormatText("timespan t [s];         P(a,t)\n"));
-        for (int i = 0; i < kCurveRows && out.Ok(); ++i) {
-            const double t = i * h;
-            out.Write(FormatText("%14.2f; %14.6G\n", t, StayProbabilityAt(m, t / t0, a2)));
-        }
-        errorText = out.ErrorText();
-        return out.Ok();
-    });
+    const double span = ProbabilityTableSpan(series);
+    return RunExport(
+        series, path, kProbabilityTable, std::isfinite(span), [&](std::FILE* file, std::string& errorText) {
+            CTextWriter out(file);
+            const MODELPARAMS m = ModelParameters(series);
+            const double t0 = series.m_dImagePeriod;
+            const double a2 = series.Tolerance * series.Tolerance;
+            const double h = span / (kCurveRows - 1);
+            out.Write("# Driftwise - Exported probability data table\n") &&
+                out.Write(FormatText("# - input file: %s\n", series.m_strSourceFile.c_str())) &&
+                out.Write(FormatText("# - electron energy: E = %.1f keV\n", series.UsedElEnergykV)) &&
+                out.Write(FormatText("# - target resolution: dinfo = %.2f A\n", series.UsedTargetResAng)) &&
+                out.Write(FormatText("# - astigmatism tolerance: a = %.3f nm\n", series.Tolerance)) &&
+                out.Write(FormatText("timespan t [s];         P(a,t)\n"));
+            for (int i = 0; i < kCurveRows && out.Ok(); ++i) {
+                const double t = i * h;
+                out.Write(FormatText("%14.2f; %14.6G\n", t, StayProbabilityAt(m, t / t0, a2)));
+            }
+            errorText = out.ErrorText();
+            return out.Ok();
+        });
 }

@@ -110,3 +110,11 @@ private:
     void CopyFrom(const CA1TimeSeries& other);
     void CopyScalarsFrom(const CA1TimeSeries& other);
 };
+
+// The questions every output asks of a series, each answered once.
+// A characteristic function has been extracted.
+inline bool HasCharFunc(const CA1TimeSeries& s) { return s.CharFuncValid > 0; }
+// A model has been fitted to the characteristic function.
+inline bool HasModel(const CA1TimeSeries& s) { return HasCharFunc(s) && s.ModelValid > 0; }
+// The model's correlation time tc in seconds (FitTc is in images).
+inline double TcSeconds(const CA1TimeSeries& s) { return s.FitTc * s.m_dImagePeriod; }

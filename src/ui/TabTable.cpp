@@ -7,13 +7,6 @@
 #include <climits>
 #include <limits>
 
-namespace {
-
-bool HasCharFunc(const CA1TimeSeries& series) { return series.CharFuncValid > 0; }
-bool HasModel(const CA1TimeSeries& series) { return series.CharFuncValid > 0 && series.ModelValid > 0; }
-
-}  // namespace
-
 std::vector<std::string> TabLabels(const CA1TimeSeries& series) {
     std::vector<std::string> labels{"Log Text", "A22-Time Graph"};
     if (HasCharFunc(series)) {

@@ -390,3 +390,41 @@ TEST(DataExports, WithoutALogTheResultsStay) {
         }
     }
 }
+
+// The batch tool asks these predicates whether a failed export only skipped
+// a series: each must say "not ready" exactly when its export logs its
+// not-ready line, whatever the series lacks.
+TEST(DataExports, ReadyPredicatesAgreeWithTheExports) {
+    const std::pair<const char*, bool (*)(const CA1TimeSeries&)> ready[] = {
+        {"a22time.dat", A1TimeExportReady},    {"a22time.txt", A1TimeExportReady},
+        {"charfunc.dat", CharFuncExportReady}, {"charfunc.txt", CharFuncExportReady},
+        {"model.dat", ModelExportReady},       {"model.txt", ModelExportReady},
+        {"probability.dat", ModelExportReady}, {"probability.txt", ProbabilityTableExportReady}};
+    const std::function<void(CA1TimeSeries&)> states[] = {
+        [](CA1TimeSeries&) {},
+        [](CA1TimeSeries& s) { s.CharFuncValid = 0; },
+        [](CA1TimeSeries& s) { s.ModelValid = 0; },
+        [](CA1TimeSeries& s) { s.ModelLifetime = kNoResult; },
+        [](CA1TimeSeries& s) { s.m_dImagePeriod = 0.0; },
+        [](CA1TimeSeries& s) { s.FitDi = s.FitDa = s.FitS = 0.0; },
+    };
+    CTempFolder folder("dw_files");
+    int notReady = 0;
+    for (std::size_t i = 0; i < std::size(kCases); ++i) {
+        const EXPORTCASE& c = kCases[i];
+        ASSERT_STREQ(ready[i].first, c.name);
+        for (std::size_t state = 0; state < std::size(states); ++state) {
+            CRecordingLog log(1);
+            CA1TimeSeries series = FixedSeries();
+            series.m_pLog = &log;
+            states[state](series);
+            const bool skipped = c.save(series, folder.File(c.name)) == 0 && c.notReady != nullptr &&
+                                 log.m_lines == std::vector<std::string>{c.notReady};
+            EXPECT_EQ(ready[i].second(series), !skipped) << c.name << " state " << state;
+            notReady += skipped ? 1 : 0;
+        }
+    }
+    // Without a characteristic function: its two exports; states 1 to 4: the
+    // four model exports each.
+    EXPECT_EQ(notReady, 2 + 4 * 4);
+}

@@ -35,7 +35,7 @@ void CDDCFuncDiagramDlg::UpdatePage(CA1TimeSeries* series) {
         m_pSeries = series;
         series->m_pLog = m_pLog;
         if (m_pView) m_pView->Render(series);
-        if (!series->m_aCharFunc.empty() && series->CharFuncValid > 0) {
+        if (!series->m_aCharFunc.empty() && HasCharFunc(*series)) {
             int longest = 0;
             for (const A1SAMPLE& point : series->m_aCharFunc) longest = std::max(longest, point.nIndex);
             m_strLine1 = FormatText("%d data points, max. timespan: %.1f s, extrapolated measurement error: %.3f nm",

@@ -32,9 +32,8 @@ void CDDModelDiagramDlg::UpdatePage(CA1TimeSeries* series) {
             m_strLine2.clear();
         } else {
             // The s-sqr field is "%3.G" as it always was: one significant digit.
-            m_strLine1 =
-                FormatText("Di = %.3G nm, Da = %.3G nm, tc = %.3G s, s = %.3G nm, s-sqr = %3.G", series->FitDi,
-                           series->FitDa, series->FitTc * series->m_dImagePeriod, series->FitS, series->FitSSqr);
+            m_strLine1 = FormatText("Di = %.3G nm, Da = %.3G nm, tc = %.3G s, s = %.3G nm, s-sqr = %3.G", series->FitDi,
+                                    series->FitDa, TcSeconds(*series), series->FitS, series->FitSSqr);
             m_strLine2 = ModelStateText(*series);
         }
     } else {

@@ -1,0 +1,141 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "cli/CliFields.h"
+
+#include "cli/CliRun.h"
+#include "cli/JsonWriter.h"
+#include "import/LogImport.h"
+
+#include <array>
+
+namespace {
+
+CliFieldValue Int(long long value) {
+    CliFieldValue v;
+    v.nInteger = value;
+    return v;
+}
+CliFieldValue Num(double value) {
+    CliFieldValue v;
+    v.dNumber = value;
+    return v;
+}
+CliFieldValue Bool(bool value) {
+    CliFieldValue v;
+    v.bBool = value;
+    return v;
+}
+CliFieldValue Text(std::string value) {
+    CliFieldValue v;
+    v.strText = std::move(value);
+    return v;
+}
+CliFieldValue Samples(const std::vector<A1SAMPLE>& value) {
+    CliFieldValue v;
+    v.pSamples = &value;
+    return v;
+}
+
+using E = CliFieldExists;
+using K = CliFieldKind;
+using C = CliFieldContext;
+
+// clang-format off
+const std::array kFields = {
+    // JSON key, JSON object, summary column, unit, exists, kind, value
+    CliField{nullptr, nullptr, "file", "", E::Always, K::Text,
+             [](const C& c) { return Text(CJsonWriter::Utf8Text(c.outcome.strPath)); }},
+    CliField{"index", nullptr, "series", "", E::Always, K::Integer,
+             [](const C& c) { return Int(c.outcome.anIndex[c.nSeries]); }},
+    CliField{nullptr, nullptr, "format", "", E::Always, K::Text, [](const C& c) {
+                 const LogFormatEntry* format = FindLogFormat(c.outcome.import.nImportType);
+                 return Text(format ? format->szKey : "");
+             }},
+    CliField{"first_line", nullptr, "first_line", "", E::Always, K::Integer,
+             [](const C& c) { return Int(c.series.m_nFirstLine); }},
+    CliField{"last_line", nullptr, "last_line", "", E::Always, K::Integer,
+             [](const C& c) { return Int(c.series.m_nLastLine); }},
+    CliField{"start_time", nullptr, "start_time", "", E::Always, K::Integer,
+             [](const C& c) { return Int(c.series.m_nStartTime); }},
+    CliField{"stop_time", nullptr, "stop_time", "", E::Always, K::Integer,
+             [](const C& c) { return Int(c.series.m_nStopTime); }},
+    CliField{"data_lines", nullptr, nullptr, "", E::Always, K::Integer,
+             [](const C& c) { return Int(c.series.m_nDataLines); }},
+    CliField{nullptr, nullptr, "samples", "", E::Always, K::Integer,
+             [](const C& c) { return Int(static_cast<long long>(c.series.m_aSamples.size())); }},
+    CliField{"image_period_s", nullptr, "image_period_s", "s", E::Always, K::Number,
+             [](const C& c) { return Num(c.series.m_dImagePeriod); }},
+    CliField{"mirror", nullptr, nullptr, "", E::Always, K::Integer, [](const C& c) { return Int(c.series.m_nMirror); }},
+    CliField{"rotation_deg", nullptr, nullptr, "deg", E::Always, K::Number,
+             [](const C& c) { return Num(c.series.m_dRotation); }},
+    CliField{"samples", nullptr, nullptr, "nm", E::Always, K::Samples,
+             [](const C& c) { return Samples(c.series.m_aSamples); }},
+    // Characteristic function and direct evaluation.
+    CliField{"char_func_valid", nullptr, nullptr, "", E::Always, K::Bool,
+             [](const C& c) { return Bool(HasCharFunc(c.series)); }},
+    CliField{"used_min_diversity", nullptr, nullptr, "", E::CharFunc, K::Integer,
+             [](const C& c) { return Int(c.series.UsedMinDiversity); }},
+    CliField{"char_func", nullptr, nullptr, "nm2", E::CharFunc, K::Samples,
+             [](const C& c) { return Samples(c.series.m_aCharFunc); }},
+    CliField{"meas_err_nm", nullptr, "meas_err_nm", "nm", E::CharFunc, K::Number,
+             [](const C& c) { return Num(c.series.MeasErr); }},
+    CliField{"meas_err_x_nm", nullptr, nullptr, "nm", E::CharFunc, K::Number,
+             [](const C& c) { return Num(c.series.MeasErrX); }},
+    CliField{"meas_err_y_nm", nullptr, nullptr, "nm", E::CharFunc, K::Number,
+             [](const C& c) { return Num(c.series.MeasErrY); }},
+    CliField{"slope_sum", nullptr, nullptr, "", E::CharFunc, K::Number, [](const C& c) { return Num(c.series.SlopeSum); }},
+    CliField{"energy_kev", nullptr, "energy_kev", "keV", E::CharFunc, K::Number,
+             [](const C& c) { return Num(c.series.UsedElEnergykV); }},
+    CliField{"resolution_angstrom", nullptr, "resolution_angstrom", "A", E::CharFunc, K::Number,
+             [](const C& c) { return Num(c.series.UsedTargetResAng); }},
+    CliField{"phase", nullptr, "phase", "pi", E::CharFunc, K::Number,
+             [](const C& c) { return Num(c.series.UsedLimitPhase); }},
+    CliField{"tolerance_nm", nullptr, "tolerance_nm", "nm", E::CharFunc, K::Number,
+             [](const C& c) { return Num(c.series.Tolerance); }},
+    CliField{"lifetime_state", nullptr, "lifetime_state", "", E::CharFunc, K::Integer,
+             [](const C& c) { return Int(c.series.LifetimeState); }},
+    CliField{"direct_lifetime_s", nullptr, "direct_lifetime_s", "s", E::CharFunc, K::Number,
+             [](const C& c) { return Num(c.series.DirectLifetime); }},
+    // Model and the lifetimes derived from it.
+    CliField{"model_valid", nullptr, nullptr, "", E::Always, K::Bool, [](const C& c) { return Bool(HasModel(c.series)); }},
+    CliField{"di_nm", "fit", "di_nm", "nm", E::Model, K::Number, [](const C& c) { return Num(c.series.FitDi); }},
+    CliField{"da_nm", "fit", "da_nm", "nm", E::Model, K::Number, [](const C& c) { return Num(c.series.FitDa); }},
+    CliField{"tc_images", "fit", nullptr, "", E::Model, K::Number, [](const C& c) { return Num(c.series.FitTc); }},
+    CliField{"tc_s", "fit", "tc_s", "s", E::Model, K::Number, [](const C& c) { return Num(TcSeconds(c.series)); }},
+    CliField{"s_nm", "fit", "s_nm", "nm", E::Model, K::Number, [](const C& c) { return Num(c.series.FitS); }},
+    CliField{"ssqr", "fit", "ssqr", "", E::Model, K::Number, [](const C& c) { return Num(c.series.FitSSqr); }},
+    CliField{"seed", "fit", nullptr, "", E::FitRun, K::Integer, [](const C& c) { return Int(c.evaluation.nSeed); }},
+    CliField{"model_lifetime_s", nullptr, "model_lifetime_s", "s", E::Model, K::Number,
+             [](const C& c) { return Num(c.series.ModelLifetime); }},
+    CliField{"p84", "probability_lifetimes_s", "p84_s", "s", E::Model, K::Number, [](const C& c) { return Num(c.limits.p84); }},
+    CliField{"p50", "probability_lifetimes_s", "p50_s", "s", E::Model, K::Number, [](const C& c) { return Num(c.limits.p50); }},
+    CliField{"p16", "probability_lifetimes_s", "p16_s", "s", E::Model, K::Number, [](const C& c) { return Num(c.limits.p16); }},
+    CliField{"mean_lifetime_s", "random_walk", "rw_mean_lifetime_s", "s", E::Model, K::Number,
+             [](const C& c) { return Num(c.limits.rwMean); }},
+    CliField{"p84", "random_walk", "rw_p84_s", "s", E::Model, K::Number, [](const C& c) { return Num(c.limits.rwP84); }},
+    CliField{"p50", "random_walk", "rw_p50_s", "s", E::Model, K::Number, [](const C& c) { return Num(c.limits.rwP50); }},
+    CliField{"p16", "random_walk", "rw_p16_s", "s", E::Model, K::Number, [](const C& c) { return Num(c.limits.rwP16); }},
+};
+// clang-format on
+
+}  // namespace
+
+std::span<const CliField> CliFields() { return kFields; }
+
+bool CliFieldExistsFor(const CliField& field, const CliFieldContext& context) {
+    switch (field.exists) {
+    case CliFieldExists::Always: return true;
+    case CliFieldExists::CharFunc: return HasCharFunc(context.series);
+    case CliFieldExists::Model: return HasModel(context.series);
+    case CliFieldExists::FitRun: return context.evaluation.bFitRun;
+    }
+    return false;
+}
+
+void ForEachCliSeries(const CliFileOutcome& outcome, const std::function<void(const CliFieldContext&)>& visit) {
+    for (std::size_t i = 0; i < outcome.aSeries.size() && i < outcome.anIndex.size(); ++i) {
+        const CA1TimeSeries& series = outcome.aSeries[i];
+        const CliEvaluation evaluation = i < outcome.aEval.size() ? outcome.aEval[i] : CliEvaluation{};
+        const LIFETIMELIMITS limits = HasModel(series) ? CliLifetimeLimits(series, evaluation) : LIFETIMELIMITS{};
+        visit(CliFieldContext{outcome, i, series, evaluation, limits});
+    }
+}

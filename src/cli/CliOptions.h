@@ -2,6 +2,7 @@
 // Command line of driftwise-cli: parsed into options or a usage error.
 
 #include "eval/CharFunc.h"
+#include "plot/PlotMetrics.h"
 #include "series/A1TimeSeries.h"
 
 #include <cstdint>
@@ -55,5 +56,5 @@ inline constexpr double kCliPhaseMax = 1000.0;
 inline constexpr int kCliImageSizeMin = 16;
 inline constexpr int kCliImageSizeMax = 10000;
 // The desktop program's diagram image: its 722 x 442 view less the 1-pixel edge.
-inline constexpr int kCliDefaultImageWidth = 720;
-inline constexpr int kCliDefaultImageHeight = 440;
+inline constexpr int kCliDefaultImageWidth = kDefaultDiagramWidth;
+inline constexpr int kCliDefaultImageHeight = kDefaultDiagramHeight;

@@ -78,6 +78,8 @@ private:
     void DrawFrame();
     void DrawText();
     CURVESPEC CurveFor(const AXIS& y) const;
+    // The samples' curve on the y axis: crosses joined by a thin line.
+    CURVESPEC SampleCurve(COLOR marker, COLOR line) const;
     // A logical length of the layout in image pixels.
     int Px(double logical) const { return m_wnd.Px(logical); }
     unsigned int PxSize(unsigned int logical) const { return static_cast<unsigned int>(Px(logical)); }
@@ -244,17 +246,22 @@ void CDiagramBuilder::DrawCurves() {
     }
 }
 
+CURVESPEC CDiagramBuilder::SampleCurve(COLOR marker, COLOR line) const {
+    CURVESPEC curve = CurveFor(m_y);
+    curve.nMarkerType = MARKER_CROSS;
+    curve.nMarkerSize = PxSize(5);
+    curve.nLineWidth = PxSize(1);
+    curve.crMarker = marker;
+    curve.crLine = line;
+    return curve;
+}
+
 void CDiagramBuilder::DrawA22Time() {
     const std::size_t n = m_s.m_aSamples.size();
     std::vector<double> ts(n), values(n);
     for (std::size_t i = 0; i < n; ++i) ts[i] = m_s.m_aSamples[i].nIndex * m_t0;
 
-    CURVESPEC curve = CurveFor(m_y);
-    curve.nMarkerType = MARKER_CROSS;
-    curve.nMarkerSize = PxSize(5);
-    curve.nLineWidth = PxSize(1);
-    curve.crMarker = m_style.crXMarker;
-    curve.crLine = m_style.crXLine;
+    CURVESPEC curve = SampleCurve(m_style.crXMarker, m_style.crXLine);
     for (std::size_t i = 0; i < n; ++i) values[i] = m_s.m_aSamples[i].dX;
     m_wnd.DrawCurve(&curve, n, ts.data(), values.data());
 
@@ -272,12 +279,7 @@ void CDiagramBuilder::DrawA22Scatter() {
         xs[i] = m_s.m_aSamples[i].dX;
         ys[i] = m_s.m_aSamples[i].dY;
     }
-    CURVESPEC curve = CurveFor(m_y);
-    curve.nMarkerType = MARKER_CROSS;
-    curve.nMarkerSize = PxSize(5);
-    curve.nLineWidth = PxSize(1);
-    curve.crMarker = m_style.crScatterMarker;
-    curve.crLine = m_style.crScatterLine;
+    const CURVESPEC curve = SampleCurve(m_style.crScatterMarker, m_style.crScatterLine);
     m_wnd.DrawCurve(&curve, n, xs.data(), ys.data());
 }
 

@@ -6,7 +6,7 @@
 // drawing alone); "Qt" runs use the program's Qt text renderer.
 
 #include "eval/Lifetime.h"
-#include "plot/DiagramWnd.h"
+#include "plot/DiagramContent.h"
 #include "plot/PlotPlatform.h"
 #include "series/A1TimeSeries.h"
 
@@ -85,7 +85,7 @@ void Render(benchmark::State& state, ITextRenderer* text) {
     const int width = doubled ? 2732 : 1366;
     const int height = doubled ? 1536 : 768;
     const double scale = doubled ? 2.0 : 1.0;
-    CA1DiagramWnd wnd(text);
+    CA1Diagram wnd(text);
     wnd.m_style.nDisplayType = static_cast<int>(state.range(0));
     for (auto _ : state) {
         const bool made = wnd.Create(width, height, scale);
@@ -128,7 +128,7 @@ void BM_RenderA22TimeMillion(benchmark::State& state) {
         return s;
     }();
     CFixedTextRenderer text;
-    CA1DiagramWnd wnd(&text);
+    CA1Diagram wnd(&text);
     wnd.Create(800, 500);
     wnd.m_style.nDisplayType = 1;
     for (auto _ : state) {

@@ -3,7 +3,7 @@
 // diagram images, written into one folder under names built from the log's
 // file name and the series number.
 
-#include "plot/DiagramWnd.h"
+#include "plot/DiagramContent.h"
 
 #include <cstdio>
 #include <map>
@@ -48,7 +48,7 @@ private:
     int m_nImageWidth;
     int m_nImageHeight;
     CCliLog* m_pLog;
-    CA1DiagramWnd m_diagram;
+    CA1Diagram m_diagram;
     // Stem of every file exported so far, with the path it came from: a second
     // log of the same file name would replace the first one's exports.
     std::map<std::string, std::string> m_stems;

@@ -3,6 +3,7 @@
 
 #include "eval/CharFunc.h"
 #include "eval/EvalInputs.h"
+#include "plot/PlotMetrics.h"
 #include "series/A1TimeSeries.h"
 
 #include <cstdint>
@@ -53,5 +54,5 @@ std::string CliUsageText();
 inline constexpr int kCliImageSizeMin = 16;
 inline constexpr int kCliImageSizeMax = 10000;
 // The desktop program's diagram image: its 722 x 442 view less the 1-pixel edge.
-inline constexpr int kCliDefaultImageWidth = 720;
-inline constexpr int kCliDefaultImageHeight = 440;
+inline constexpr int kCliDefaultImageWidth = kDefaultDiagramWidth;
+inline constexpr int kCliDefaultImageHeight = kDefaultDiagramHeight;

@@ -3,6 +3,7 @@
 #include "eval/Lifetime.h"
 #include "eval/PairSums.h"
 #include "eval/PairSumsFft.h"
+#include "eval/PairSumsFftTuning.h"
 #include "log/LogFile.h"
 #include "series/A1TimeSeries.h"
 #include "text/Format.h"
@@ -12,19 +13,6 @@
 #include <vector>
 
 namespace {
-
-// Least-squares line through three points: intercept a and slope b.
-void FitLine(const double d[3], const double v[3], double& a, double& b) {
-    const double dm = (d[0] + d[1] + d[2]) / 3.0;
-    const double vm = (v[0] + v[1] + v[2]) / 3.0;
-    double sxy = 0.0, sxx = 0.0;
-    for (int i = 0; i < 3; ++i) {
-        sxy += (d[i] - dm) * (v[i] - vm);
-        sxx += (d[i] - dm) * (d[i] - dm);
-    }
-    b = sxy / sxx;
-    a = vm - dm * b;
-}
 
 void ClearEvaluation(CA1TimeSeries& s) {
     s.m_aCharFunc.clear();
@@ -71,6 +59,7 @@ void ExtractCharacteristicFunction(CA1TimeSeries& series, int minDiversity, Char
     series.UsedMinDiversity = minDiversity;
 
     std::vector<A1SAMPLE> points;
+    PAIRLINES lines;
     try {
         // The largest distance itself is not evaluated.
         const int dLast = distances - 1;
@@ -79,11 +68,12 @@ void ExtractCharacteristicFunction(CA1TimeSeries& series, int minDiversity, Char
         if (route == CharFuncRoute::Fft) {
             PAIRFFTREPORT report;
             stats = ComputePairStatsFft(series.m_aSamples, dLast, &report);
-            if (report.bDirect)
+            if (report.bWholeSeriesDirect)
                 LogDebugIfAttached(log, 1, "- pair sums: direct route (the FFT route cannot take this series)");
             else
-                LogDebugIfAttached(
-                    log, 1, FormatText("- pair sums: FFT route, %d distances recomputed directly", report.nRecomputed));
+                LogDebugIfAttached(log, 1,
+                                   FormatText("- pair sums: FFT route, %d distances recomputed directly",
+                                              static_cast<int>(report.aDirectDistances.size())));
         } else {
             stats = ComputePairStats(series.m_aSamples, dLast);
             LogDebugIfAttached(log, 1, "- pair sums: direct route");
@@ -93,6 +83,7 @@ void ExtractCharacteristicFunction(CA1TimeSeries& series, int minDiversity, Char
             if (s.dPairs <= 0.0) continue;
             points.push_back(A1SAMPLE{d, s.dFx, s.dFy, s.dVarX, s.dVarY});
         }
+        FitPairLines(stats, lines);
     } catch (const std::bad_alloc&) {
         LogIfAttached(log, "ERROR: Not enough memory to extract the characteristic function.");
         return;
@@ -109,16 +100,10 @@ void ExtractCharacteristicFunction(CA1TimeSeries& series, int minDiversity, Char
         return;
     }
 
-    // Straight lines through the first three points: the intercepts are the
+    // The intercepts of the lines through the first three points are the
     // measurement-noise offset, the slopes are kept for the model fit.
-    const double d[3] = {static_cast<double>(points[0].nIndex), static_cast<double>(points[1].nIndex),
-                         static_cast<double>(points[2].nIndex)};
-    const double vx[3] = {points[0].dX, points[1].dX, points[2].dX};
-    const double vy[3] = {points[0].dY, points[1].dY, points[2].dY};
-    double ax = 0.0, bx = 0.0, ay = 0.0, by = 0.0;
-    FitLine(d, vx, ax, bx);
-    FitLine(d, vy, ay, by);
-    series.SlopeSum = bx + by;
+    const double ax = lines.dInterceptX, ay = lines.dInterceptY;
+    series.SlopeSum = lines.dSlopeX + lines.dSlopeY;
     series.MeasErrX = std::sqrt(ax);
     series.MeasErrY = std::sqrt(ay);
     series.MeasErr = std::sqrt(ax + ay);

@@ -9,17 +9,12 @@ class CA1TimeSeries;
 // correlations with an error bound and direct recomputation of every
 // distance whose bound fails (Fft), or the faster of the two for the
 // series' size (Auto; small series always go the direct way, to the last
-// bit as before). Both give the same results within 1e-12 relative for
-// fx, fy (of |f| + |intercept|) and 1e-10 for their variances.
+// bit as before). Both give the same results within the tolerances of
+// PairSumsFftTuning.h.
 enum class CharFuncRoute { Auto, Direct, Fft };
 
 void ExtractCharacteristicFunction(CA1TimeSeries& series, int minDiversity, CharFuncRoute route = CharFuncRoute::Auto);
 
-// The route Auto takes for n samples and distances 1 ... dLast.
+// The route Auto takes for n samples and distances 1 ... dLast (the
+// threshold kCharFuncFftMinPairs of PairSumsFftTuning.h).
 CharFuncRoute ChooseCharFuncRoute(int samples, int dLast);
-
-// Below this many sample pairs (samples x distances) Auto keeps the direct
-// sums. Measured on two cores: the two routes break even near 5e6 pairs
-// (about 5000 samples with minimum diversity 10); at 1e7 the FFT route
-// takes about two thirds of the time of the direct one.
-inline constexpr double kCharFuncFftMinPairs = 1.0e7;

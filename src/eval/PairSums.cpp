@@ -426,3 +426,36 @@ std::vector<PAIRSTATS> ComputePairStatsFor(const std::vector<A1SAMPLE>& samples,
     blocks.erase(std::unique(blocks.begin(), blocks.end()), blocks.end());
     return ComputeBlocks(samples, dLast, blocks, kernel, threads);
 }
+
+namespace {
+
+// Least-squares line through three points: intercept a and slope b.
+void FitLine(const double d[3], const double v[3], double& a, double& b) {
+    const double dm = (d[0] + d[1] + d[2]) / 3.0;
+    const double vm = (v[0] + v[1] + v[2]) / 3.0;
+    double sxy = 0.0, sxx = 0.0;
+    for (int i = 0; i < 3; ++i) {
+        sxy += (d[i] - dm) * (v[i] - vm);
+        sxx += (d[i] - dm) * (d[i] - dm);
+    }
+    b = sxy / sxx;
+    a = vm - dm * b;
+}
+
+}  // namespace
+
+bool FitPairLines(const std::vector<PAIRSTATS>& stats, PAIRLINES& lines) {
+    double d[3], vx[3], vy[3];
+    int found = 0;
+    for (std::size_t i = 0; i < stats.size() && found < 3; ++i) {
+        if (stats[i].dPairs <= 0.0) continue;
+        d[found] = static_cast<double>(i + 1);
+        vx[found] = stats[i].dFx;
+        vy[found] = stats[i].dFy;
+        ++found;
+    }
+    if (found < 3) return false;
+    FitLine(d, vx, lines.dInterceptX, lines.dSlopeX);
+    FitLine(d, vy, lines.dInterceptY, lines.dSlopeY);
+    return true;
+}

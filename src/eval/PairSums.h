@@ -38,3 +38,17 @@ std::vector<PAIRSTATS> ComputePairStats(const std::vector<A1SAMPLE>& samples, in
 std::vector<PAIRSTATS> ComputePairStatsFor(const std::vector<A1SAMPLE>& samples, int dLast,
                                            const std::vector<int>& distances, PairKernel kernel = PairKernel::Automatic,
                                            int threads = 0);
+
+// The straight lines through the first three distances with pairs (least
+// squares over d and fx, d and fy): the intercepts are the measurement-noise
+// offset of the characteristic function, the slopes its initial rise.
+struct PAIRLINES {
+    double dInterceptX = 0.0;
+    double dSlopeX = 0.0;
+    double dInterceptY = 0.0;
+    double dSlopeY = 0.0;
+};
+
+// stats as ComputePairStats gives them. false (lines untouched): fewer than
+// three distances have pairs.
+bool FitPairLines(const std::vector<PAIRSTATS>& stats, PAIRLINES& lines);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "eval/PairSumsFft.h"
 
+#include "eval/PairSumsFftTuning.h"
 #include "eval/RealFft.h"
 
 #include <algorithm>
@@ -49,16 +50,13 @@
 namespace {
 
 constexpr double kEps = std::numeric_limits<double>::epsilon();
-constexpr double kTolMean = 0.25e-12;
-constexpr double kTolVar = 0.25e-10;
-// Groups up to this extent are summed pair by pair (cheaper than FFTs).
-constexpr int kSmallGroup = 64;
+// The largest error bounds with which a distance keeps its FFT result.
+constexpr double kMeanBoundLimit = kPairFftBoundShare * kPairFftMeanTolerance;
+constexpr double kVarBoundLimit = kPairFftBoundShare * kPairFftVarTolerance;
 // Largest FFT length (memory per thread about 24 * 8 * M bytes).
 constexpr int kMaxTransform = 1 << 21;
 // Blocks merged per chunk before the chunk joins the totals.
 constexpr int kChunk = 64;
-// Up to this many failing distances go straight to the direct sums.
-constexpr int kDirectDistances = 48;
 
 // Mean, squared deviations and their error bounds of one component at one
 // distance, over the pairs merged so far.
@@ -119,16 +117,21 @@ struct TASK {
     double cost = 0.0;  // for the split between threads
 };
 
-struct SERIES {
-    const std::vector<A1SAMPLE>* samples = nullptr;
+// The series split into columns: x, y and the offset g of every position.
+struct COLUMNS {
     std::vector<double> x, y;
-    std::vector<std::int64_t> offset;  // g of every position
+    std::vector<std::int64_t> offset;
 };
 
 int NextPowerOfTwo(std::int64_t n) {
     int p = 2;
     while (p < n) p *= 2;
     return p;
+}
+
+// The error of an FFT correlation of length size in units of |u| |v|.
+double CorrelationErrorFactor(int size) {
+    return (kPairFftBoundPerLog2 * std::log2(static_cast<double>(size)) + kPairFftBoundBase) * kEps;
 }
 
 // Binomial coefficients C(j, i), j <= 4.
@@ -157,7 +160,6 @@ struct WORKSPACE {
     CFftBuffer o[5];     // spectra of the correlations
     CFftBuffer sums[5];  // the correlations: pair count, sums of dx'^j
     int size = 0;
-    int transforms = 0;
     // The mask whose spectra v[0], u[0] and counts sums[0] hold (size 0: none).
     int maskSize = 0, maskBlock = 0, maskWindow = 0;
 };
@@ -222,8 +224,9 @@ void MomentSpectra(WORKSPACE& ws, int bins) {
     }
 }
 
-// Sums per distance of one component inside one block, with bounds.
-struct BLOCKSUMS {
+// What the correlations of one of x, y in one block need beside the sums
+// themselves: the slope of the local line and the bounds of the sums.
+struct POWERBOUNDS {
     double slope = 0.0;
     double bound[5] = {};  // absolute error bound of the sums of dx'^j
 };
@@ -268,7 +271,7 @@ void FitLocalLine(const double* values, const double* mask, int count, int centr
 
 class CFftPairSums {
 public:
-    CFftPairSums(const SERIES& series, const std::vector<GROUP>& groups,
+    CFftPairSums(const COLUMNS& series, const std::vector<GROUP>& groups,
                  const std::map<int, std::unique_ptr<CRealFft>>& plans)
         : m_series(series), m_groups(groups), m_plans(plans) {}
 
@@ -276,13 +279,12 @@ public:
     // not be trusted (the caller then sums directly).
     // ws is made (or grown) for FFT length maxSize and kept for the next level.
     bool Run(const std::vector<TASK>& tasks, std::size_t first, std::size_t last, int maxSize,
-             std::unique_ptr<WORKSPACE>& ws, std::vector<LAGSTATS>& acc, int& transforms) {
+             std::unique_ptr<WORKSPACE>& ws, std::vector<LAGSTATS>& acc) {
         if (first >= last) return true;
         if (maxSize > 0 && (!ws || ws->size < maxSize)) {
             ws.reset();
             ws = std::make_unique<WORKSPACE>(maxSize);
         }
-        if (ws) ws->transforms = 0;
         // Blocks are merged into a chunk, chunks into acc: the rounding of
         // the merges grows with the chunk size plus the number of chunks,
         // not with the number of blocks.
@@ -302,14 +304,13 @@ public:
             const TASK& task = tasks[t];
             if (task.size == 0) {
                 SmallGroup(m_groups[task.group], task.lags, chunk);
-            } else if (!Block(*ws, task, chunk)) {
+            } else if (!SumBlock(*ws, task, chunk)) {
                 return false;
             }
             chunkTop = std::max(chunkTop, std::min(task.lags, static_cast<int>(acc.size()) - 1));
             if (++inChunk == kChunk) flush();
         }
         flush();
-        if (ws) transforms += ws->transforms;
         return true;
     }
 
@@ -350,10 +351,11 @@ private:
         }
     }
 
-    // One block of a group: the five correlations of one component and
-    // their bounds; on entry ws.v[0] and ws.u[0] hold the mask spectra.
-    void Component(WORKSPACE& ws, const CRealFft& fft, const std::vector<double>& values, const TASK& task, int window,
-                   int block, BLOCKSUMS& out) {
+    // One block of a group: the correlations of the powers 1 ... 4 of x'
+    // (values: x or y) into ws.sums[1 ... 4], and their bounds; on entry
+    // ws.v[0] and ws.u[0] hold the mask spectra.
+    void CorrelatePowers(WORKSPACE& ws, const CRealFft& fft, const std::vector<double>& values, const TASK& task,
+                         int window, int block, POWERBOUNDS& out) {
         const int size = task.size;
         const int bins = fft.Bins();
         double* local = ws.local.Real();
@@ -403,14 +405,10 @@ private:
             fft.Forward(stage, ws.v[j].Complex());
             std::fill(stage + block, stage + window, 0.0);
             fft.Forward(stage, ws.u[j].Complex());
-            ws.transforms += 2;
         }
         MomentSpectra(ws, bins);
-        for (int j = 1; j <= 4; ++j) {
-            fft.Inverse(ws.o[j].Complex(), ws.sums[j].Real());
-            ++ws.transforms;
-        }
-        const double kappa = (5.0 * std::log2(static_cast<double>(size)) + 16.0) * kEps;
+        for (int j = 1; j <= 4; ++j) fft.Inverse(ws.o[j].Complex(), ws.sums[j].Real());
+        const double kappa = CorrelationErrorFactor(size);
         for (int j = 1; j <= 4; ++j) {
             double b = 0.0;
             for (int i = 0; i <= j; ++i) b += kBinomial[j][i] * normBlock[i] * normWindow[j - i];
@@ -420,7 +418,7 @@ private:
 
     // The mean and the squared deviations of dx^2 at distance d of a block,
     // from the sums of dx'^j (scaled by the FFT length) and their bounds.
-    static MOMENTS Moments(const WORKSPACE& ws, const BLOCKSUMS& b, int d, double n, double scale) {
+    static MOMENTS Moments(const WORKSPACE& ws, const POWERBOUNDS& b, int d, double n, double scale) {
         double m[5], e[5];
         for (int j = 1; j <= 4; ++j) {
             m[j] = ws.sums[j].Real()[d] * scale / n;
@@ -448,7 +446,9 @@ private:
         return r;
     }
 
-    bool Block(WORKSPACE& ws, const TASK& task, std::vector<LAGSTATS>& acc) {
+    // One block of a group by transforms, merged into acc. false: the pair
+    // counts could not be trusted.
+    bool SumBlock(WORKSPACE& ws, const TASK& task, std::vector<LAGSTATS>& acc) {
         const GROUP& grp = m_groups[task.group];
         const CRealFft& fft = *m_plans.at(task.size);
         const int size = task.size;
@@ -478,14 +478,13 @@ private:
             fft.Forward(stage, ws.u[0].Complex());
             CountSpectrum(ws, bins);
             fft.Inverse(ws.o[0].Complex(), ws.sums[0].Real());
-            ws.transforms += 3;
             ws.maskSize = grp.holes ? 0 : size;
             ws.maskBlock = block;
             ws.maskWindow = window;
         }
         const double scale = 1.0 / static_cast<double>(size);
-        const double countBound = (5.0 * std::log2(static_cast<double>(size)) + 16.0) * kEps *
-                                  std::sqrt(static_cast<double>(present)) * std::sqrt(static_cast<double>(window));
+        const double countBound = CorrelationErrorFactor(size) * std::sqrt(static_cast<double>(present)) *
+                                  std::sqrt(static_cast<double>(window));
         if (countBound > 0.25) return false;
 
         const int dTop = std::min(lags, window - 1);
@@ -495,11 +494,11 @@ private:
 
         std::vector<MOMENTS>& mx = m_momentsX;
         mx.assign(static_cast<std::size_t>(dTop) + 1, MOMENTS{});
-        BLOCKSUMS bx, by;
-        Component(ws, fft, m_series.x, task, window, block, bx);
+        POWERBOUNDS bx, by;
+        CorrelatePowers(ws, fft, m_series.x, task, window, block, bx);
         for (int d = 1; d <= dTop; ++d)
             if (counts[d] > 0.0) mx[d] = Moments(ws, bx, d, counts[d], scale);
-        Component(ws, fft, m_series.y, task, window, block, by);
+        CorrelatePowers(ws, fft, m_series.y, task, window, block, by);
         for (int d = 1; d <= dTop; ++d) {
             if (counts[d] <= 0.0) continue;
             LAGSTATS b;
@@ -511,7 +510,7 @@ private:
         return true;
     }
 
-    const SERIES& m_series;
+    const COLUMNS& m_series;
     const std::vector<GROUP>& m_groups;
     const std::map<int, std::unique_ptr<CRealFft>>& m_plans;
     std::vector<double> m_counts;
@@ -519,30 +518,18 @@ private:
     std::vector<MOMENTS> m_momentsX;
 };
 
-// Straight-line intercept through the first three distances with pairs
-// (the measurement offset the caller subtracts later).
-double InterceptEstimate(const std::vector<PAIRSTATS>& stats, bool forX) {
-    double d[3], v[3];
-    int found = 0;
-    for (std::size_t i = 0; i < stats.size() && found < 3; ++i) {
-        if (stats[i].dPairs <= 0.0) continue;
-        d[found] = static_cast<double>(i + 1);
-        v[found] = forX ? stats[i].dFx : stats[i].dFy;
-        ++found;
-    }
-    if (found < 3) return 0.0;
-    const double dm = (d[0] + d[1] + d[2]) / 3.0, vm = (v[0] + v[1] + v[2]) / 3.0;
-    double sxy = 0.0, sxx = 0.0;
-    for (int i = 0; i < 3; ++i) {
-        sxy += (d[i] - dm) * (v[i] - vm);
-        sxx += (d[i] - dm) * (d[i] - dm);
-    }
-    const double a = vm - dm * (sxy / sxx);
-    return std::isfinite(a) ? std::fabs(a) : 0.0;
+// The size of the measurement offset the caller subtracts later: the
+// intercepts of the characteristic function's noise line (0 when there is
+// none).
+void InterceptSizes(const std::vector<PAIRSTATS>& stats, double& ax, double& ay) {
+    PAIRLINES lines;
+    const bool fitted = FitPairLines(stats, lines);
+    ax = fitted && std::isfinite(lines.dInterceptX) ? std::fabs(lines.dInterceptX) : 0.0;
+    ay = fitted && std::isfinite(lines.dInterceptY) ? std::fabs(lines.dInterceptY) : 0.0;
 }
 
-std::vector<PAIRSTATS> Direct(const std::vector<A1SAMPLE>& samples, int dLast, PAIRFFTREPORT* report) {
-    if (report) report->bDirect = true;
+std::vector<PAIRSTATS> WholeSeriesDirect(const std::vector<A1SAMPLE>& samples, int dLast, PAIRFFTREPORT* report) {
+    if (report) report->bWholeSeriesDirect = true;
     return ComputePairStats(samples, dLast);
 }
 
@@ -552,11 +539,9 @@ struct LEVEL {
     std::vector<PAIRSTATS> stats;  // [d - 1]
     std::vector<double> boundX, boundY;
     std::vector<char> varOk;
-    int transforms = 0;
-    int maxSize = 0;
 };
 
-bool RunLevel(const SERIES& series, const std::vector<GROUP>& groups, int dLast, std::unique_ptr<WORKSPACE> (&ws)[2],
+bool RunLevel(const COLUMNS& series, const std::vector<GROUP>& groups, int dLast, std::unique_ptr<WORKSPACE> (&ws)[2],
               LEVEL& out) {
     // Tasks: small groups whole, the others in blocks.
     std::vector<TASK> tasks;
@@ -567,7 +552,7 @@ bool RunLevel(const SERIES& series, const std::vector<GROUP>& groups, int dLast,
         const int extent = g.end - g.begin;
         const int lags = std::min(dLast, extent - 1);
         if (lags < 1) continue;
-        if (extent <= kSmallGroup) {
+        if (extent <= kPairFftSmallGroup) {
             tasks.push_back(TASK{static_cast<int>(i), g.begin, 0, lags, 0.5 * extent * static_cast<double>(lags)});
             continue;
         }
@@ -577,7 +562,7 @@ bool RunLevel(const SERIES& series, const std::vector<GROUP>& groups, int dLast,
         const int blockLen = size - lags;
         if (!plans.count(size)) plans.emplace(size, std::make_unique<CRealFft>(size));
         maxSize = std::max(maxSize, size);
-        const double cost = 27.0 * size * std::log2(static_cast<double>(size));
+        const double cost = kFftBlockWeight * size * std::log2(static_cast<double>(size));
         for (int start = g.begin; start < g.end; start += blockLen)
             tasks.push_back(TASK{static_cast<int>(i), start, size, lags, cost});
     }
@@ -592,7 +577,6 @@ bool RunLevel(const SERIES& series, const std::vector<GROUP>& groups, int dLast,
 
     std::vector<LAGSTATS> acc0(static_cast<std::size_t>(dLast) + 1), acc1(static_cast<std::size_t>(dLast) + 1);
     CFftPairSums sums0(series, groups, plans), sums1(series, groups, plans);
-    int transforms0 = 0, transforms1 = 0;
     bool ok0 = true, ok1 = true;
     std::exception_ptr error;
     const bool parallel = std::thread::hardware_concurrency() >= 2 && total > 2.0e6;
@@ -601,7 +585,7 @@ bool RunLevel(const SERIES& series, const std::vector<GROUP>& groups, int dLast,
         try {
             helper = std::thread([&] {
                 try {
-                    ok1 = sums1.Run(tasks, split, tasks.size(), maxSize, ws[1], acc1, transforms1);
+                    ok1 = sums1.Run(tasks, split, tasks.size(), maxSize, ws[1], acc1);
                 } catch (...) {
                     error = std::current_exception();
                 }
@@ -611,8 +595,8 @@ bool RunLevel(const SERIES& series, const std::vector<GROUP>& groups, int dLast,
         }
     }
     try {
-        ok0 = sums0.Run(tasks, 0, split, maxSize, ws[0], acc0, transforms0);
-        if (!helper.joinable()) ok1 = sums1.Run(tasks, split, tasks.size(), maxSize, ws[1], acc1, transforms1);
+        ok0 = sums0.Run(tasks, 0, split, maxSize, ws[0], acc0);
+        if (!helper.joinable()) ok1 = sums1.Run(tasks, split, tasks.size(), maxSize, ws[1], acc1);
     } catch (...) {
         if (helper.joinable()) helper.join();
         throw;
@@ -620,8 +604,6 @@ bool RunLevel(const SERIES& series, const std::vector<GROUP>& groups, int dLast,
     if (helper.joinable()) helper.join();
     if (error) std::rethrow_exception(error);
     if (!ok0 || !ok1) return false;
-    out.transforms = transforms0 + transforms1;
-    out.maxSize = maxSize;
 
     out.stats.assign(static_cast<std::size_t>(dLast), PAIRSTATS{});
     out.boundX.assign(static_cast<std::size_t>(dLast), 0.0);
@@ -639,30 +621,27 @@ bool RunLevel(const SERIES& series, const std::vector<GROUP>& groups, int dLast,
         r.dVarY = a.y.m / a.n;
         out.boundX[d - 1] = a.x.ef;
         out.boundY[d - 1] = a.y.ef;
-        out.varOk[d - 1] = a.x.em <= kTolVar * a.x.m && a.y.em <= kTolVar * a.y.m;
+        out.varOk[d - 1] = a.x.em <= kVarBoundLimit * a.x.m && a.y.em <= kVarBoundLimit * a.y.m;
     }
     return true;
 }
 
 // Whether a level up to distance cap costs less than the direct sums of
-// count distances. Per sample, measured on two cores: a level about
-// (M / B) (7 log2 M + 60) ns (transforms, staging, moments), the direct
-// sums about 0.5 ns per distance (both passes).
+// count distances (the costs per sample of PairSumsFftTuning.h).
 bool FinerLevelPays(int cap, std::size_t count) {
     const double size = NextPowerOfTwo(2 * static_cast<std::int64_t>(cap) + 2);
-    const double level = size / (size - cap) * (7.0 * std::log2(size) + 60.0);
-    return 0.5 * static_cast<double>(count) > level;
+    const double level = size / (size - cap) * (kFftLevelNsPerLog2 * std::log2(size) + kFftLevelNsBase);
+    return kDirectNsPerDistance * static_cast<double>(count) > level;
 }
 
-// The distances from ... to (with pairs) whose bounds fail, increasing.
-std::vector<int> Failing(const std::vector<PAIRSTATS>& stats, const LEVEL& level, double ax, double ay, int from,
-                         int to) {
+// The distances 1 ... to (with pairs) whose bounds fail, increasing.
+std::vector<int> Failing(const std::vector<PAIRSTATS>& stats, const LEVEL& level, double ax, double ay, int to) {
     std::vector<int> fail;
-    for (int d = from; d <= to; ++d) {
+    for (int d = 1; d <= to; ++d) {
         const PAIRSTATS& r = stats[d - 1];
         if (r.dPairs <= 0.0) continue;
-        const bool meanOk = level.boundX[d - 1] <= kTolMean * (std::fabs(r.dFx) + ax) &&
-                            level.boundY[d - 1] <= kTolMean * (std::fabs(r.dFy) + ay);
+        const bool meanOk = level.boundX[d - 1] <= kMeanBoundLimit * (std::fabs(r.dFx) + ax) &&
+                            level.boundY[d - 1] <= kMeanBoundLimit * (std::fabs(r.dFy) + ay);
         if (!meanOk || !level.varOk[d - 1]) fail.push_back(d);
     }
     return fail;
@@ -673,16 +652,15 @@ std::vector<int> Failing(const std::vector<PAIRSTATS>& stats, const LEVEL& level
 std::vector<PAIRSTATS> ComputePairStatsFft(const std::vector<A1SAMPLE>& samples, int dLast, PAIRFFTREPORT* report) {
     if (report) *report = PAIRFFTREPORT{};
     const int n = static_cast<int>(samples.size());
-    if (dLast <= 0 || n < 2) return Direct(samples, dLast, report);
+    if (dLast <= 0 || n < 2) return WholeSeriesDirect(samples, dLast, report);
 
-    SERIES series;
-    series.samples = &samples;
+    COLUMNS series;
     series.x.resize(n);
     series.y.resize(n);
     series.offset.resize(n);
     for (int k = 0; k < n; ++k) {
         const A1SAMPLE& s = samples[k];
-        if (!std::isfinite(s.dX) || !std::isfinite(s.dY)) return Direct(samples, dLast, report);
+        if (!std::isfinite(s.dX) || !std::isfinite(s.dY)) return WholeSeriesDirect(samples, dLast, report);
         series.x[k] = s.dX;
         series.y[k] = s.dY;
         series.offset[k] = static_cast<std::int64_t>(s.nIndex) - k;
@@ -710,22 +688,21 @@ std::vector<PAIRSTATS> ComputePairStatsFft(const std::vector<A1SAMPLE>& samples,
         }
         // Interleaved numbering would make the layout much longer than the
         // series: then the direct sums are the better tool anyway.
-        if (extent > 2 * static_cast<std::int64_t>(n) + 4096) return Direct(samples, dLast, report);
+        if (extent > 2 * static_cast<std::int64_t>(n) + 4096) return WholeSeriesDirect(samples, dLast, report);
     }
 
     std::vector<PAIRSTATS> stats;
     LEVEL level;
     std::unique_ptr<WORKSPACE> workspaces[2];
-    if (!RunLevel(series, groups, dLast, workspaces, level)) return Direct(samples, dLast, report);
+    if (!RunLevel(series, groups, dLast, workspaces, level)) return WholeSeriesDirect(samples, dLast, report);
     stats = std::move(level.stats);
-    int transforms = level.transforms;
-    const int maxSize = level.maxSize;
 
     // Distances whose bound is not good enough get another level with a
     // smaller largest distance (shorter windows, so a smaller local scatter
     // and tighter bounds), as long as that pays; the rest are summed directly.
-    const double ax = InterceptEstimate(stats, true), ay = InterceptEstimate(stats, false);
-    std::vector<int> redo = Failing(stats, level, ax, ay, 1, dLast);
+    double ax = 0.0, ay = 0.0;
+    InterceptSizes(stats, ax, ay);
+    std::vector<int> redo = Failing(stats, level, ax, ay, dLast);
     std::vector<int> direct;  // distances left to the direct sums
     int cap = dLast;
     int levels = 1;
@@ -735,7 +712,7 @@ std::vector<PAIRSTATS> ComputePairStatsFft(const std::vector<A1SAMPLE>& samples,
         // near the end of a run, with few pairs there) go direct.
         std::vector<int> low;
         for (int d : redo) (d <= cap / 4 ? low : direct).push_back(d);
-        if (static_cast<int>(low.size()) <= kDirectDistances || !FinerLevelPays(low.back(), low.size())) {
+        if (static_cast<int>(low.size()) <= kPairFftDirectDistances || !FinerLevelPays(low.back(), low.size())) {
             direct.insert(direct.end(), low.begin(), low.end());
             break;
         }
@@ -745,10 +722,9 @@ std::vector<PAIRSTATS> ComputePairStatsFft(const std::vector<A1SAMPLE>& samples,
             direct.insert(direct.end(), low.begin(), low.end());
             break;
         }
-        transforms += finer.transforms;
         ++levels;
         std::vector<int> still;
-        const std::vector<int> failing = Failing(finer.stats, finer, ax, ay, 1, cap);
+        const std::vector<int> failing = Failing(finer.stats, finer, ax, ay, cap);
         std::size_t f = 0;
         for (int d : low) {
             while (f < failing.size() && failing[f] < d) ++f;
@@ -760,16 +736,15 @@ std::vector<PAIRSTATS> ComputePairStatsFft(const std::vector<A1SAMPLE>& samples,
     workspaces[0].reset();  // the direct sums need none of it
     workspaces[1].reset();
     std::sort(direct.begin(), direct.end());
-    redo = std::move(direct);
-    if (!redo.empty()) {
-        const std::vector<PAIRSTATS> direct = ComputePairStatsFor(samples, dLast, redo);
-        for (int d : redo) stats[d - 1] = direct[d - 1];
+    if (!direct.empty()) {
+        const std::vector<PAIRSTATS> sums = ComputePairStatsFor(samples, dLast, direct);
+        for (int d : direct) stats[d - 1] = sums[d - 1];
     }
     if (report) {
-        report->nRecomputed = static_cast<int>(redo.size());
-        report->aRecomputed = redo;
-        report->nTransformSize = maxSize;
-        report->nTransforms = transforms;
+        for (const PAIRSTATS& r : stats)
+            if (r.dPairs > 0.0) ++report->nFftDistances;
+        report->nFftDistances -= static_cast<int>(direct.size());
+        report->aDirectDistances = std::move(direct);
         report->nLevels = levels;
     }
     return stats;

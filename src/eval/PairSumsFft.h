@@ -3,10 +3,11 @@
 // The pair statistics of PairSums.h from correlations computed with FFTs:
 // about N log N work instead of N * dLast, for long series.
 //
-// Every distance carries an error bound; a distance whose bound exceeds
-// 0.25e-12 of |fx| + |intercept| (fy alike) or 0.25e-10 of Var(fx) or
-// Var(fy) is recomputed by the direct sums, so the results stay within
-// those limits of ComputePairStats. A series the transforms cannot take
+// Every distance carries an error bound; a distance whose bound exceeds a
+// share of the tolerances of PairSumsFftTuning.h is computed again, first by
+// a finer level of transforms (shorter windows, smaller local scatter) where
+// that pays, else by the direct sums, so the results stay within those
+// tolerances of ComputePairStats. A series the transforms cannot take
 // (values that are not finite, image numbers so scrambled that the layout
 // would not fit) is handed to the direct sums whole.
 
@@ -14,13 +15,12 @@
 
 #include <vector>
 
+// Where the results came from.
 struct PAIRFFTREPORT {
-    bool bDirect = false;          // the whole series went to the direct sums
-    int nRecomputed = 0;           // distances recomputed directly
-    std::vector<int> aRecomputed;  // which ones, increasing
-    int nTransformSize = 0;        // largest FFT length used
-    int nTransforms = 0;           // FFTs run
-    int nLevels = 0;               // passes of the transforms (finer ones for failing distances)
+    bool bWholeSeriesDirect = false;    // the transforms could not take the series: all direct
+    int nFftDistances = 0;              // distances with pairs whose results the transforms gave
+    std::vector<int> aDirectDistances;  // distances with pairs the direct sums gave, increasing
+    int nLevels = 0;                    // passes of the transforms: 1, plus the finer ones
 };
 
 // Result [d - 1] belongs to distance d, as ComputePairStats. May throw

@@ -2,6 +2,7 @@
 
 #include "eval/Lifetime.h"
 #include "plot/DiagramWnd.h"
+#include "plot/PlotMetrics.h"
 #include "series/A1TimeSeries.h"
 
 #include <algorithm>
@@ -51,14 +52,6 @@ double Factor(const UNIT* unit) { return unit && unit->dFactor != 0.0 ? unit->dF
 // A time that the model searches returned and that can be placed on an axis.
 bool UsableTime(double t) { return std::isfinite(t) && t >= 0.0 && t < 1e300; }
 
-int PixelOffset(double v) {
-    const double r = std::trunc(v + 0.5);
-    constexpr double kFar = 268435456.0;
-    if (r < -kFar) return -static_cast<int>(kFar);
-    if (r > kFar) return static_cast<int>(kFar);
-    return static_cast<int>(r);
-}
-
 class CDiagramBuilder {
 public:
     CDiagramBuilder(const CA1TimeSeries& series, CA1DiagramWnd& wnd, const DIAGRAMSTYLE& style)
@@ -85,8 +78,10 @@ private:
     void DrawFrame();
     void DrawText();
     CURVESPEC CurveFor(const AXIS& y) const;
+    // The samples' curve on the y axis: crosses joined by a thin line.
+    CURVESPEC SampleCurve(COLOR marker, COLOR line) const;
     // A logical length of the layout in image pixels.
-    int Px(double logical) const { return ScaledPixels(logical, m_style.dScale); }
+    int Px(double logical) const { return m_wnd.Px(logical); }
     unsigned int PxSize(unsigned int logical) const { return static_cast<unsigned int>(Px(logical)); }
 
     const CA1TimeSeries& m_s;
@@ -122,7 +117,8 @@ bool CDiagramBuilder::Draw() {
 
     ComputeRanges();
     m_rc = m_style.rcPlot;
-    m_bFonts = !m_style.strFontFace.empty() && m_style.nFontSize != 0 && m_wnd.SelectFonts();
+    m_bFonts = !m_style.strFontFace.empty() && m_style.nFontSize != 0 &&
+               m_wnd.SelectFonts(m_style.strFontFace, m_style.nFontSize);
     if (m_bFonts) {
         ChooseUnitsAndTitles();
         Layout();
@@ -250,17 +246,22 @@ void CDiagramBuilder::DrawCurves() {
     }
 }
 
+CURVESPEC CDiagramBuilder::SampleCurve(COLOR marker, COLOR line) const {
+    CURVESPEC curve = CurveFor(m_y);
+    curve.nMarkerType = MARKER_CROSS;
+    curve.nMarkerSize = PxSize(5);
+    curve.nLineWidth = PxSize(1);
+    curve.crMarker = marker;
+    curve.crLine = line;
+    return curve;
+}
+
 void CDiagramBuilder::DrawA22Time() {
     const std::size_t n = m_s.m_aSamples.size();
     std::vector<double> ts(n), values(n);
     for (std::size_t i = 0; i < n; ++i) ts[i] = m_s.m_aSamples[i].nIndex * m_t0;
 
-    CURVESPEC curve = CurveFor(m_y);
-    curve.nMarkerType = MARKER_CROSS;
-    curve.nMarkerSize = PxSize(5);
-    curve.nLineWidth = PxSize(1);
-    curve.crMarker = m_style.crXMarker;
-    curve.crLine = m_style.crXLine;
+    CURVESPEC curve = SampleCurve(m_style.crXMarker, m_style.crXLine);
     for (std::size_t i = 0; i < n; ++i) values[i] = m_s.m_aSamples[i].dX;
     m_wnd.DrawCurve(&curve, n, ts.data(), values.data());
 
@@ -278,12 +279,7 @@ void CDiagramBuilder::DrawA22Scatter() {
         xs[i] = m_s.m_aSamples[i].dX;
         ys[i] = m_s.m_aSamples[i].dY;
     }
-    CURVESPEC curve = CurveFor(m_y);
-    curve.nMarkerType = MARKER_CROSS;
-    curve.nMarkerSize = PxSize(5);
-    curve.nLineWidth = PxSize(1);
-    curve.crMarker = m_style.crScatterMarker;
-    curve.crLine = m_style.crScatterLine;
+    const CURVESPEC curve = SampleCurve(m_style.crScatterMarker, m_style.crScatterLine);
     m_wnd.DrawCurve(&curve, n, xs.data(), ys.data());
 }
 
@@ -369,8 +365,8 @@ void CDiagramBuilder::DrawGuide(double t, double v) {
     const double fx = (t - m_x.Low()) / m_x.span * (m_rc.right - m_rc.left);
     const double fy = (v - m_y.Low()) / m_y.span * (m_rc.bottom - m_rc.top);
     if (!std::isfinite(fx) || !std::isfinite(fy)) return;  // no time, no level or a zero span
-    const int X = m_rc.left + PixelOffset(fx);
-    const int Y = m_rc.bottom - PixelOffset(fy);
+    const int X = m_rc.left + RoundPixel(fx);
+    const int Y = m_rc.bottom - RoundPixel(fy);
     const COLOR old = m_wnd.SelectPen(m_style.crLifetimeMarker);
     m_wnd.MoveTo(m_rc.left, Y);
     m_wnd.LineTo(X, Y);
@@ -399,7 +395,7 @@ void CDiagramBuilder::DrawText() {
     const int l = m_rc.left, t = m_rc.top, r = m_rc.right, b = m_rc.bottom;
     m_wnd.SetTextColor(kBlack);
     const int cy = m_nXTitleCy;
-    m_wnd.TextOut(static_cast<int>(std::trunc((l + r - m_nXTitleCx) / 2.0 + 0.5)), b + cy + Px(4), m_strXTitle, false);
+    m_wnd.TextOut(RoundPixel((l + r - m_nXTitleCx) / 2.0), b + cy + Px(4), m_strXTitle, false);
 
     m_wnd.DrawXTicks(l, b, r, m_x.span / m_fx, m_x.centre / m_fx);
     m_wnd.DrawLeftTicks(l, b, t, m_y.span / m_fy, m_y.centre / m_fy);
@@ -410,7 +406,7 @@ void CDiagramBuilder::DrawText() {
     // would run into the title: it then moves out just far enough, at most to
     // the image edge.
     const int titleGap = Px(3);
-    const int labelGap = Px(5);
+    const int labelGap = Px(kTickLabelGap);
     const int titleOffset = Px(9);
     int cx = 0, vcy = 0;
     m_wnd.TextExtent(m_strYTitle, true, cx, vcy);
@@ -419,7 +415,7 @@ void CDiagramBuilder::DrawText() {
     const int leftClear = l - labelGap - leftLabels - titleGap - vcy;
     if (leftLabels > 0 && leftClear < x) x = std::max(leftClear, 0);
     if (m_nType == DISPLAY_A22_TIME) m_wnd.SetTextColor(m_style.crXMarker);
-    m_wnd.TextOut(x, static_cast<int>(std::trunc((b + t + cx) / 2.0 + 0.5)), m_strYTitle, true);
+    m_wnd.TextOut(x, RoundPixel((b + t + cx) / 2.0), m_strYTitle, true);
     if (!m_strY2Title.empty()) {
         m_wnd.TextExtent(m_strY2Title, true, cx, vcy);
         x = r + vcy + titleOffset;
@@ -427,18 +423,29 @@ void CDiagramBuilder::DrawText() {
         const int rightClear = r + labelGap + rightLabels + titleGap;
         if (rightLabels > 0 && rightClear > x) x = std::min(rightClear, m_style.nWidth - vcy);
         m_wnd.SetTextColor(m_style.crYMarker);
-        m_wnd.TextOut(x, static_cast<int>(std::trunc((b + t + cx) / 2.0 + 0.5)), m_strY2Title, true);
+        m_wnd.TextOut(x, RoundPixel((b + t + cx) / 2.0), m_strY2Title, true);
     }
     m_wnd.SetTextColor(kBlack);
 }
 
 }  // namespace
 
-bool DrawDiagram(const CA1TimeSeries* series, CA1DiagramWnd& wnd, const DIAGRAMSTYLE& style) {
-    if (!series) {
-        wnd.FillRect(PLOTRECT{0, 0, style.nWidth, style.nHeight}, style.crBackground);
-        return false;
-    }
-    CDiagramBuilder builder(*series, wnd, style);
-    return builder.Draw();
+bool CA1Diagram::Create(int width, int height, double scale) {
+    if (!m_surface.Create(width, height, scale)) return false;
+    m_style.nWidth = width;
+    m_style.nHeight = height;
+    m_style.dScale = scale;
+    const int margin = m_surface.Px(m_style.nMargin);
+    m_style.rcPlot = {margin, margin, width - margin, height - margin};
+    return true;
 }
+
+bool CA1Diagram::Render(const CA1TimeSeries* series) {
+    if (!IsCreated() || !series) return false;
+    CDiagramBuilder builder(*series, m_surface, m_style);
+    const bool drawn = builder.Draw();
+    m_surface.ReleaseFonts();
+    return drawn;
+}
+
+void CA1Diagram::Clear() { m_surface.FillRect(PLOTRECT{0, 0, m_style.nWidth, m_style.nHeight}, m_style.crBackground); }

@@ -1,6 +1,6 @@
 #include "plot/DiagramWnd.h"
 
-#include "plot/DiagramContent.h"
+#include "plot/PlotMetrics.h"
 #include "plot/PlotPlatform.h"
 #include "text/Format.h"
 
@@ -13,20 +13,8 @@
 
 namespace {
 
-// Pixel positions beyond this are as good as infinitely far outside; keeping
-// them small leaves room for the offsets added to them.
-constexpr double kFar = 268435456.0;  // 2^28
-
 inline std::uint32_t Pack(COLOR c) {
     return 0xFF000000u | (std::uint32_t(c.r) << 16) | (std::uint32_t(c.g) << 8) | std::uint32_t(c.b);
-}
-
-// trunc(v + 0.5) as an int, for positions that may lie far outside the image.
-inline int RoundPixel(double v) {
-    const double r = std::trunc(v + 0.5);
-    if (!(r > -kFar)) return static_cast<int>(-kFar);
-    if (!(r < kFar)) return static_cast<int>(kFar);
-    return static_cast<int>(r);
 }
 
 // floor and ceil for values well inside the range of long long.
@@ -146,28 +134,15 @@ CA1DiagramWnd::CA1DiagramWnd(ITextRenderer* text, IImageEncoder* encoder) : m_pT
 
 int ScaledPixels(double logical, double scale) {
     const double v = std::round(logical * scale);
-    if (!(v > -kFar)) return static_cast<int>(-kFar);
-    if (!(v < kFar)) return static_cast<int>(kFar);
-    if (logical > 0.0 && v < 1.0) return 1;
-    return static_cast<int>(v);
+    if (v > -kFarPixel && v < kFarPixel && logical > 0.0 && v < 1.0) return 1;
+    return ClampFarPixel(v);
 }
 
 bool CA1DiagramWnd::Create(int width, int height, double scale) {
     if (!(scale > 0.0 && scale < 64.0)) return false;
     if (!m_image.Create(width, height)) return false;
-    m_style.nWidth = width;
-    m_style.nHeight = height;
-    m_style.dScale = scale;
-    const int margin = Px(m_style.nMargin);
-    m_style.rcPlot = {margin, margin, width - margin, height - margin};
+    m_dScale = scale;
     return true;
-}
-
-bool CA1DiagramWnd::Render(const CA1TimeSeries* series) {
-    if (!IsCreated() || !series) return false;
-    const bool drawn = DrawDiagram(series, *this, m_style);
-    ReleaseFonts();
-    return drawn;
 }
 
 bool CA1DiagramWnd::SaveImage(const std::string& path) {
@@ -481,10 +456,10 @@ void CA1DiagramWnd::WideLineTo(int x0, int y0, int x1, int y1, int w) {
 
 // --- text ---
 
-bool CA1DiagramWnd::SelectFonts() {
+bool CA1DiagramWnd::SelectFonts(const std::string& face, int size) {
     m_bFonts = false;
-    if (!m_pText || m_style.strFontFace.empty() || m_style.nFontSize == 0) return false;
-    m_bFonts = m_pText->SelectFonts(m_style.strFontFace, Px(m_style.nFontSize));
+    if (!m_pText || face.empty() || size == 0) return false;
+    m_bFonts = m_pText->SelectFonts(face, Px(size));
     return m_bFonts;
 }
 
@@ -574,7 +549,7 @@ std::vector<TICK> ComputeTicks(bool xAxis, int length, double span, double centr
 int CA1DiagramWnd::TickLabelsWidth(int bottom, int top, double span, double centre) {
     int widest = 0;
     if (!m_bFonts) return 0;
-    for (const TICK& tick : ComputeTicks(false, top - bottom, span, centre, m_style.dScale)) {
+    for (const TICK& tick : ComputeTicks(false, top - bottom, span, centre, m_dScale)) {
         int cx = 0;
         int cy = 0;
         TextExtent(tick.label, false, cx, cy);
@@ -587,30 +562,29 @@ int CA1DiagramWnd::TickLabelsWidth(int bottom, int top, double span, double cent
 // axis at column `origin` from row start (bottom) to end (top).
 void CA1DiagramWnd::DrawTicks(int axis, int origin, int start, int end, double span, double centre) {
     if (!IsCreated()) return;
-    // Mark from 1 to 5 (x axis) or 6 (y axes) pixels off the frame, label 5
-    // pixels off it; logical lengths.
-    const int p1 = Px(1);
-    const int p5 = Px(5);
-    const int p6 = Px(6);
-    for (const TICK& tick : ComputeTicks(axis == 0, end - start, span, centre, m_style.dScale)) {
+    const int markStart = Px(kTickMarkStart);
+    const int markEndX = Px(kTickMarkEndX);
+    const int markEndY = Px(kTickMarkEndY);
+    const int labelGap = Px(kTickLabelGap);
+    for (const TICK& tick : ComputeTicks(axis == 0, end - start, span, centre, m_dScale)) {
         const int q = tick.q;
         int cx = 0;
         int cy = 0;
         TextExtent(tick.label, false, cx, cy);
-        const int halfWidth = static_cast<int>(std::trunc(cx / 2.0 + 0.5));
-        const int halfHeight = static_cast<int>(std::trunc(cy / 2.0 + 0.5));
+        const int halfWidth = RoundPixel(cx / 2.0);
+        const int halfHeight = RoundPixel(cy / 2.0);
         if (axis == 0) {
-            MoveTo(start + q, origin + p1);
-            LineTo(start + q, origin + p5);
-            TextOut(start + q - halfWidth, origin + p5, tick.label, false);
+            MoveTo(start + q, origin + markStart);
+            LineTo(start + q, origin + markEndX);
+            TextOut(start + q - halfWidth, origin + labelGap, tick.label, false);
         } else if (axis == 1) {
-            MoveTo(origin - p1, start + q);
-            LineTo(origin - p6, start + q);
-            TextOut(origin - cx - p5, start + q - halfHeight, tick.label, false);
+            MoveTo(origin - markStart, start + q);
+            LineTo(origin - markEndY, start + q);
+            TextOut(origin - cx - labelGap, start + q - halfHeight, tick.label, false);
         } else {
-            MoveTo(origin + p1, start + q);
-            LineTo(origin + p6, start + q);
-            TextOut(origin + p5, start + q - halfHeight, tick.label, false);
+            MoveTo(origin + markStart, start + q);
+            LineTo(origin + markEndY, start + q);
+            TextOut(origin + labelGap, start + q - halfHeight, tick.label, false);
         }
     }
 }

@@ -1,9 +1,10 @@
 #pragma once
-// The plotting surface: an off-screen image that the diagram content is
-// drawn into, the drawing primitives (anti-aliased wide lines, point markers,
-// curves through a data-to-pixel mapping, axis ticks with labels, 1-pixel pen
-// lines, text) and saving the image. A window that shows the image on screen
-// only copies m_image; it never draws.
+// The plotting surface: an off-screen image, the drawing primitives
+// (anti-aliased wide lines, point markers, curves through a data-to-pixel
+// mapping, axis ticks with labels, 1-pixel pen lines, text) and saving the
+// image. It knows nothing of diagrams (CA1Diagram draws them through it).
+// Lengths given in logical pixels become image pixels here, by Px, at the
+// scale given to Create.
 //
 // Every primitive is clipped to the image: pixels outside it are neither read
 // nor written. Without an image ("no drawing context") nothing is drawn.
@@ -13,7 +14,6 @@
 #include <cstddef>
 #include <string>
 
-class CA1TimeSeries;
 class ITextRenderer;
 class IImageEncoder;
 
@@ -23,44 +23,6 @@ struct PLOTRECT {
     int top = 0;
     int right = 0;
     int bottom = 0;
-};
-
-// The five diagrams (DIAGRAMSTYLE::nDisplayType). The A22-time page offers
-// the first two; the program parameter DataDisplayType stores that choice as
-// the display type minus one.
-enum DisplayType {
-    DISPLAY_A22_TIME = 1,     // A22-x and A22-y against time
-    DISPLAY_A22_2D = 2,       // A22-y against A22-x
-    DISPLAY_CHAR_FUNC = 3,    // characteristic function
-    DISPLAY_MODEL = 4,        // fitted model with its bands
-    DISPLAY_PROBABILITY = 5,  // stay probability P(a,t)
-};
-
-// What to draw and how. Only nDisplayType, the size, the scale and the plot
-// rectangle change after construction. The lengths of the layout (font
-// height, margin, marker sizes, and the gaps, tick marks and line widths the
-// drawing uses) are logical pixels; the image has dScale image pixels per
-// logical pixel, and ScaledPixels turns the one into the other.
-struct DIAGRAMSTYLE {
-    int nDisplayType = DISPLAY_A22_TIME;  // a DisplayType
-    std::string strFontFace = "Times";
-    int nFontSize = 18;  // pixel height of both fonts
-    int nWidth = 0;      // image size, set by Create
-    int nHeight = 0;
-    int nMargin = 8;  // blank border around the drawing area
-    PLOTRECT rcPlot;  // margin in image pixels on each side of the image
-    COLOR crBackground = RGBColor(255, 255, 255);
-    COLOR crFrame = RGBColor(0, 0, 0);
-    COLOR crScatterMarker = RGBColor(0, 0, 0);
-    COLOR crXMarker = RGBColor(200, 0, 0);
-    COLOR crYMarker = RGBColor(0, 0, 200);
-    COLOR crCFMarker = RGBColor(0, 0, 0);
-    COLOR crScatterLine = RGBColor(180, 180, 180);
-    COLOR crXLine = RGBColor(255, 128, 128);
-    COLOR crYLine = RGBColor(128, 128, 255);
-    COLOR crLifetimeMarker = RGBColor(0, 0, 0);
-    unsigned int nCFMarkerSize = 4;  // disc diameter of characteristic-function points
-    double dScale = 1.0;             // image pixels per logical pixel (the device-pixel ratio)
 };
 
 // A length of the layout given in logical pixels, in image pixels at the
@@ -102,19 +64,15 @@ public:
     void SetImageEncoder(IImageEncoder* encoder) { m_pEncoder = encoder; }
 
     // Builds the image (all bytes 0, black) of the given client size in image
-    // pixels, replacing any earlier one, and sets nWidth, nHeight, dScale and
-    // rcPlot (the margin scaled). False when the image cannot be made or the
-    // scale is not a positive finite number; the style then keeps its earlier
-    // size and scale.
+    // pixels, replacing any earlier one, with scale image pixels per logical
+    // pixel. False when the image cannot be made or the scale is not a
+    // positive finite number; the surface then keeps its earlier image and
+    // scale.
     bool Create(int width, int height, double scale = 1.0);
-    // A logical length of the layout in image pixels at the style's scale.
-    int Px(double logical) const { return ScaledPixels(logical, m_style.dScale); }
+    double Scale() const { return m_dScale; }
+    // A logical length in image pixels at the scale.
+    int Px(double logical) const { return ScaledPixels(logical, m_dScale); }
     bool IsCreated() const { return m_image.IsValid(); }
-
-    // Draws the whole diagram of the series (display type m_style.nDisplayType).
-    // False without an image or series, or when the series has nothing to show
-    // for the display type (the image is then plain background).
-    bool Render(const CA1TimeSeries* series);
 
     // Saves m_image in the format that the file name's extension names.
     bool SaveImage(const std::string& path);
@@ -134,7 +92,7 @@ public:
     // Ticks and labels of the axes; integer pixel ends, span and centre in
     // display units. Ticks use the current pen, labels the current font and
     // text colour; without fonts only the tick marks are drawn. Tick lengths,
-    // label gaps and the tick spacing follow the style's scale.
+    // label gaps and the tick spacing follow the scale.
     void DrawXTicks(int left, int bottom, int right, double span, double centre);
     void DrawLeftTicks(int left, int bottom, int top, double span, double centre);
     void DrawRightTicks(int right, int bottom, int top, double span, double centre);
@@ -155,10 +113,10 @@ public:
     void LineTo(int x, int y);
 
     // --- text through the text renderer ---
-    // Makes both fonts from m_style (face, size scaled to image pixels); false
-    // when there is no renderer, the face is empty, the size 0 or the
-    // renderer refuses.
-    bool SelectFonts();
+    // Makes both fonts of the face, size logical pixels high; false when
+    // there is no renderer, the face is empty, the size 0 or the renderer
+    // refuses.
+    bool SelectFonts(const std::string& face, int size);
     void ReleaseFonts() { m_bFonts = false; }
     bool HasFonts() const { return m_bFonts; }
     COLOR SetTextColor(COLOR color);
@@ -174,7 +132,6 @@ public:
     double m_dCurX = 0.0;
     double m_dCurY = 0.0;
     CImage32 m_image;
-    DIAGRAMSTYLE m_style;
 
 private:
     void BlendPixel(int x, int y, double alpha, COLOR color);
@@ -183,6 +140,7 @@ private:
 
     ITextRenderer* m_pText = nullptr;
     IImageEncoder* m_pEncoder = nullptr;
+    double m_dScale = 1.0;
     COLOR m_crPen = RGBColor(0, 0, 0);
     COLOR m_crText = RGBColor(0, 0, 0);
     int m_nPenX = 0;

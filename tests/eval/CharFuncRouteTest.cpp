@@ -111,19 +111,44 @@ std::vector<A1SAMPLE> Walk(int n, std::uint64_t seed, double step, double noise,
     return s;
 }
 
+// How many distances the transforms must give (the others go to the direct
+// sums); the route must not quietly hand its work to the direct sums.
+struct FftShare {
+    int atLeast;
+    int atMost;
+};
+
 struct SeriesCase {
     const char* name;
     std::vector<A1SAMPLE> samples;
     int dLast;
+    FftShare fft;
 };
+
+// The counts the report gives must add up to the distances with pairs.
+void ExpectFftShare(const PAIRFFTREPORT& report, const std::vector<PAIRSTATS>& want, FftShare share,
+                    const std::string& what) {
+    int withPairs = 0;
+    for (const PAIRSTATS& w : want) withPairs += w.dPairs > 0.0;
+    EXPECT_FALSE(report.bWholeSeriesDirect) << what;
+    EXPECT_EQ(report.nFftDistances + static_cast<int>(report.aDirectDistances.size()), withPairs) << what;
+    EXPECT_GE(report.nFftDistances, share.atLeast) << what;
+    EXPECT_LE(report.nFftDistances, share.atMost) << what;
+}
 
 std::vector<SeriesCase> HardSeries() {
     std::vector<SeriesCase> c;
-    c.push_back({"random walk", Walk(6000, 1, 0.05, 0.3, 0.0), 599});
-    c.push_back({"drift-dominated", Walk(6000, 2, 0.001, 0.02, 0.05), 599});
-    c.push_back({"large offset", Walk(6000, 3, 0.05, 0.3, 0.001, 1.0e6), 599});
-    c.push_back({"strong drift, no noise", Walk(6000, 4, 0.0, 0.0, 3.0), 599});
-    c.push_back({"random walk without noise", Walk(6000, 5, 0.05, 0.0, 0.0), 599});
+    const FftShare all{599, 599};
+    c.push_back({"random walk", Walk(6000, 1, 0.05, 0.3, 0.0), 599, all});
+    c.push_back({"drift-dominated", Walk(6000, 2, 0.001, 0.02, 0.05), 599, all});
+    c.push_back({"large offset", Walk(6000, 3, 0.05, 0.3, 0.001, 1.0e6), 599, all});
+    // A straight line: the variances of the squared changes are zero up to
+    // rounding, which no relative bound can meet; all of it is the direct
+    // sums' job.
+    c.push_back({"strong drift, no noise", Walk(6000, 4, 0.0, 0.0, 3.0), 599, {0, 0}});
+    // Without noise the smallest changes are tiny against the local
+    // scatter: some distances may fail their bound, most must not.
+    c.push_back({"random walk without noise", Walk(6000, 5, 0.05, 0.0, 0.0), 599, {500, 599}});
     {
         // Missing images: single ones, a long hole, a run shorter than the
         // distances, one shorter than the small-group limit.
@@ -135,7 +160,7 @@ std::vector<SeriesCase> HardSeries() {
             if (k >= 3140) skip += 5;
             s[k].nIndex += skip;
         }
-        c.push_back({"gaps", s, 599});
+        c.push_back({"gaps", s, 599, all});
     }
     {
         // Out of order: repeated numbers, numbers running backwards, a
@@ -147,22 +172,27 @@ std::vector<SeriesCase> HardSeries() {
             if (k % 811 == 5) s[k].nIndex = s[k - 1].nIndex;
         }
         std::swap(s[4000].nIndex, s[4001].nIndex);
-        c.push_back({"out of order", s, 599});
+        c.push_back({"out of order", s, 599, all});
     }
     {
         // Two interleaved numberings: every group is full of holes.
         std::vector<A1SAMPLE> s = Walk(4000, 8, 0.05, 0.3, 0.0);
         for (std::size_t k = 0; k < s.size(); ++k)
             s[k].nIndex = (k % 2 == 0) ? static_cast<int>(k) : static_cast<int>(k) + 1000;
-        c.push_back({"interleaved numbering", s, 399});
+        // Pairs only inside a numbering, two positions apart: the even
+        // distances 2 ... 398.
+        c.push_back({"interleaved numbering", s, 399, {199, 199}});
     }
     return c;
 }
 
 TEST(CharFuncFftRoute, MatchesThePlainTwoPassSumsOnEveryHardKindOfSeries) {
     for (const SeriesCase& c : HardSeries()) {
-        const std::vector<PAIRSTATS> fft = ComputePairStatsFft(c.samples, c.dLast);
-        ExpectWithinTolerance(fft, Plain(c.samples, c.dLast), c.name);
+        PAIRFFTREPORT report;
+        const std::vector<PAIRSTATS> fft = ComputePairStatsFft(c.samples, c.dLast, &report);
+        const std::vector<PAIRSTATS> plain = Plain(c.samples, c.dLast);
+        ExpectFftShare(report, plain, c.fft, c.name);
+        ExpectWithinTolerance(fft, plain, c.name);
     }
 }
 
@@ -174,16 +204,20 @@ TEST(CharFuncFftRoute, MatchesTheDirectSumsOnLongSeriesThatStressTheBound) {
     struct Long {
         const char* name;
         std::vector<A1SAMPLE> s;
+        FftShare fft;
     };
-    const Long cases[] = {{"long random walk", Walk(120000, 11, 0.05, 0.0, 0.0)},
-                          {"large offset", Walk(120000, 12, 0.05, 0.3, 0.001, 5.0e5)},
-                          {"strong drift", Walk(120000, 13, 0.01, 0.3, 0.5)}};
+    // The noise-free walk is the case the bound is hardest on (see above).
+    const Long cases[] = {{"long random walk", Walk(120000, 11, 0.05, 0.0, 0.0), {1000, 1199}},
+                          {"large offset", Walk(120000, 12, 0.05, 0.3, 0.001, 5.0e5), {1199, 1199}},
+                          {"strong drift", Walk(120000, 13, 0.01, 0.3, 0.5), {1199, 1199}}};
     for (const Long& c : cases) {
         const int dLast = 1199;  // minimum diversity 100
         PAIRFFTREPORT report;
         const std::vector<PAIRSTATS> fft = ComputePairStatsFft(c.s, dLast, &report);
-        EXPECT_FALSE(report.bDirect) << c.name;
-        ExpectWithinTolerance(fft, ComputePairStats(c.s, dLast), c.name);
+        const std::vector<PAIRSTATS> direct = ComputePairStats(c.s, dLast);
+        ExpectFftShare(report, direct, c.fft, c.name);
+        EXPECT_EQ(report.nLevels, 1) << c.name;
+        ExpectWithinTolerance(fft, direct, c.name);
     }
 }
 
@@ -197,10 +231,13 @@ TEST(CharFuncFftRoute, DistancesWhoseBoundFailsGetTheDirectSumsBitForBit) {
     PAIRFFTREPORT report;
     const std::vector<PAIRSTATS> fft = ComputePairStatsFft(s, dLast, &report);
     const std::vector<PAIRSTATS> direct = ComputePairStats(s, dLast);
-    EXPECT_FALSE(report.bDirect);
-    EXPECT_GT(report.nRecomputed, 0);
-    EXPECT_EQ(report.nRecomputed, static_cast<int>(report.aRecomputed.size()));
-    for (int d : report.aRecomputed) {
+    // About 500 distances fail: too few for a finer level, whose
+    // transforms (length 1024 for distances up to 500) cost more per
+    // sample than 500 direct distances.
+    ExpectFftShare(report, direct, {1000, 1998}, "oscillation");
+    EXPECT_EQ(report.nLevels, 1);
+    EXPECT_FALSE(report.aDirectDistances.empty());
+    for (int d : report.aDirectDistances) {
         EXPECT_EQ(fft[d - 1].dPairs, direct[d - 1].dPairs) << "d = " << d;
         EXPECT_EQ(fft[d - 1].dFx, direct[d - 1].dFx) << "d = " << d;
         EXPECT_EQ(fft[d - 1].dFy, direct[d - 1].dFy) << "d = " << d;
@@ -210,12 +247,41 @@ TEST(CharFuncFftRoute, DistancesWhoseBoundFailsGetTheDirectSumsBitForBit) {
     ExpectWithinTolerance(fft, direct, "oscillation");
 }
 
+// The same kind of oscillation, 200000 samples with minimum diversity 10
+// and a period of 50000: the first level (FFT length 65536, windows longer
+// than the period) fails every distance up to a few thousand, far too many
+// to sum directly. Finer levels with windows much shorter than the period,
+// where the local line takes out most of the swing, must give them.
+TEST(CharFuncFftRoute, FinerLevelsTakeTheDistancesTheFirstOneFails) {
+    std::vector<A1SAMPLE> s = Walk(200000, 24, 0.0, 1e-3, 0.0);
+    for (std::size_t k = 0; k < s.size(); ++k) s[k].dX += 1.0e4 * std::sin(2.0 * std::acos(-1.0) * k / 50000.0);
+    const int dLast = 19999;
+    PAIRFFTREPORT report;
+    const std::vector<PAIRSTATS> fft = ComputePairStatsFft(s, dLast, &report);
+    EXPECT_GE(report.nLevels, 2);
+    EXPECT_FALSE(report.bWholeSeriesDirect);
+    EXPECT_EQ(report.nFftDistances + static_cast<int>(report.aDirectDistances.size()), dLast);
+    EXPECT_LT(report.aDirectDistances.size(), 1000u);
+
+    // The reference: the direct sums of every other distance up to 6000
+    // (beyond the first level's failures) and of every 97th beyond.
+    std::vector<int> checked;
+    for (int d = 1; d <= dLast; d += d < 6000 ? 2 : 97) checked.push_back(d);
+    const std::vector<PAIRSTATS> direct = ComputePairStatsFor(s, dLast, checked);
+    std::vector<PAIRSTATS> got(direct.size()), want(direct.size());
+    for (int d : checked) {
+        got[d - 1] = fft[d - 1];
+        want[d - 1] = direct[d - 1];
+    }
+    ExpectWithinTolerance(got, want, "long oscillation");
+}
+
 TEST(CharFuncFftRoute, ValuesThatAreNotFiniteGoToTheDirectSumsWhole) {
     std::vector<A1SAMPLE> s = Walk(3000, 22, 0.05, 0.3, 0.0);
     s[1000].dY = std::nan("");
     PAIRFFTREPORT report;
     const std::vector<PAIRSTATS> fft = ComputePairStatsFft(s, 299, &report);
-    EXPECT_TRUE(report.bDirect);
+    EXPECT_TRUE(report.bWholeSeriesDirect);
     const std::vector<PAIRSTATS> direct = ComputePairStats(s, 299);
     ASSERT_EQ(fft.size(), direct.size());
     EXPECT_EQ(std::memcmp(fft.data(), direct.data(), sizeof(PAIRSTATS) * fft.size()), 0);  // doubles only
@@ -228,7 +294,7 @@ TEST(CharFuncFftRoute, NumberingsInterleavedTooFinelyGoToTheDirectSumsWhole) {
     for (std::size_t k = 0; k < s.size(); ++k) s[k].nIndex = static_cast<int>(k) + 100000 * static_cast<int>(k % 3);
     PAIRFFTREPORT report;
     const std::vector<PAIRSTATS> fft = ComputePairStatsFft(s, 899, &report);
-    EXPECT_TRUE(report.bDirect);
+    EXPECT_TRUE(report.bWholeSeriesDirect);
     ExpectWithinTolerance(fft, Plain(s, 899), "three numberings");
 }
 

@@ -22,7 +22,7 @@ class Diagram : public ::testing::Test {
 protected:
     void SetUp() override { Make(800, 500); }
     void Make(int width, int height) {
-        wnd = CA1DiagramWnd(&text);
+        wnd = CA1Diagram(&text);
         ASSERT_TRUE(wnd.Create(width, height));
         wnd.m_style.crFrame = kFrame;
         wnd.m_style.crLifetimeMarker = kGuide;
@@ -32,8 +32,8 @@ protected:
         wnd.m_style.nDisplayType = type;
         return wnd.Render(&series);
     }
-    COLOR At(int x, int y) const { return wnd.m_image.GetPixel(x, y); }
-    int Count(COLOR c) const { return CountPixels(wnd.m_image, c); }
+    COLOR At(int x, int y) const { return wnd.Image().GetPixel(x, y); }
+    int Count(COLOR c) const { return CountPixels(wnd.Image(), c); }
 
     // Both rings of the 2-pixel frame around (l, t, r, b).
     void ExpectFrame(int l, int t, int r, int b) {
@@ -70,7 +70,7 @@ protected:
     }
 
     CFakeTextRenderer text;
-    CA1DiagramWnd wnd{&text};
+    CA1Diagram wnd{&text};
     CA1TimeSeries series;
 };
 
@@ -138,8 +138,8 @@ TEST_F(Diagram, TimeGraphLayoutTitlesAndOwnAxisPerComponent) {
     // Markers and lines of both curves.
     EXPECT_GT(Count(wnd.m_style.crXMarker), 100);
     EXPECT_GT(Count(wnd.m_style.crYMarker), 100);
-    EXPECT_GT(CountTint(wnd.m_image, wnd.m_style.crXLine), 10);
-    EXPECT_GT(CountTint(wnd.m_image, wnd.m_style.crYLine), 10);
+    EXPECT_GT(CountTint(wnd.Image(), wnd.m_style.crXLine), 10);
+    EXPECT_GT(CountTint(wnd.Image(), wnd.m_style.crYLine), 10);
     // First A22-x point (t = 0 of -2.5 .. 102.5 s, -1 nm of -5.25 .. 5.25 nm).
     const double px = 62 + 676 * 2.5 / 105;
     const double py = 452 - 444 * 4.25 / 10.5;
@@ -156,7 +156,7 @@ TEST_F(Diagram, ScatterPlotIsSquareWithEqualScales) {
     EXPECT_NE(text.Find("A22-y [nm]"), nullptr);
     EXPECT_EQ(text.Find("A22-x [nm]")->color, kBlack);
     EXPECT_GT(Count(wnd.m_style.crScatterMarker), 100);
-    EXPECT_GT(CountTint(wnd.m_image, wnd.m_style.crScatterLine), 10);
+    EXPECT_GT(CountTint(wnd.Image(), wnd.m_style.crScatterLine), 10);
     // x centre 0 and y centre 25, both spanning 10.5 nm: the first point (-1, 20).
     const double px = 205 + 444 * (-1 - (0 - 5.25)) / 10.5;
     const double py = 452 - 444 * (20 - (25 - 5.25)) / 10.5;
@@ -270,14 +270,14 @@ TEST_F(Diagram, FittedModelWithBandsAndLifetimeBeyondTheData) {
     const int Y = 452 - static_cast<int>(std::trunc(16.0 / yTop * 444 + 0.5));
     EXPECT_EQ(X, 62 + static_cast<int>(std::trunc(730 / (1.025 * 1.15) + 0.5)));
     // The band curves cross the guide in a pixel or two.
-    EXPECT_GE(CountIn(wnd.m_image, kGuide, 63, Y, X - 10, Y), X - 10 - 63 - 4);
-    EXPECT_GE(CountIn(wnd.m_image, kGuide, X, Y + 10, X, 451), 451 - Y - 10 - 4);
+    EXPECT_GE(CountIn(wnd.Image(), kGuide, 63, Y, X - 10, Y), X - 10 - 63 - 4);
+    EXPECT_GE(CountIn(wnd.Image(), kGuide, X, Y + 10, X, 451), 451 - Y - 10 - 4);
 
-    EXPECT_GT(CountTint(wnd.m_image, kBand), 300);     // two band curves
+    EXPECT_GT(CountTint(wnd.Image(), kBand), 300);     // two band curves
     EXPECT_GT(Count(wnd.m_style.crYMarker), 500);      // the model, two pixels wide
     EXPECT_GE(Count(wnd.m_style.crCFMarker), 9 * 30);  // discs
     // The model curve ends where it leaves the top of the axes.
-    EXPECT_EQ(CountIn(wnd.m_image, wnd.m_style.crYMarker, 0, 0, 799, 6), 0);
+    EXPECT_EQ(CountIn(wnd.Image(), wnd.m_style.crYMarker, 0, 0, 799, 6), 0);
 }
 
 TEST_F(Diagram, ModelPointsAreThinnedToAboutTwoDiameters) {
@@ -344,7 +344,7 @@ TEST_F(Diagram, InfiniteToleranceDrawsWhatCanBeDrawn) {
     ExpectFrame(62, 8, 792, 452);
     EXPECT_EQ(Count(kGuide), 0);
     const int yOne = 452 - static_cast<int>(std::trunc(444 / 1.025 + 0.5));
-    EXPECT_GT(CountIn(wnd.m_image, wnd.m_style.crYMarker, 63, yOne, 791, yOne), 700);
+    EXPECT_GT(CountIn(wnd.Image(), wnd.m_style.crYMarker, 63, yOne, 791, yOne), 700);
 
     ASSERT_TRUE(Render(4));
     ExpectFrame(62, 8, 792, 452);
@@ -355,7 +355,7 @@ TEST_F(Diagram, InfiniteToleranceDrawsWhatCanBeDrawn) {
     series.Tolerance = 2.0;
     ASSERT_TRUE(Render(4));
     EXPECT_EQ(Count(kGuide), 0);
-    EXPECT_GT(CountTint(wnd.m_image, kBand), 100);
+    EXPECT_GT(CountTint(wnd.Image(), kBand), 100);
 }
 
 TEST_F(Diagram, ZeroToleranceAndDegenerateModelDrawPAtZeroAndOne) {
@@ -366,8 +366,8 @@ TEST_F(Diagram, ZeroToleranceAndDegenerateModelDrawPAtZeroAndOne) {
     const int yOne = 452 - static_cast<int>(std::trunc(444 / 1.025 + 0.5));
     ASSERT_TRUE(Render(5));
     ExpectFrame(62, 8, 792, 452);
-    EXPECT_EQ(CountIn(wnd.m_image, wnd.m_style.crYMarker, 66, 9, 791, 440), 0);
-    EXPECT_GT(CountTint(wnd.m_image, wnd.m_style.crYMarker, 0.2), 700);
+    EXPECT_EQ(CountIn(wnd.Image(), wnd.m_style.crYMarker, 66, 9, 791, 440), 0);
+    EXPECT_GT(CountTint(wnd.Image(), wnd.m_style.crYMarker, 0.2), 700);
     ASSERT_TRUE(Render(4));
     ExpectFrame(62, 8, 792, 452);
     // All parameters zero: nothing moves, P stays 1 all the way.
@@ -375,7 +375,7 @@ TEST_F(Diagram, ZeroToleranceAndDegenerateModelDrawPAtZeroAndOne) {
     series.Tolerance = 1.0;
     ASSERT_TRUE(Render(5));
     ExpectFrame(62, 8, 792, 452);
-    EXPECT_GT(CountIn(wnd.m_image, wnd.m_style.crYMarker, 63, yOne, 791, yOne), 700);
+    EXPECT_GT(CountIn(wnd.Image(), wnd.m_style.crYMarker, 63, yOne, 791, yOne), 700);
     ASSERT_TRUE(Render(4));
     ExpectFrame(62, 8, 792, 452);
 }

@@ -1,4 +1,4 @@
-#include "plot/DiagramWnd.h"
+#include "plot/DiagramContent.h"
 
 #include "FakeTextRenderer.h"
 #include "PlotTestUtil.h"
@@ -75,8 +75,8 @@ constexpr COLOR kRed = RGBColor(200, 0, 0);
 
 }  // namespace
 
-TEST(DiagramWnd, CreateSetsSizeAndPlotRectangleAndStartsBlack) {
-    CA1DiagramWnd wnd;
+TEST(DiagramCreate, SetsSizeAndPlotRectangleAndStartsBlack) {
+    CA1Diagram wnd;
     EXPECT_EQ(wnd.m_style.nDisplayType, 1);
     EXPECT_EQ(wnd.m_style.strFontFace, "Times");
     EXPECT_EQ(wnd.m_style.nFontSize, 18);
@@ -91,7 +91,7 @@ TEST(DiagramWnd, CreateSetsSizeAndPlotRectangleAndStartsBlack) {
     EXPECT_EQ(wnd.m_style.rcPlot.top, 8);
     EXPECT_EQ(wnd.m_style.rcPlot.right, 712);
     EXPECT_EQ(wnd.m_style.rcPlot.bottom, 432);
-    EXPECT_EQ(CountPixels(wnd.m_image, kBlack), 720 * 440);
+    EXPECT_EQ(CountPixels(wnd.Image(), kBlack), 720 * 440);
     EXPECT_FALSE(wnd.Render(nullptr));
     EXPECT_FALSE(wnd.SaveImage("/tmp/x.png"));  // no encoder installed
 }
@@ -349,13 +349,15 @@ TEST(DiagramWnd, NothingIsDrawnRenderedOrSavedWithoutAnImage) {
     wnd.DrawMarker(1, 1, MARKER_DISC, 4, kBlack);
     wnd.MoveTo(0, 0);
     wnd.LineTo(5, 5);
-    EXPECT_TRUE(wnd.SelectFonts());
+    EXPECT_TRUE(wnd.SelectFonts("Times", 18));
     wnd.DrawXTicks(0, 10, 100, 10, 5);  // ticks 0, 2, 4, 6, 8 and 10 would have labels
     wnd.TextOut(3, 3, "text", false);
     CA1TimeSeries series;
     series.m_aSamples.resize(3);
-    EXPECT_FALSE(wnd.Render(&series));
+    CA1Diagram diagram(&text, &encoder);
+    EXPECT_FALSE(diagram.Render(&series));
     EXPECT_FALSE(wnd.SaveImage("unused/diagram.png"));
+    EXPECT_FALSE(diagram.SaveImage("unused/diagram.png"));
     EXPECT_TRUE(text.m_aTexts.empty());
     EXPECT_EQ(encoder.saved, 0);
     EXPECT_FALSE(wnd.m_image.IsValid());

@@ -6,7 +6,7 @@
 #include "eval/ModelFit.h"
 #include "platform/qt/QtImageEncoder.h"
 #include "platform/qt/QtTextRenderer.h"
-#include "plot/DiagramWnd.h"
+#include "plot/DiagramContent.h"
 #include "series/A1TimeSeries.h"
 
 #include "PlotTestUtil.h"
@@ -199,7 +199,7 @@ TEST(QtDiagram, AllFiveTypesRenderWithQtTextAndSave) {
     ASSERT_EQ(series.LifetimeState, 1);  // the direct-lifetime guide shows
     CQtTextRenderer text;
     CQtImageEncoder encoder;
-    CA1DiagramWnd wnd(&text, &encoder);
+    CA1Diagram wnd(&text, &encoder);
     ASSERT_TRUE(wnd.Create(720, 440));
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -211,11 +211,11 @@ TEST(QtDiagram, AllFiveTypesRenderWithQtTextAndSave) {
         int ink = 0;
         const int x0 = type == 2 ? 140 : 0;  // left of the square plot
         for (int y = 150; y < 300; ++y)
-            for (int x = x0; x < x0 + 30; ++x) ink += wnd.m_image.GetPixel(x, y) != kWhite;
+            for (int x = x0; x < x0 + 30; ++x) ink += wnd.Image().GetPixel(x, y) != kWhite;
         EXPECT_GT(ink, 40) << type;
         ink = 0;
         for (int y = 415; y < 440; ++y)
-            for (int x = 250; x < 450; ++x) ink += wnd.m_image.GetPixel(x, y) != kWhite;
+            for (int x = 250; x < 450; ++x) ink += wnd.Image().GetPixel(x, y) != kWhite;
         EXPECT_GT(ink, 80) << type;
         const std::string name = "diagram" + std::to_string(type) + ".png";
         EXPECT_TRUE(wnd.SaveImage(dir.filePath(QString::fromStdString(name)).toStdString()));

@@ -32,7 +32,7 @@ TEST(ScaledPixels, RoundsToWholePixelsAndKeepsLinesVisible) {
 }
 
 TEST(ScaledPixels, CreateScalesTheMarginAndRefusesABadScale) {
-    CA1DiagramWnd wnd;
+    CA1Diagram wnd;
     ASSERT_TRUE(wnd.Create(1440, 880, 2.0));
     EXPECT_EQ(wnd.m_style.dScale, 2.0);
     EXPECT_EQ(wnd.m_style.rcPlot.left, 16);
@@ -123,7 +123,7 @@ void FillSamples(CA1TimeSeries& series, int n) {
 
 class ScaledDiagram : public ::testing::Test {
 protected:
-    void Render(CA1DiagramWnd& wnd, CFakeTextRenderer& text, int width, int height, double scale, int type) {
+    void Render(CA1Diagram& wnd, CFakeTextRenderer& text, int width, int height, double scale, int type) {
         wnd.SetTextRenderer(&text);
         ASSERT_TRUE(wnd.Create(width, height, scale));
         wnd.m_style.crFrame = kPen;
@@ -161,7 +161,7 @@ protected:
 TEST_F(ScaledDiagram, TimeGraphAtRatioTwoIsTheLayoutDoubled) {
     FillSamples(series, 101);
     CFakeTextRenderer text1, text2;
-    CA1DiagramWnd one, two;
+    CA1Diagram one, two;
     Render(one, text1, 800, 500, 1.0, 1);
     Render(two, text2, 1600, 1000, 2.0, 1);
     EXPECT_EQ(text1.m_size, 18);
@@ -169,8 +169,8 @@ TEST_F(ScaledDiagram, TimeGraphAtRatioTwoIsTheLayoutDoubled) {
 
     // Ratio 1: rcPlot (8, 8, 792, 492), left + 3 cy = 62, bottom - (2 cy + 4) = 452,
     // right - 3 cy = 738. Ratio 2: margin 16, cy 36, gap 8.
-    ExpectFrame(one.m_image, 62, 8, 738, 452, 1);
-    ExpectFrame(two.m_image, 124, 16, 1476, 904, 2);
+    ExpectFrame(one.Image(), 62, 8, 738, 452, 1);
+    ExpectFrame(two.Image(), 124, 16, 1476, 904, 2);
 
     // Every text at twice its place, within one logical pixel: the tick labels
     // are placed by two roundings (tick offset and half the label's width).
@@ -193,25 +193,25 @@ TEST_F(ScaledDiagram, TimeGraphAtRatioTwoIsTheLayoutDoubled) {
 
     // Tick marks under the x axis: each a 2-pixel column at twice its place
     // (within a pixel), from 2 to 10 pixels below the frame's bottom row.
-    const std::vector<int> ticks1 = PenColumns(one.m_image, 452 + 4);
-    const std::vector<int> ticks2 = PenColumns(two.m_image, 904 + 9);
+    const std::vector<int> ticks1 = PenColumns(one.Image(), 452 + 4);
+    const std::vector<int> ticks2 = PenColumns(two.Image(), 904 + 9);
     ASSERT_GE(ticks1.size(), 5u);
     ASSERT_EQ(ticks2.size(), 2 * ticks1.size());
     for (std::size_t i = 0; i < ticks1.size(); ++i) {
         EXPECT_LE(std::abs(ticks2[2 * i] - 2 * ticks1[i]), 1);
         EXPECT_EQ(ticks2[2 * i + 1], ticks2[2 * i] + 1);
     }
-    EXPECT_TRUE(PenColumns(two.m_image, 904 + 10).empty());
+    EXPECT_TRUE(PenColumns(two.Image(), 904 + 10).empty());
 
     // Markers and lines scale too: crosses of 10 pixels drawn 2 wide hold
     // four times the pixels of the 5-pixel crosses.
-    const double markers1 = CountPixels(one.m_image, one.m_style.crXMarker);
-    const double markers2 = CountPixels(two.m_image, two.m_style.crXMarker);
+    const double markers1 = CountPixels(one.Image(), one.m_style.crXMarker);
+    const double markers2 = CountPixels(two.Image(), two.m_style.crXMarker);
     ASSERT_GT(markers1, 100);
     EXPECT_GT(markers2 / markers1, 3.2);
     EXPECT_LT(markers2 / markers1, 4.8);
-    const double lines1 = CountTint(one.m_image, one.m_style.crXLine, 0.9);
-    const double lines2 = CountTint(two.m_image, two.m_style.crXLine, 0.9);
+    const double lines1 = CountTint(one.Image(), one.m_style.crXLine, 0.9);
+    const double lines2 = CountTint(two.Image(), two.m_style.crXLine, 0.9);
     ASSERT_GT(lines1, 10);
     EXPECT_GT(lines2 / lines1, 2.5);
 }
@@ -220,12 +220,12 @@ TEST_F(ScaledDiagram, RatioOneAtAnySizeKeepsTheOnePixelLayout) {
     // Only the size changes: margins, gaps and pen stay one pixel thin.
     FillSamples(series, 50);
     CFakeTextRenderer text;
-    CA1DiagramWnd wnd;
+    CA1Diagram wnd;
     Render(wnd, text, 1200, 700, 1.0, 2);
     EXPECT_EQ(text.m_size, 18);
     // The square plot: rcPlot (8, 8, 1192, 692) less the titles: left 62,
     // bottom 652; the side 644 centred: left += (1130 - 644) / 2.
-    ExpectFrame(wnd.m_image, 62 + 243, 8, 62 + 243 + 644, 652, 1);
+    ExpectFrame(wnd.Image(), 62 + 243, 8, 62 + 243 + 644, 652, 1);
 }
 
 }  // namespace

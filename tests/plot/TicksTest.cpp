@@ -48,7 +48,7 @@ protected:
         wnd.SetTextRenderer(&text);
         ASSERT_TRUE(wnd.Create(800, 500));
         wnd.m_image.FillRect(0, 0, 800, 500, kWhite);
-        ASSERT_TRUE(wnd.SelectFonts());
+        ASSERT_TRUE(wnd.SelectFonts("Times", 18));
         wnd.SelectPen(RGBColor(1, 2, 3));
     }
     CFakeTextRenderer text;

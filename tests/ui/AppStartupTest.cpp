@@ -5,7 +5,7 @@
 
 #include "Version.h"
 #include "platform/qt/QtSettingsStore.h"
-#include "plot/DiagramWnd.h"
+#include "plot/DiagramContent.h"
 #include "ui/pages/DDA1TimeDiagramDlg.h"
 #include "ui/pages/DiagramView.h"
 

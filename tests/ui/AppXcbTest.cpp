@@ -181,9 +181,9 @@ TEST_F(AppXcb, WindowWithAllControlsFitsTheScreenAfterAnImport) {
     };
     ASSERT_TRUE(QTest::qWaitFor(rendered, 5000))
         << "view " << view->width() << " wide, image " << view->ImageSize().width();
-    const int frame = LongestBlackRun(view->Diagram()->m_image);
+    const int frame = LongestBlackRun(view->Diagram()->Image());
     std::printf("Window %dx%d: diagram %dx%d image pixels, frame %d image pixels wide\n", window->width(),
-                window->height(), view->Diagram()->m_image.Width(), view->Diagram()->m_image.Height(), frame);
+                window->height(), view->Diagram()->Image().Width(), view->Diagram()->Image().Height(), frame);
     EXPECT_GE(frame / ratio, 800.0);
 }
 

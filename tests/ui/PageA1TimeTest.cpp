@@ -6,7 +6,7 @@
 #include "FakeDialogs.h"
 #include "eval/Lifetime.h"
 #include "files/MainParameters.h"
-#include "plot/DiagramWnd.h"
+#include "plot/DiagramContent.h"
 #include "ui/pages/DDA1TimeDiagramDlg.h"
 #include "ui/pages/DiagramView.h"
 

@@ -8,7 +8,7 @@
 #include "eval/Lifetime.h"
 #include "eval/Report.h"
 #include "files/MainParameters.h"
-#include "plot/DiagramWnd.h"
+#include "plot/DiagramContent.h"
 #include "ui/pages/DDA1TimeDiagramDlg.h"
 #include "ui/pages/DDCFuncDiagramDlg.h"
 #include "ui/pages/DDLogTextDlg.h"
@@ -91,8 +91,8 @@ protected:
     CDDModelDiagramDlg m_prob{5};
 };
 
-bool ImageHasInk(const CA1DiagramWnd& diagram) {
-    const CImage32& image = diagram.m_image;
+bool ImageHasInk(const CA1Diagram& diagram) {
+    const CImage32& image = diagram.Image();
     for (int y = 0; y < image.Height(); ++y)
         for (int x = 0; x < image.Width(); ++x) {
             const COLOR c = image.GetPixel(x, y);
@@ -106,9 +106,9 @@ TEST_F(PageAnalysis, FullRoadOfAnAnalysis) {
     EXPECT_EQ(m_pShown, &m_a22);
     EXPECT_EQ(Utf8(m_a22.Line1Edit()->text()).rfind("(A22x,A22y) Avg: (", 0), 0u);
     EXPECT_EQ(Utf8(m_a22.Line2Edit()->text()).rfind("Minimum correlation with ", 0), 0u);
-    const CA1DiagramWnd* graph = m_a22.View()->Diagram();
-    EXPECT_EQ(graph->m_image.Width(), CDiagramView::kViewWidth - 2);
-    EXPECT_EQ(graph->m_image.Height(), CDiagramView::kViewHeight - 2);
+    const CA1Diagram* graph = m_a22.View()->Diagram();
+    EXPECT_EQ(graph->Image().Width(), CDiagramView::kViewWidth - 2);
+    EXPECT_EQ(graph->Image().Height(), CDiagramView::kViewHeight - 2);
     EXPECT_TRUE(ImageHasInk(*graph));
 
     // Charact. Function...

@@ -8,7 +8,7 @@
 #include "FakeDialogs.h"
 #include "files/MainParameters.h"
 #include "platform/qt/QtTextRenderer.h"
-#include "plot/DiagramWnd.h"
+#include "plot/DiagramContent.h"
 #include "ui/pages/DDA1TimeDiagramDlg.h"
 #include "ui/pages/DDModelDiagramDlg.h"
 #include "ui/pages/DiagramView.h"
@@ -59,11 +59,11 @@ protected:
     // The diagram of the series drawn straight into an image of the size.
     CImage32 Reference(int width, int height, int displayType) {
         CQtTextRenderer text;
-        CA1DiagramWnd wnd(&text);
+        CA1Diagram wnd(&text);
         EXPECT_TRUE(wnd.Create(width, height));
         wnd.m_style.nDisplayType = displayType;
         wnd.Render(m_pSeries);
-        return wnd.m_image;
+        return wnd.Image();
     }
 
     std::vector<CA1TimeSeries> m_list;
@@ -101,14 +101,14 @@ TEST_F(PageDiagramResize, ResizeRendersTheSeriesAnewOnceTheSizeRests) {
     EXPECT_EQ(view.ImageSize(), QSize(1000, 600));
     EXPECT_EQ(view.Diagram()->m_style.nWidth, 1000);
     EXPECT_EQ(view.Diagram()->m_style.rcPlot.right, 992);
-    EXPECT_EQ(Differing(view.Diagram()->m_image, Reference(1000, 600, 1)), 0);
+    EXPECT_EQ(Differing(view.Diagram()->Image(), Reference(1000, 600, 1)), 0);
 
     // Painted one to one again.
     const QImage shown = view.grab().toImage().convertToFormat(QImage::Format_RGB32);
     int wrong = 0;
     for (int y = 0; y < 600; y += 7)
         for (int x = 0; x < 1000; x += 7) {
-            const COLOR c = view.Diagram()->m_image.GetPixel(x, y);
+            const COLOR c = view.Diagram()->Image().GetPixel(x, y);
             wrong += shown.pixel(x + 1, y + 1) != qRgb(c.r, c.g, c.b);
         }
     EXPECT_EQ(wrong, 0);
@@ -123,11 +123,11 @@ TEST_F(PageDiagramResize, RenderWithoutASeriesLeavesTheImageAsItIs) {
     CDiagramView view;
     view.Create();
     ASSERT_TRUE(view.Render(m_pSeries));
-    const CImage32 before = view.Diagram()->m_image;
+    const CImage32 before = view.Diagram()->Image();
     view.resize(600, 400);  // not yet re-rendered
     EXPECT_FALSE(view.Render(nullptr));
     EXPECT_EQ(view.ImageSize(), QSize(720, 440));
-    EXPECT_EQ(Differing(view.Diagram()->m_image, before), 0);
+    EXPECT_EQ(Differing(view.Diagram()->Image(), before), 0);
 }
 
 TEST_F(PageDiagramResize, ResizeWithoutASeriesLeavesPlainBackground) {
@@ -140,7 +140,7 @@ TEST_F(PageDiagramResize, ResizeWithoutASeriesLeavesPlainBackground) {
     view.resize(500, 300);
     view.Refit();
     EXPECT_EQ(view.ImageSize(), QSize(498, 298));
-    EXPECT_EQ(CountOf(view.Diagram()->m_image, 255, 255, 255), 498 * 298);
+    EXPECT_EQ(CountOf(view.Diagram()->Image(), 255, 255, 255), 498 * 298);
 }
 
 TEST_F(PageDiagramResize, PageGivesTheDiagramTheRoomItHasAndExportsWhatIsShown) {
@@ -221,7 +221,7 @@ TEST_F(PageDiagramResize, PageSwitchShowsTheDiagramAtTheSizeOfTheTabs) {
     CDiagramView* view = a22->View();
     ASSERT_TRUE(WaitFor([&] { return !view->RefitPending() && view->width() > 1000; }));
     EXPECT_EQ(view->ImageSize(), QSize(view->width() - 2, view->height() - 2));
-    EXPECT_EQ(Differing(view->Diagram()->m_image, Reference(view->width() - 2, view->height() - 2, 1)), 0);
+    EXPECT_EQ(Differing(view->Diagram()->Image(), Reference(view->width() - 2, view->height() - 2, 1)), 0);
 }
 
 }  // namespace

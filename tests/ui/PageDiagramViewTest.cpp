@@ -3,7 +3,7 @@
 
 #include "PageTestSupport.h"
 
-#include "plot/DiagramWnd.h"
+#include "plot/DiagramContent.h"
 #include "ui/pages/DiagramView.h"
 
 #include <QContextMenuEvent>
@@ -19,10 +19,10 @@ protected:
 
 TEST_F(PageDiagramView, ImageFitsInsideTheEdgeAndIsPaintedOneToOne) {
     ASSERT_TRUE(m_view.Create());
-    CA1DiagramWnd& diagram = *m_view.Diagram();
+    CA1Diagram& diagram = *m_view.Diagram();
     EXPECT_EQ(m_view.size(), QSize(CDiagramView::kViewWidth, CDiagramView::kViewHeight));
-    EXPECT_EQ(diagram.m_image.Width(), CDiagramView::kViewWidth - 2);
-    EXPECT_EQ(diagram.m_image.Height(), CDiagramView::kViewHeight - 2);
+    EXPECT_EQ(diagram.Image().Width(), CDiagramView::kViewWidth - 2);
+    EXPECT_EQ(diagram.Image().Height(), CDiagramView::kViewHeight - 2);
     EXPECT_TRUE(m_view.testAttribute(Qt::WA_OpaquePaintEvent));
 
     std::vector<CA1TimeSeries> list;
@@ -33,9 +33,9 @@ TEST_F(PageDiagramView, ImageFitsInsideTheEdgeAndIsPaintedOneToOne) {
     const QImage shown = m_view.grab().toImage().convertToFormat(QImage::Format_RGB32);
     ASSERT_EQ(shown.size(), m_view.size());
     int differing = 0;
-    for (int y = 0; y < diagram.m_image.Height(); y += 3)
-        for (int x = 0; x < diagram.m_image.Width(); x += 3) {
-            const COLOR c = diagram.m_image.GetPixel(x, y);
+    for (int y = 0; y < diagram.Image().Height(); y += 3)
+        for (int x = 0; x < diagram.Image().Width(); x += 3) {
+            const COLOR c = diagram.Image().GetPixel(x, y);
             if (shown.pixel(x + 1, y + 1) != qRgb(c.r, c.g, c.b)) ++differing;
         }
     EXPECT_EQ(differing, 0);

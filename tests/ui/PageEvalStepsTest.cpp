@@ -9,7 +9,7 @@
 #include "FakeDialogs.h"
 #include "eval/EvalSteps.h"
 #include "files/MainParameters.h"
-#include "plot/DiagramWnd.h"
+#include "plot/DiagramContent.h"
 #include "support/SeriesCheck.h"
 #include "ui/pages/DDA1TimeDiagramDlg.h"
 #include "ui/pages/DDCFuncDiagramDlg.h"

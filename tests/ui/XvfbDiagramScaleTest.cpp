@@ -7,7 +7,7 @@
 
 #include "PageTestSupport.h"
 
-#include "plot/DiagramWnd.h"
+#include "plot/DiagramContent.h"
 #include "ui/pages/DDA1TimeDiagramDlg.h"
 #include "ui/pages/DiagramView.h"
 
@@ -62,7 +62,7 @@ TEST(XvfbDiagramScale, DiagramIsDrawnAtDeviceResolution) {
     Settle(300);
 
     // The image has the client area's device pixels and is drawn at scale 2.
-    const CA1DiagramWnd& diagram = *view->Diagram();
+    const CA1Diagram& diagram = *view->Diagram();
     EXPECT_EQ(view->devicePixelRatioF(), 2.0);
     EXPECT_EQ(diagram.m_style.dScale, 2.0);
     EXPECT_EQ(view->ImageSize(), QSize(2 * (view->width() - 2), 2 * (view->height() - 2)));
@@ -77,7 +77,7 @@ TEST(XvfbDiagramScale, DiagramIsDrawnAtDeviceResolution) {
                              .toImage()
                              .convertToFormat(QImage::Format_RGB32);
     ASSERT_EQ(shown.size(), QSize(2 * view->width(), 2 * view->height()));
-    const CImage32& image = diagram.m_image;
+    const CImage32& image = diagram.Image();
     int differing = 0;
     for (int y = 0; y < image.Height(); ++y)
         for (int x = 0; x < image.Width(); ++x) {

@@ -5,7 +5,7 @@
 #include "files/DataExports.h"
 #include "files/MainParameters.h"
 #include "platform/Dialogs.h"
-#include "plot/DiagramWnd.h"
+#include "plot/DiagramContent.h"
 #include "series/A1TimeSeries.h"
 #include "text/Format.h"
 #include "text/Parse.h"

@@ -4,7 +4,7 @@
 // correlation, re-extraction with a new mirror flag and rotation, and the
 // step to the characteristic function.
 
-#include "plot/DiagramWnd.h"
+#include "plot/DiagramContent.h"
 #include "ui/pages/DDDiagramPage.h"
 
 #include <string>

@@ -5,7 +5,7 @@
 #include "eval/ModelFit.h"
 #include "files/DataExports.h"
 #include "files/MainParameters.h"
-#include "plot/DiagramWnd.h"
+#include "plot/DiagramContent.h"
 #include "series/A1TimeSeries.h"
 #include "text/Format.h"
 #include "ui/pages/DiagramView.h"

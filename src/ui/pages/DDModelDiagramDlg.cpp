@@ -2,7 +2,7 @@
 
 #include "eval/Lifetime.h"
 #include "files/DataExports.h"
-#include "plot/DiagramWnd.h"
+#include "plot/DiagramContent.h"
 #include "series/A1TimeSeries.h"
 #include "text/Format.h"
 #include "ui/pages/DiagramView.h"

@@ -3,7 +3,7 @@
 // pages: the fitted model parameters, the model-lifetime state and the
 // stability check.
 
-#include "plot/DiagramWnd.h"
+#include "plot/DiagramContent.h"
 #include "ui/pages/DDStabilityPage.h"
 
 class CDDModelDiagramDlg : public CDDStabilityPage {

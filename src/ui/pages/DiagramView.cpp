@@ -3,7 +3,6 @@
 #include "platform/qt/QtImageEncoder.h"
 #include "platform/qt/QtTextRenderer.h"
 #include "plot/DiagramContent.h"
-#include "plot/DiagramWnd.h"
 
 #include <QContextMenuEvent>
 #include <QEvent>
@@ -19,7 +18,7 @@ constexpr int kEdge = 1;
 
 CDiagramView::CDiagramView(QWidget* parent)
     : QWidget(parent), m_pText(std::make_unique<CQtTextRenderer>()), m_pEncoder(std::make_unique<CQtImageEncoder>()),
-      m_pDiagram(std::make_unique<CA1DiagramWnd>(m_pText.get(), m_pEncoder.get())) {
+      m_pDiagram(std::make_unique<CA1Diagram>(m_pText.get(), m_pEncoder.get())) {
     // The image covers the whole client area: no background erase, no flicker.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
@@ -42,7 +41,7 @@ QSize CDiagramView::WantedImageSize() const {
     return QSize(static_cast<int>(std::lround(w * ratio)), static_cast<int>(std::lround(h * ratio)));
 }
 
-QSize CDiagramView::ImageSize() const { return QSize(m_pDiagram->m_image.Width(), m_pDiagram->m_image.Height()); }
+QSize CDiagramView::ImageSize() const { return QSize(m_pDiagram->Image().Width(), m_pDiagram->Image().Height()); }
 
 bool CDiagramView::ImageFits() const {
     return m_pDiagram->IsCreated() && ImageSize() == WantedImageSize() &&
@@ -78,7 +77,7 @@ void CDiagramView::Refit() {
         m_bRendered = true;
     } else if (shown) {
         // The series has gone since the last rendering: plain background.
-        DrawDiagram(nullptr, *m_pDiagram, m_pDiagram->m_style);
+        m_pDiagram->Clear();
         m_bRendered = true;
     }
     update();
@@ -123,7 +122,7 @@ void CDiagramView::paintEvent(QPaintEvent*) {
     painter.fillRect(QRect(kEdge, h - kEdge, w - kEdge, kEdge), light);
     painter.fillRect(QRect(w - kEdge, kEdge, kEdge, h - kEdge), light);
 
-    const CImage32& image = m_pDiagram->m_image;
+    const CImage32& image = m_pDiagram->Image();
     const QRect client(kEdge, kEdge, w - 2 * kEdge, h - 2 * kEdge);
     if (image.IsValid()) {
         QImage view(reinterpret_cast<const uchar*>(image.Data()), image.Width(), image.Height(), image.BytesPerLine(),

@@ -1,11 +1,13 @@
 #pragma once
-// The on-screen diagram: owns a CA1DiagramWnd (with the Qt text renderer and
+// The on-screen diagram: owns a CA1Diagram (with the Qt text renderer and
 // image encoder), lets it render the shown series into its image and paints
 // that image 1:1 inside a 1-pixel sunken edge. The image always has the size
 // of the client area in device pixels (logical size times the device-pixel
 // ratio) and is drawn at that scale: a resize, or a move to a screen with
 // another scale, re-renders it once the change has come to rest (the last
 // image is shown scaled meanwhile).
+
+#include "plot/PlotMetrics.h"
 
 #include <QSize>
 #include <QTimer>
@@ -15,7 +17,7 @@
 #include <memory>
 #include <string>
 
-class CA1DiagramWnd;
+class CA1Diagram;
 class CA1TimeSeries;
 class CQtImageEncoder;
 class CQtTextRenderer;
@@ -26,8 +28,8 @@ class CDiagramView : public QWidget {
 public:
     // Default client size of the diagram pages' views (the image is 2 pixels
     // smaller each way, inside the edge); the view may stretch from there.
-    static constexpr int kViewWidth = 722;
-    static constexpr int kViewHeight = 442;
+    static constexpr int kViewWidth = kDefaultDiagramWidth + 2;
+    static constexpr int kViewHeight = kDefaultDiagramHeight + 2;
     // The smallest view on which a diagram is still readable.
     static constexpr int kMinViewWidth = 362;
     static constexpr int kMinViewHeight = 222;
@@ -41,7 +43,7 @@ public:
     // edge, in device pixels. False when the image cannot be made (the view
     // then stays black).
     bool Create();
-    CA1DiagramWnd* Diagram() const { return m_pDiagram.get(); }
+    CA1Diagram* Diagram() const { return m_pDiagram.get(); }
 
     // Draws the series into the image (first made anew when the view's size
     // or scale changed) and repaints at once; returns what the diagram's
@@ -85,7 +87,7 @@ private:
 
     std::unique_ptr<CQtTextRenderer> m_pText;
     std::unique_ptr<CQtImageEncoder> m_pEncoder;
-    std::unique_ptr<CA1DiagramWnd> m_pDiagram;
+    std::unique_ptr<CA1Diagram> m_pDiagram;
     std::function<const CA1TimeSeries*()> m_seriesSource;
     QTimer m_refitTimer;
     bool m_bRendered = false;  // the image holds a rendering (not the black of creation)

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The command line's LOGFILE and FOLDER arguments turned into the list of
-// files to evaluate. A file argument stays as it is; a folder is searched
-// recursively (symbolic links are not followed), in sorted path order, for
-// the files that are logs by content under the --format rule.
+// files to evaluate. A file argument stays as it is; a folder stands for the
+// logs found in it by the folder rule of the import (LogFolder.h) under the
+// --format rule.
 
 #include <string>
 #include <vector>
@@ -15,9 +15,6 @@ struct CliInput {
     std::string strPath;   // as given, or the folder argument joined with the path inside it
     std::string strError;  // not empty: the argument gave nothing to import (message for standard error)
 };
-
-// True when the content is a log under the import type (0 = either format).
-bool IsCliLogContent(const std::string& content, int importType);
 
 // Expands one argument. Files in a folder that are no logs are skipped and
 // named in the log ("Skipped [path]: reason"); a folder without any log, and

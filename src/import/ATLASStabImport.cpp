@@ -67,8 +67,9 @@ private:
 
 // Reads the series of the text; owned is the text itself when the reader may
 // take over its memory, else nullptr.
+// linesBefore lines of the file came before the text.
 ImportResult ReadATLASStabText(std::string_view content, std::string* owned, const ImportRequest& request,
-                               std::vector<CA1TimeSeries>& list) {
+                               std::vector<CA1TimeSeries>& list, int linesBefore = 0) {
     CLogFile* log = request.pLog;
     const std::string& path = request.strPath;
     ImportResult result;
@@ -81,7 +82,7 @@ ImportResult ReadATLASStabText(std::string_view content, std::string* owned, con
     const std::string_view text = StripByteOrderMark(content);
     CLineSplitter lines(text);
     std::string_view line;
-    int lineNo = 0;
+    int lineNo = linesBefore;
     int state = 0;
     int data = 0;
     bool ended = false;
@@ -211,13 +212,18 @@ ImportResult ReadATLASStabOwnedText(std::string& content, const ImportRequest& r
     return ReadATLASStabText(content, &content, request, list);
 }
 
+ImportResult ReadATLASStabLoaded(LoadedLog& loaded, const ImportRequest& request, std::vector<CA1TimeSeries>& list) {
+    LogImportStart(request);
+    return ReadATLASStabText(loaded.strText, &loaded.strText, request, list, loaded.nLinesBefore);
+}
+
 ImportResult ImportATLASStabLog(const ImportRequest& request, std::vector<CA1TimeSeries>& list) {
     LogImportStart(request);
     ImportResult result;
     result.nImportType = IMPORT_ATLAS;
-    std::string content;
-    if (!ReadLogFileContent(request, content, result)) return result;
-    return ReadATLASStabText(content, &content, request, list);
+    LoadedLog loaded;
+    if (!LoadLogForImport(request, IMPORT_ATLAS, loaded, result)) return result;
+    return ReadATLASStabText(loaded.strText, &loaded.strText, request, list, loaded.nLinesBefore);
 }
 
 // ---------------------------------------------------------------------------

@@ -11,7 +11,9 @@ ImportResult ReadATLASStabLog(std::string_view content, const ImportRequest& req
 // (the text is left changed).
 ImportResult ReadATLASStabOwnedText(std::string& content, const ImportRequest& request,
                                     std::vector<CA1TimeSeries>& list);
-// Opens, reads and closes the file, then reads its text as above.
+// The same for a loaded file (the text from its header line on, taken over).
+ImportResult ReadATLASStabLoaded(LoadedLog& loaded, const ImportRequest& request, std::vector<CA1TimeSeries>& list);
+// Reads the file from its header line on, then its text as above.
 ImportResult ImportATLASStabLog(const ImportRequest& request, std::vector<CA1TimeSeries>& list);
 
 // The header test of the reader: the line starts with "img" and holds

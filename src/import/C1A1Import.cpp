@@ -15,7 +15,7 @@ using namespace import_detail;
 
 namespace {
 
-constexpr std::string_view kStartMarker = "C1A1 series successfully started.";
+constexpr std::string_view kStartMarker = kC1A1StartMarker;
 constexpr std::string_view kStopMarker = "C1A1 series stopped by user.";
 constexpr std::string_view kStopPrefix = "C1A1 series stopped";
 constexpr std::string_view kTimeTag = "dTime:";
@@ -53,7 +53,8 @@ public:
     CC1A1Reader(const ImportRequest& request, std::vector<CA1TimeSeries>& list)
         : m_request(request), m_list(list), m_scratch(request.pLog), m_log(request.pLog) {}
 
-    ImportResult Read(std::string_view content);
+    // Reads the text; linesBefore lines of the file came before it.
+    ImportResult Read(std::string_view content, int linesBefore = 0);
 
 private:
     void Line(std::string_view line);
@@ -72,7 +73,8 @@ private:
     bool m_bStartStampValid = false;
 };
 
-ImportResult CC1A1Reader::Read(std::string_view content) {
+ImportResult CC1A1Reader::Read(std::string_view content, int linesBefore) {
+    m_nLine = linesBefore;
     LogDebugIfAttached(m_log, 3, "Reading log file lines ...");
     CLineSplitter lines(StripByteOrderMark(content));
     std::string_view line;
@@ -205,18 +207,31 @@ void CC1A1Reader::FinishSeries(std::string_view stamp) {
 
 bool LooksLikeC1A1Log(std::string_view content) { return content.find(kStartMarker) != npos; }
 
-ImportResult ReadC1A1Log(std::string_view content, const ImportRequest& request, std::vector<CA1TimeSeries>& list) {
+namespace {
+
+void LogImportStart(const ImportRequest& request) {
     LogIfAttached(request.pLog, "Importing CEOS C1A1 log from file [" + request.strPath + "].");
+}
+
+}  // namespace
+
+ImportResult ReadC1A1Log(std::string_view content, const ImportRequest& request, std::vector<CA1TimeSeries>& list) {
+    LogImportStart(request);
     return CC1A1Reader(request, list).Read(content);
 }
 
+ImportResult ReadC1A1Loaded(LoadedLog& loaded, const ImportRequest& request, std::vector<CA1TimeSeries>& list) {
+    LogImportStart(request);
+    return CC1A1Reader(request, list).Read(loaded.strText, loaded.nLinesBefore);
+}
+
 ImportResult ImportC1A1Log(const ImportRequest& request, std::vector<CA1TimeSeries>& list) {
-    LogIfAttached(request.pLog, "Importing CEOS C1A1 log from file [" + request.strPath + "].");
+    LogImportStart(request);
     ImportResult result;
     result.nImportType = IMPORT_C1A1;
-    std::string content;
-    if (!ReadLogFileContent(request, content, result)) return result;
-    return CC1A1Reader(request, list).Read(content);
+    LoadedLog loaded;
+    if (!LoadLogForImport(request, IMPORT_C1A1, loaded, result)) return result;
+    return CC1A1Reader(request, list).Read(loaded.strText, loaded.nLinesBefore);
 }
 
 // ---------------------------------------------------------------------------

@@ -5,20 +5,15 @@
 #include "import/C1A1Import.h"
 #include "import/ImportHelpers.h"
 #include "log/LogFile.h"
-#include "platform/FileLock.h"
-#include "text/TextFile.h"
+#include "platform/FileSystem.h"
 
 #include <array>
 
 namespace {
 
-ImportResult ReadC1A1OwnedText(std::string& content, const ImportRequest& request, std::vector<CA1TimeSeries>& list) {
-    return ReadC1A1Log(content, request, list);
-}
-
 const std::array<LogFormatEntry, 2> kFormats = {{
-    {IMPORT_C1A1, "c1a1", "CEOS C1A1 log", &LooksLikeC1A1Log, &ReadC1A1Log, &ReadC1A1OwnedText},
-    {IMPORT_ATLAS, "atlas", "ATLASStab log", &LooksLikeATLASStabLog, &ReadATLASStabLog, &ReadATLASStabOwnedText},
+    {IMPORT_C1A1, "c1a1", "CEOS C1A1 log", &LooksLikeC1A1Log, &ReadC1A1Log, &ReadC1A1Loaded},
+    {IMPORT_ATLAS, "atlas", "ATLASStab log", &LooksLikeATLASStabLog, &ReadATLASStabLog, &ReadATLASStabLoaded},
 }};
 
 }  // namespace
@@ -37,42 +32,35 @@ std::string_view StripByteOrderMark(std::string_view content) {
 }
 
 int SniffLogFormat(std::string_view content, std::string* reason) {
-    content = StripByteOrderMark(content);
-    if (content.empty()) {
-        if (reason) *reason = "The file is empty.";
-        return IMPORT_NONE;
-    }
-    for (const LogFormatEntry& e : kFormats)
-        if (e.Recognise(content)) return e.nImportType;
-    if (reason) {
-        // Text logs never hold zero bytes; binary files and UTF-16 texts do.
-        if (content.find('\0') != std::string_view::npos) *reason = "The file is not a text file.";
-        else *reason = "The file is neither a CEOS C1A1 log nor an ATLASStab log.";
-    }
+    LoadedLog loaded;
+    if (LoadLogText(content, IMPORT_NONE, LogLoadGoal::Import, loaded) == LogLoadStatus::Log) return loaded.nImportType;
+    if (reason) *reason = loaded.strReason;
     return IMPORT_NONE;
 }
 
-bool ReadLogFileContent(const ImportRequest& request, std::string& content, ImportResult& result) {
-    content.clear();
+bool LoadLogForImport(const ImportRequest& request, int importType, LoadedLog& loaded, ImportResult& result) {
     CLogFile* log = request.pLog;
     LogDebugIfAttached(log, 3, "Opening file [" + request.strPath + "] for import.");
-    std::string error;
-    std::FILE* file = OpenExclusive(request.strPath, FileOpenMode::Read, &error);
-    if (!file) {
+    IFileSystem& files = request.pFiles ? *request.pFiles : LocalFileSystem();
+    const LogLoadGoal goal = importType == IMPORT_NONE ? LogLoadGoal::Import : LogLoadGoal::ImportAs;
+    switch (LoadLogFile(files, request.strPath, importType, goal, loaded)) {
+    case LogLoadStatus::OpenFailed:
         LogIfAttached(log, "ERROR: Failed to open file [" + request.strPath + "].");
         result.bOpened = false;
-        result.strError = "Failed to open the file: " + error;
+        result.strError = "Failed to open the file: " + loaded.strError;
         return false;
-    }
-    const bool ok = ReadAll(file, content, &error);
-    CloseExclusive(file);
-    if (!ok) {
-        content.clear();
-        ReportFileError(request.strPath, error);
+    case LogLoadStatus::ReadFailed:
+        ReportFileError(request.strPath, loaded.strError);
         LogIfAttached(log, "ERROR: Failed to read file [" + request.strPath + "].");
         result.bOpened = false;
-        result.strError = "Failed to read the file: " + error;
+        result.strError = "Failed to read the file: " + loaded.strError;
         return false;
+    case LogLoadStatus::NotALog:
+        result.bOpened = true;
+        LogIfAttached(log, "ERROR: Refused to import file [" + request.strPath + "]: " + loaded.strReason);
+        result.strError = loaded.strReason;
+        return false;
+    case LogLoadStatus::Log: break;
     }
     result.bOpened = true;
     return true;
@@ -83,14 +71,7 @@ ImportResult ImportLogFile(const ImportRequest& request, int importType, std::ve
     if (importType == IMPORT_ATLAS) return ImportATLASStabLog(request, list);
 
     ImportResult result;
-    std::string content;
-    if (!ReadLogFileContent(request, content, result)) return result;
-    std::string reason;
-    const LogFormatEntry* format = FindLogFormat(SniffLogFormat(content, &reason));
-    if (!format) {
-        LogIfAttached(request.pLog, "ERROR: Refused to import file [" + request.strPath + "]: " + reason);
-        result.strError = reason;
-        return result;
-    }
-    return format->ReadOwned(content, request, list);
+    LoadedLog loaded;
+    if (!LoadLogForImport(request, IMPORT_NONE, loaded, result)) return result;
+    return FindLogFormat(loaded.nImportType)->ReadLoaded(loaded, request, list);
 }

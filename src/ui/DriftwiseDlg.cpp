@@ -2,6 +2,7 @@
 
 #include "Version.h"
 #include "files/SettingsStore.h"
+#include "import/LogFolder.h"
 #include "import/LogImport.h"
 #include "platform/Dialogs.h"
 #include "platform/FileLock.h"
@@ -400,14 +401,15 @@ void CDriftwiseDlg::AfterImport() {
 void CDriftwiseDlg::ImportFiles(const std::vector<std::string>& paths) {
     if (m_bShutDown || paths.empty()) return;
     ReadControls();
-    // A folder stands for the files in it, in name order.
+    // A folder stands for the logs in it and below it (the batch tool's rule);
+    // what cannot be read is imported anyway, so the import names the error.
     std::vector<std::string> files;
     for (const std::string& path : paths) {
         const QFileInfo info(QString::fromStdString(path));
         if (info.isDir()) {
-            const QDir folder(info.absoluteFilePath());
-            for (const QFileInfo& entry : folder.entryInfoList(QDir::Files | QDir::Readable, QDir::Name))
-                files.push_back(entry.absoluteFilePath().toStdString());
+            for (const LogFolderEntry& entry :
+                 FindLogsInFolder(info.absoluteFilePath().toStdString(), IMPORT_NONE, &m_log))
+                files.push_back(entry.strPath);
         } else {
             files.push_back(info.absoluteFilePath().toStdString());
         }

@@ -91,6 +91,9 @@ CliParseResult ParseCliOptions(const std::vector<std::string>& args) {
         } else if (name == "--json") {
             if (!flag()) return fail(r.strError);
             o.bJson = true;
+        } else if (name == "--pdf") {
+            if (!flag()) return fail(r.strError);
+            o.bPdf = true;
         } else if (name == "--verbose") {
             if (!flag()) return fail(r.strError);
             o.bVerbose = true;
@@ -172,6 +175,8 @@ CliParseResult ParseCliOptions(const std::vector<std::string>& args) {
         }
     }
     if (o.action == CliOptions::Action::Run && o.astrFiles.empty()) return fail("no log file given");
+    if (o.action == CliOptions::Action::Run && o.bPdf && o.strExportDir.empty())
+        return fail("--pdf: needs --export DIR");
     if (o.bJson && o.strSummaryFile == "-")
         return fail("--summary: standard output carries the JSON document; name a file");
     r.bOk = true;
@@ -225,6 +230,13 @@ std::string CliUsageText() {
            "                            removes the file of that exact name for that\n"
            "                            series left by an earlier run; no other file in\n"
            "                            DIR is touched\n"
+           "  --pdf                     with --export: also write STEM_sNNN_report.pdf per\n"
+           "                            series (title block with the log's SHA-256, the\n"
+           "                            report, the five diagrams at 300 dpi or more;\n"
+           "                            A4, or Letter where the locale uses it; with\n"
+           "                            SOURCE_DATE_EPOCH the same inputs give the same\n"
+           "                            bytes). Without --pdf an earlier run's PDF of\n"
+           "                            that series is removed\n"
            "  --image-format png|jpg|tif|bmp  diagram image format (default png)\n"
            "  --image-size WxH          diagram image size in pixels, 16 ... 10000 each\n"
            "                            (default 720x440, as in the desktop program)\n"

@@ -3,10 +3,12 @@
 
 #include "cli/CliRun.h"
 #include "platform/qt/QtImageEncoder.h"
+#include "platform/qt/QtPdfReport.h"
 #include "platform/qt/QtTextRenderer.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QLocale>
 #include <QString>
 #include <QtGlobal>
 
@@ -54,5 +56,8 @@ int main(int argc, char** argv) {
     CliPlatform platform;
     platform.pText = &text;
     platform.pEncoder = &encoder;
+    // A4, or Letter where the user's locale has it.
+    CQtPdfReport pdf(&text, PaperForLocale(QLocale::system()));
+    platform.pPdf = &pdf;
     return CliMain(args, stdout, stderr, platform);
 }

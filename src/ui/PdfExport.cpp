@@ -16,12 +16,14 @@
 #include <QByteArray>
 #include <QDialog>
 #include <QLocale>
+#include <QMainWindow>
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QStatusBar>
 #include <QString>
 
 #include <filesystem>
@@ -31,13 +33,26 @@ namespace {
 const char* const kPdfFilter = "PDF Report  (*.pdf)";
 const char* const kTextFilter = "Text Report  (*.txt)";
 
-// Busy cursor while the pages are made.
+// Busy cursor and a status-bar line while the pages are made.
 class CBusy {
 public:
-    CBusy() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~CBusy() { QApplication::restoreOverrideCursor(); }
+    CBusy(QWidget* owner, const char* text) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        if (auto* window = qobject_cast<QMainWindow*>(owner)) {
+            m_pBar = window->statusBar();
+            m_pBar->showMessage(QString::fromUtf8(text));
+        }
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+    ~CBusy() {
+        if (m_pBar) m_pBar->clearMessage();
+        QApplication::restoreOverrideCursor();
+    }
     CBusy(const CBusy&) = delete;
     CBusy& operator=(const CBusy&) = delete;
+
+private:
+    QStatusBar* m_pBar = nullptr;
 };
 
 REPORTDOCUMENT Document(const CA1TimeSeries& series, int number) {
@@ -78,7 +93,7 @@ void CPdfExport::Failed(const std::string& what, const std::string& path, const 
 }
 
 bool CPdfExport::WritePdf(const CA1TimeSeries& series, int number, const std::string& path, std::string& error) {
-    CBusy busy;
+    CBusy busy(m_pOwner, "Writing the PDF report...");
     CQtTextRenderer text;
     CQtPdfReport writer(&text, ReportPaper(m_pStore));
     return writer.WritePdf(Document(series, number), series, path, error);
@@ -148,7 +163,7 @@ bool CPdfExport::ExportReport(const CA1TimeSeries& series, int number) {
 }
 
 bool CPdfExport::PrintTo(QPrinter& printer, const CA1TimeSeries& series, int number, std::string& error) {
-    CBusy busy;
+    CBusy busy(m_pOwner, "Printing the report...");
     CQtTextRenderer text;
     CQtPdfReport writer(&text);
     return writer.PaintPages(printer, Document(series, number), series, error) > 0;

@@ -32,6 +32,7 @@ void QtMessage(QtMsgType type, const QMessageLogContext&, const QString& message
 }  // namespace
 
 int main(int argc, char** argv) {
+    FixQtHashSeedForReproducibleFiles();
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
 

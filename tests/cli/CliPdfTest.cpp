@@ -80,7 +80,9 @@ TEST_F(CliPdf, SameSourceDateEpochSameBytes) {
     const std::string name = "c1a1_two_series_s001_report.pdf";
     const std::string a = Slurp(m_dir / "a" / name);
     ASSERT_FALSE(a.empty());
-    EXPECT_EQ(a, Slurp(m_dir / "b" / name));
+    // Two processes: Qt's hash seed must not decide the order of the fonts.
+    const std::string b = Slurp(m_dir / "b" / name);
+    EXPECT_TRUE(a == b) << a.size() << " and " << b.size() << " bytes differ";
 }
 
 TEST_F(CliPdf, ReExportWithoutPdfRemovesTheEarlierPdf) {

@@ -9,6 +9,7 @@
 #include <QDateTime>
 #include <QFont>
 #include <QFontMetricsF>
+#include <QHashFunctions>
 #include <QImage>
 #include <QLocale>
 #include <QMarginsF>
@@ -99,13 +100,10 @@ public:
     // Label and value in two columns, the value wrapped in its column.
     void Field(const QString& label, const QString& value, const QFont& labelFont, const QFont& valueFont,
                double valueLeft) {
-        const double top = m_dY;
         const QFontMetricsF metrics(labelFont, &m_device);
         Reserve(metrics.lineSpacing());
-        const double labelY = m_dY == 0.0 && top != 0.0 ? 0.0 : m_dY;
         m_painter.setFont(labelFont);
-        m_painter.drawText(QPointF(0.0, labelY + metrics.ascent()), label);
-        m_dY = labelY;
+        m_painter.drawText(QPointF(0.0, m_dY + metrics.ascent()), label);
         Text(value, valueFont, valueLeft);
     }
 
@@ -183,29 +181,33 @@ void FixDates(QByteArray& bytes, long long epoch) {
 }
 
 // The file identifier of the trailer, derived from the content (the dates
-// included): an id the writer drew at random is replaced, a missing one is
-// added after the cross-reference table (no offset changes).
+// included). The trailer follows the cross-reference table, so an id the
+// writer drew at random is replaced, or a missing one added, without moving
+// any object.
 void SetDocumentId(QByteArray& bytes) {
     const qsizetype trailer = bytes.lastIndexOf("trailer");
     if (trailer < 0) return;
     const qsizetype end = bytes.indexOf(">>", trailer);
     if (end < 0) return;
-    const QList<QByteArray> old = Between(bytes.mid(trailer, end - trailer), "/ID [<", ">");
-    QByteArray content = bytes;
-    if (!old.isEmpty()) ReplaceSameLength(content, old.front(), QByteArray(old.front().size(), '0'));
-    const QByteArray id = QCryptographicHash::hash(content, QCryptographicHash::Sha256).toHex().left(32).toUpper();
-    if (!old.isEmpty()) {
-        const QByteArray fixed = id.leftJustified(old.front().size(), '0', true);
-        const QByteArray tail = bytes.mid(trailer);
-        QByteArray replaced = tail;
-        for (const QByteArray& hex : Between(tail, "<", ">"))
-            if (hex.size() == fixed.size()) ReplaceSameLength(replaced, "<" + hex + ">", "<" + fixed + ">");
-        bytes = bytes.left(trailer) + replaced;
-        return;
+    qsizetype open = bytes.indexOf("/ID", trailer);
+    qsizetype close = -1;
+    if (open >= 0 && open < end) {
+        open = bytes.indexOf('[', open);
+        close = open >= 0 ? bytes.indexOf(']', open) : -1;
     }
-    bytes.insert(end, "/ID [<" + id + "> <" + id + ">]\n");
+    const bool had = open >= 0 && close > open && close < end;
+    QByteArray content = bytes;
+    if (had) content.replace(open, close - open, QByteArray(close - open, '0'));
+    const QByteArray id = QCryptographicHash::hash(content, QCryptographicHash::Sha256).toHex().left(32).toUpper();
+    const QByteArray pair = "[<" + id + "> <" + id + ">]";
+    if (had) bytes.replace(open, close - open + 1, pair);
+    else bytes.insert(end, "/ID " + pair + "\n");
 }
 }  // namespace
+
+void FixQtHashSeedForReproducibleFiles() {
+    if (SourceDateEpoch()) QHashSeed::setDeterministicGlobalSeed();
+}
 
 QPageSize::PageSizeId PaperForLocale(const QLocale& locale) {
     if (locale.measurementSystem() == QLocale::ImperialUSSystem || locale.territory() == QLocale::Canada)

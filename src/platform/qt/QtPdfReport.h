@@ -21,6 +21,11 @@ class QByteArray;
 class QLocale;
 class QPagedPaintDevice;
 
+// With SOURCE_DATE_EPOCH set, a fixed seed for Qt's hashes: the order of the
+// fonts in a PDF follows it, so without this two processes write different
+// bytes. Call first thing in main(), before any Qt object exists.
+void FixQtHashSeedForReproducibleFiles();
+
 // A4, or Letter where the locale measures in US units or is Canada's.
 QPageSize::PageSizeId PaperForLocale(const QLocale& locale);
 // "A4" or "Letter" (any case) to its page size; false for another name.

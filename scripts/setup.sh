@@ -12,6 +12,7 @@ PACKAGES=(
   locales xvfb xauth
   clang libclang-rt-14-dev clang-format ccache
   dpkg-dev file appstream desktop-file-utils
+  poppler-utils
 )
 
 missing=()

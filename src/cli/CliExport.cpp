@@ -6,6 +6,7 @@
 #include "eval/Report.h"
 #include "files/DataExports.h"
 #include "files/FileErrorReporter.h"
+#include "files/ReportDocument.h"
 #include "platform/FileLock.h"
 #include "series/A1TimeSeries.h"
 #include "text/Format.h"
@@ -63,11 +64,12 @@ std::string CliExportFileName(const std::string& stem, int index, const std::str
     return stem + FormatText("_s%03d", index) + suffix;
 }
 
-CCliExporter::CCliExporter(const CliOptions& options, CCliLog* log, ITextRenderer* text, IImageEncoder* encoder)
+CCliExporter::CCliExporter(const CliOptions& options, CCliLog* log, ITextRenderer* text, IImageEncoder* encoder,
+                           IReportPdfWriter* pdf)
     : m_strFolder(options.strExportDir), m_strImageExtension("." + options.strImageFormat),
       m_nImageWidth(options.nImageWidth > 0 ? options.nImageWidth : kCliDefaultImageWidth),
       m_nImageHeight(options.nImageHeight > 0 ? options.nImageHeight : kCliDefaultImageHeight), m_pLog(log),
-      m_diagram(text, encoder) {}
+      m_pPdf(pdf), m_bPdf(options.bPdf), m_nEvaluationTime(ReportClockTime()), m_diagram(text, encoder) {}
 
 bool CCliExporter::Prepare(std::FILE* err) {
     if (!CreateFolderPath(m_strFolder)) {
@@ -133,6 +135,12 @@ bool CCliExporter::ExportSeries(const std::string& logPath, const std::string& s
     const std::string reportPath = PathOf(CliExportFileName(stem, index, "_report.txt"));
     if (!WriteReport(series, reportPath)) failed(reportPath);
 
+    // The PDF repeats the report: without --pdf an earlier one goes, so it
+    // cannot disagree with the new report.
+    const std::string pdfPath = PathOf(CliExportFileName(stem, index, "_report.pdf"));
+    if (!m_bPdf) removeStale(pdfPath);
+    else if (!WritePdf(series, logPath, index, pdfPath, err)) ok = false;
+
     for (const DIAGRAMEXPORT& d : kDiagramExports) {
         m_diagram.m_style.nDisplayType = d.nDisplayType;
         const std::string path = PathOf(CliExportFileName(stem, index, d.suffix + m_strImageExtension));
@@ -165,4 +173,22 @@ bool CCliExporter::WriteReport(const CA1TimeSeries& series, const std::string& p
     }
     LogDebugIfAttached(m_pLog, 1, "Successfully saved the stability report to file [" + path + "].");
     return true;
+}
+
+bool CCliExporter::WritePdf(const CA1TimeSeries& series, const std::string& logPath, int index, const std::string& path,
+                            std::FILE* err) {
+    std::string error = "no PDF writer";
+    if (m_pPdf) {
+        REPORTINPUTS inputs;
+        inputs.nSeriesNumber = index;
+        inputs.nEvaluationTime = m_nEvaluationTime;
+        if (m_pPdf->WritePdf(BuildReportDocument(series, inputs), series, path, error)) {
+            LogDebugIfAttached(m_pLog, 1, "Successfully saved the PDF report to file [" + path + "].");
+            return true;
+        }
+    }
+    LogIfAttached(m_pLog, "ERROR: Failed to save the PDF report to file [" + path + "].");
+    std::fprintf(err, "driftwise-cli: %s series %d: failed to write %s: %s\n", logPath.c_str(), index, path.c_str(),
+                 error.c_str());
+    return false;
 }

@@ -12,6 +12,7 @@
 class CA1TimeSeries;
 class CCliLog;
 class IImageEncoder;
+class IReportPdfWriter;
 class ITextRenderer;
 struct CliFileOutcome;
 struct CliOptions;
@@ -24,8 +25,10 @@ std::string CliExportFileName(const std::string& stem, int index, const std::str
 class CCliExporter {
 public:
     // text, encoder: the diagrams' platform (not owned; null gives diagrams
-    // without text and images that cannot be saved).
-    CCliExporter(const CliOptions& options, CCliLog* log, ITextRenderer* text, IImageEncoder* encoder);
+    // without text and images that cannot be saved); pdf: the PDF report's
+    // writer (not owned; null fails the --pdf export).
+    CCliExporter(const CliOptions& options, CCliLog* log, ITextRenderer* text, IImageEncoder* encoder,
+                 IReportPdfWriter* pdf = nullptr);
 
     // Creates the folder when it is missing; false, with a message on err,
     // when it cannot be made or the image size cannot be allocated.
@@ -41,6 +44,8 @@ private:
     bool ExportSeries(const std::string& logPath, const std::string& stem, int index, const CA1TimeSeries& series,
                       std::FILE* err);
     bool WriteReport(const CA1TimeSeries& series, const std::string& path);
+    bool WritePdf(const CA1TimeSeries& series, const std::string& logPath, int index, const std::string& path,
+                  std::FILE* err);
     std::string PathOf(const std::string& name) const;
 
     std::string m_strFolder;
@@ -48,6 +53,9 @@ private:
     int m_nImageWidth;
     int m_nImageHeight;
     CCliLog* m_pLog;
+    IReportPdfWriter* m_pPdf;
+    bool m_bPdf;
+    long long m_nEvaluationTime;  // the run's time (SOURCE_DATE_EPOCH when set)
     CA1Diagram m_diagram;
     // Stem of every file exported so far, with the path it came from: a second
     // log of the same file name would replace the first one's exports.

@@ -165,6 +165,15 @@ const std::vector<OptionRow>& OptionTable() {
              else o.strExportDir = v;
              return error.empty();
          }},
+        DW_FLAG(Section::Output, "--pdf",
+                "with --export: also write STEM_sNNN_report.pdf per\n"
+                "series (title block with the log's SHA-256, the\n"
+                "report, the five diagrams at 300 dpi or more;\n"
+                "A4, or Letter where the locale uses it; with\n"
+                "SOURCE_DATE_EPOCH the same inputs give the same\n"
+                "bytes). Without --pdf an earlier run's PDF of\n"
+                "that series is removed",
+                o.bPdf = true;),
         {Section::Output, "--image-format", "png|jpg|tif|bmp", "diagram image format (default png)",
          [](CliOptions& o, const std::string& v, std::string& error) {
              if (v != "png" && v != "jpg" && v != "tif" && v != "bmp")
@@ -258,6 +267,8 @@ CliParseResult ParseCliOptions(const std::vector<std::string>& args) {
         if (!row->apply(o, value, error)) return fail(error);
     }
     if (o.action == CliOptions::Action::Run && o.astrFiles.empty()) return fail("no log file given");
+    if (o.action == CliOptions::Action::Run && o.bPdf && o.strExportDir.empty())
+        return fail("--pdf: needs --export DIR");
     if (o.bJson && o.strSummaryFile == "-")
         return fail("--summary: standard output carries the JSON document; name a file");
     r.bOk = true;

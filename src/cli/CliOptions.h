@@ -30,6 +30,7 @@ struct CliOptions {
     bool bJson = false;
     std::string strExportDir;  // empty: no export
     std::string strImageFormat = "png";
+    bool bPdf = false;    // --pdf: also the PDF report of each series
     int nImageWidth = 0;  // 0: the desktop program's diagram size
     int nImageHeight = 0;
     std::string strSummaryFile;  // empty: no summary table; "-": standard output

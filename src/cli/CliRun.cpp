@@ -112,7 +112,7 @@ int RunCli(const CliOptions& options, std::FILE* out, std::FILE* err, const CliP
 
     std::optional<CCliExporter> exporter;
     if (!options.strExportDir.empty()) {
-        exporter.emplace(options, &log, platform.pText, platform.pEncoder);
+        exporter.emplace(options, &log, platform.pText, platform.pEncoder, platform.pPdf);
         if (!exporter->Prepare(err)) {
             // Nothing can be exported; the evaluation and its output go on.
             exporter.reset();

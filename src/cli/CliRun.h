@@ -14,6 +14,7 @@
 
 class CLogFile;
 class IImageEncoder;
+class IReportPdfWriter;
 class ITextRenderer;
 
 // What became of one file of the command line.
@@ -31,6 +32,7 @@ struct CliFileOutcome {
 struct CliPlatform {
     ITextRenderer* pText = nullptr;
     IImageEncoder* pEncoder = nullptr;
+    IReportPdfWriter* pPdf = nullptr;  // --pdf; without it the PDF export fails
 };
 
 // Imports one file as the options say (format, rotation, mirror, --series).

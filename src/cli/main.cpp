@@ -3,10 +3,12 @@
 
 #include "cli/CliRun.h"
 #include "platform/qt/QtImageEncoder.h"
+#include "platform/qt/QtPdfReport.h"
 #include "platform/qt/QtTextRenderer.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QLocale>
 #include <QString>
 #include <QtGlobal>
 
@@ -30,6 +32,7 @@ void QtMessage(QtMsgType type, const QMessageLogContext&, const QString& message
 }  // namespace
 
 int main(int argc, char** argv) {
+    FixQtHashSeedForReproducibleFiles();
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
 
@@ -54,5 +57,8 @@ int main(int argc, char** argv) {
     CliPlatform platform;
     platform.pText = &text;
     platform.pEncoder = &encoder;
+    // A4, or Letter where the user's locale has it.
+    CQtPdfReport pdf(&text, PaperForLocale(QLocale::system()));
+    platform.pPdf = &pdf;
     return CliMain(args, stdout, stderr, platform);
 }

@@ -7,6 +7,7 @@
 #include "platform/Dialogs.h"
 #include "platform/FileLock.h"
 #include "text/Format.h"
+#include "ui/PdfExport.h"
 #include "ui/Pictures.h"
 #include "ui/SplashDlg.h"
 #include "ui/WindowLayout.h"
@@ -192,6 +193,7 @@ void CDriftwiseDlg::CreatePages() {
         page->hide();
         page->Initialize();
     }
+    AddSummaryExportButton(m_pSummaryPage, [this] { OnExportReport(); });
 }
 
 CDDPage* CDriftwiseDlg::Page(TabPage page) const {

@@ -24,6 +24,7 @@ class CDDA1TimeDiagramDlg;
 class CDDCFuncDiagramDlg;
 class CDDLogTextDlg;
 class CDDModelDiagramDlg;
+class CPdfExport;
 class IDialogs;
 class ISettingsStore;
 class QAction;
@@ -78,6 +79,9 @@ public:
     void OnExportImage();
     void OnExportTable();
     void OnExportBinary();
+    void OnExportPdf();
+    void OnPrint();
+    void OnExportReport();  // the Summary page's "Export..."
     void OnQuit();
     void OnReExtract();
     void OnCharFunc();
@@ -108,6 +112,8 @@ public:
         ExportImage,
         ExportTable,
         ExportBinary,
+        ExportPdf,
+        Print,
         Quit,
         ReExtract,
         CharFunc,
@@ -168,6 +174,7 @@ private:
     void OnTabChanged(int index);
     void ActivateTab(int index);
     void ForwardExport(void (CDDPage::*exportCommand)());
+    void RunReportCommand(bool (CPdfExport::*command)(const CA1TimeSeries&, int));
 
     // Members of the window, in the order the program has always kept them.
     std::string m_strDataFolder;

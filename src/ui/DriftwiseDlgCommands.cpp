@@ -30,6 +30,13 @@ void CDriftwiseDlg::CreateMenus() {
         {Command::ExportImage, "Export Image", {}, nullptr, &CDriftwiseDlg::OnExportImage},
         {Command::ExportTable, "Export Data Table", {}, nullptr, &CDriftwiseDlg::OnExportTable},
         {Command::ExportBinary, "Export Binary Data", {}, nullptr, &CDriftwiseDlg::OnExportBinary},
+        {Command::ExportPdf, "Export PDF Report...\tCtrl+R", QKeySequence(Qt::CTRL | Qt::Key_R),
+         "Save the report and the diagrams of the selected series as a PDF file.", &CDriftwiseDlg::OnExportPdf},
+        {Command::Print,
+         "Print...",
+         {},
+         "Print the report and the diagrams of the selected series.",
+         &CDriftwiseDlg::OnPrint},
         {Command::Quit, "Quit", QKeySequence(Qt::CTRL | Qt::Key_Q), "Quit the application.", &CDriftwiseDlg::OnQuit},
         {Command::ReExtract, "Re-Extract Data\tCtrl+E", QKeySequence(Qt::CTRL | Qt::Key_E),
          "Re-extract data from the selected log.", &CDriftwiseDlg::OnReExtract},
@@ -70,6 +77,8 @@ void CDriftwiseDlg::CreateMenus() {
     file->addAction(Action(Command::ExportImage));
     file->addAction(Action(Command::ExportTable));
     file->addAction(Action(Command::ExportBinary));
+    file->addAction(Action(Command::ExportPdf));
+    file->addAction(Action(Command::Print));
     file->addSeparator();
     file->addAction(Action(Command::Quit));
     QMenu* analyze = bar->addMenu(QStringLiteral("A&nalyze"));
@@ -153,6 +162,8 @@ void CDriftwiseDlg::UpdateMenuState() {
     Action(Command::ExportImage)->setEnabled(state.bExport);
     Action(Command::ExportTable)->setEnabled(state.bExport);
     Action(Command::ExportBinary)->setEnabled(state.bExport);
+    Action(Command::ExportPdf)->setEnabled(SelectedSeries() != nullptr);
+    Action(Command::Print)->setEnabled(SelectedSeries() != nullptr);
     Action(Command::ReExtract)->setEnabled(state.bReExtract);
     Action(Command::CharFunc)->setEnabled(state.bCharFunc);
     Action(Command::FitModel)->setEnabled(state.bFitModel);

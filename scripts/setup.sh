@@ -9,7 +9,7 @@ PACKAGES=(
   libfftw3-dev
   qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins libgl-dev
   fonts-liberation fonts-dejavu-core
-  locales xvfb xauth
+  locales xvfb xauth openbox
   clang libclang-rt-14-dev clang-format ccache
   dpkg-dev file appstream desktop-file-utils
   poppler-utils

@@ -4,7 +4,7 @@
 #include "Version.h"
 #include "eval/Report.h"
 #include "files/Sha256.h"
-#include "plot/DiagramWnd.h"
+#include "plot/DiagramContent.h"
 #include "series/A1TimeSeries.h"
 #include "text/Format.h"
 

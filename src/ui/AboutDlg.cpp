@@ -10,7 +10,7 @@
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("About Driftwise"));
     auto* picture = new QLabel(this);
-    picture->setPixmap(BannerPicture());
+    picture->setPixmap(BannerPicture(devicePixelRatioF()));
     // The version and the license, in one line under the banner.
     auto* notice = new QLabel(QStringLiteral("Version %1 \u2014 licensed under the GNU General Public License, "
                                              "version 3 or later (GPL-3.0-or-later).")

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class CA1TimeSeries;
+class CBackgroundRunner;
 class CLogFile;
 class CMainParameters;
 class IDialogs;
@@ -16,6 +17,8 @@ public:
     // Rebuilds the tabs for the selected series (after the series' current
     // tab was changed) and shows the active page.
     virtual void RebuildTabs() = 0;
+    // The runner of long work; null: the pages run their steps at once.
+    virtual CBackgroundRunner* Runner() { return nullptr; }
 };
 
 class CDDPage : public QWidget {
@@ -34,6 +37,11 @@ public:
     virtual void OnExportTable() {}
     virtual void OnExportBinary() {}
 
+    // While long work runs the page's command buttons are off.
+    void SetBusy(bool busy);
+    // A job of the host's runner runs: the page's commands wait.
+    bool RunnerBusy() const;
+
     CA1TimeSeries* Series() const { return m_pSeries; }
     // Drops the series link without touching the page (the series is gone).
     void ForgetSeries() { m_pSeries = nullptr; }
@@ -44,5 +52,7 @@ public:
     IDialogs* m_pDialogs = nullptr;
 
 protected:
+    CBackgroundRunner* Runner() const { return m_pHost ? m_pHost->Runner() : nullptr; }
+
     CA1TimeSeries* m_pSeries = nullptr;
 };

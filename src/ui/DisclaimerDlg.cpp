@@ -10,7 +10,7 @@
 CDisclaimerDlg::CDisclaimerDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Disclaimer"));
     auto* picture = new QLabel(this);
-    picture->setPixmap(DisclaimerPicture());
+    picture->setPixmap(DisclaimerPicture(devicePixelRatioF()));
     picture->setAccessibleDescription(QStringLiteral("Driftwise is provided as is, without warranty of any kind."));
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* ok = buttons->addButton(QStringLiteral("Acknowledged!"), QDialogButtonBox::AcceptRole);

@@ -8,6 +8,8 @@
 #include "platform/FileLock.h"
 #include "text/Format.h"
 #include "ui/PdfExport.h"
+#include "ui/BackgroundRunner.h"
+#include "ui/ImportFileTypes.h"
 #include "ui/Pictures.h"
 #include "ui/SplashDlg.h"
 #include "ui/WindowLayout.h"
@@ -16,6 +18,7 @@
 #include "ui/pages/DDLogTextDlg.h"
 #include "ui/pages/DDModelDiagramDlg.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
@@ -26,11 +29,14 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QStatusBar>
@@ -39,6 +45,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -58,6 +65,9 @@ std::string FolderOfPath(const std::string& path) {
 constexpr QSize kDefaultWindowSize(1120, 760);
 constexpr int kDefaultLogHeight = 120;
 constexpr int kMinimumLogHeight = 48;
+// How often and how long after the first show the frame is looked for.
+constexpr int kFrameCheckMs = 50;
+constexpr int kFrameChecks = 40;
 
 }  // namespace
 
@@ -81,6 +91,10 @@ CDriftwiseDlg::CDriftwiseDlg(DRIFTWISESETUP setup, QWidget* parent) : QMainWindo
 
 CDriftwiseDlg::~CDriftwiseDlg() {
     qApp->removeEventFilter(this);
+    // A step still running stops and its results are dropped before the
+    // series and the log go.
+    delete m_pRunner;
+    m_pRunner = nullptr;
     // The pages keep pointers into the series list; drop them first.
     ForgetSeriesLinks();
 }
@@ -161,6 +175,21 @@ void CDriftwiseDlg::CreateControls() {
 
     setCentralWidget(central);
     statusBar();
+    // Long evaluation steps run in the background: their progress and, where
+    // they can stop, a Cancel button sit at the right of the status bar.
+    m_pRunner = new CBackgroundRunner(this);
+    m_pJobProgress = new QProgressBar(this);
+    m_pJobProgress->setMaximumWidth(160);
+    m_pJobCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    m_pJobCancel->setAutoDefault(false);
+    statusBar()->addPermanentWidget(m_pJobProgress);
+    statusBar()->addPermanentWidget(m_pJobCancel);
+    m_pJobProgress->hide();
+    m_pJobCancel->hide();
+    connect(m_pJobCancel, &QPushButton::clicked, m_pRunner, &CBackgroundRunner::Cancel);
+    connect(m_pRunner, &CBackgroundRunner::Started, this, &CDriftwiseDlg::OnJobStarted);
+    connect(m_pRunner, &CBackgroundRunner::Tick, this, &CDriftwiseDlg::OnJobTick);
+    connect(m_pRunner, &CBackgroundRunner::Finished, this, &CDriftwiseDlg::OnJobFinished);
 
     connect(m_pImport, &QPushButton::clicked, this, &CDriftwiseDlg::OnImport);
     connect(m_pDelete, &QPushButton::clicked, this, &CDriftwiseDlg::OnDelete);
@@ -182,10 +211,14 @@ void CDriftwiseDlg::CreatePages() {
     m_pCFuncPage = new CDDCFuncDiagramDlg(this);
     m_pModelPage = new CDDModelDiagramDlg(DISPLAY_MODEL, this);
     m_pProbabilityPage = new CDDModelDiagramDlg(DISPLAY_PROBABILITY, this);
-    m_pA1TimePage->SetDisplayType(static_cast<long long>(m_params.DataDisplayType) + DISPLAY_A22_TIME);
-    for (CDDPage* page : {static_cast<CDDPage*>(m_pLogTextPage), static_cast<CDDPage*>(m_pSummaryPage),
-                          static_cast<CDDPage*>(m_pA1TimePage), static_cast<CDDPage*>(m_pCFuncPage),
-                          static_cast<CDDPage*>(m_pModelPage), static_cast<CDDPage*>(m_pProbabilityPage)}) {
+    m_pA1TimePage->SetDisplayType(DisplayValueOfStored(m_params.DataDisplayType));
+    // The one list of the pages; the two text pages follow the selection
+    // only while they are shown.
+    m_aPages = {{TabPage::LogText, m_pLogTextPage, false}, {TabPage::Summary, m_pSummaryPage, false},
+                {TabPage::A1Time, m_pA1TimePage, true},    {TabPage::CharFunc, m_pCFuncPage, true},
+                {TabPage::Model, m_pModelPage, true},      {TabPage::Probability, m_pProbabilityPage, true}};
+    for (const PAGEROW& row : m_aPages) {
+        CDDPage* page = row.pPage;
         page->m_pLog = &m_log;
         page->m_pParams = &m_params;
         page->m_pHost = this;
@@ -197,15 +230,8 @@ void CDriftwiseDlg::CreatePages() {
 }
 
 CDDPage* CDriftwiseDlg::Page(TabPage page) const {
-    switch (page) {
-    case TabPage::LogText: return m_pLogTextPage;
-    case TabPage::A1Time: return m_pA1TimePage;
-    case TabPage::CharFunc: return m_pCFuncPage;
-    case TabPage::Model: return m_pModelPage;
-    case TabPage::Probability: return m_pProbabilityPage;
-    case TabPage::Summary: return m_pSummaryPage;
-    case TabPage::None: break;
-    }
+    for (const PAGEROW& row : m_aPages)
+        if (row.page == page) return row.pPage;
     return nullptr;
 }
 
@@ -237,8 +263,11 @@ void CDriftwiseDlg::RefreshSeriesList() {
     if (!any) {
         m_nSelected = -1;
     } else {
-        for (std::size_t i = 0; i < m_aSeries.size(); ++i)
+        for (std::size_t i = 0; i < m_aSeries.size(); ++i) {
             m_pSeriesList->addItem(QString::fromStdString(SeriesListLine(static_cast<int>(i) + 1, m_aSeries[i])));
+            m_pSeriesList->setItemData(static_cast<int>(i), QString::fromStdString(SeriesListTip(m_aSeries[i])),
+                                       Qt::ToolTipRole);
+        }
         const int line = m_nSelected < 0 || m_nSelected >= static_cast<int>(m_aSeries.size()) ? 0 : m_nSelected;
         m_pSeriesList->setCurrentIndex(line);
     }
@@ -287,22 +316,19 @@ void CDriftwiseDlg::ShowActivePage() {
 // Keeps the series link of every diagram page equal to the selected series
 // (their commands are reached from the menu whichever tab is shown).
 void CDriftwiseDlg::SyncDiagramPages(CA1TimeSeries* selected) {
-    for (CDDPage* page : {static_cast<CDDPage*>(m_pA1TimePage), static_cast<CDDPage*>(m_pCFuncPage),
-                          static_cast<CDDPage*>(m_pModelPage), static_cast<CDDPage*>(m_pProbabilityPage)}) {
-        if (page->Series() == selected && selected) continue;
+    for (const PAGEROW& row : m_aPages) {
+        CDDPage* page = row.pPage;
+        if (!row.bDiagram || (page->Series() == selected && selected)) continue;
         if (!selected) page->ForgetSeries();
         page->UpdatePage(selected);
     }
-    for (CDDPage* page : {static_cast<CDDPage*>(m_pLogTextPage), static_cast<CDDPage*>(m_pSummaryPage)})
-        if (page->Series() != selected) page->ForgetSeries();
+    for (const PAGEROW& row : m_aPages)
+        if (!row.bDiagram && row.pPage->Series() != selected) row.pPage->ForgetSeries();
 }
 
 // Before the list changes: no page may keep a pointer into it.
 void CDriftwiseDlg::ForgetSeriesLinks() {
-    for (CDDPage* page : {static_cast<CDDPage*>(m_pLogTextPage), static_cast<CDDPage*>(m_pSummaryPage),
-                          static_cast<CDDPage*>(m_pA1TimePage), static_cast<CDDPage*>(m_pCFuncPage),
-                          static_cast<CDDPage*>(m_pModelPage), static_cast<CDDPage*>(m_pProbabilityPage)})
-        if (page) page->ForgetSeries();
+    for (const PAGEROW& row : m_aPages) row.pPage->ForgetSeries();
 }
 
 void CDriftwiseDlg::OnSelectionChanged() {
@@ -338,14 +364,13 @@ void CDriftwiseDlg::ActivateTab(int index) {
 // --- import ---
 
 void CDriftwiseDlg::OnImport() {
-    if (m_bShutDown) return;
+    if (m_bShutDown || Busy()) return;
     ReadControls();
     m_log.WriteDebug(1, "Starting log file import.");
 
     FILEDIALOGREQUEST request;
-    request.filters = {{"CEOS C1A1 log file (*.html;*.txt;*.log)", "*.html; *.txt; *.log"},
-                       {"ATLASStab log file (*.dat;*.txt)", "*.dat; *.txt"}};
-    request.filterIndex = m_params.ImportType;
+    request.filters = ImportFilters();
+    request.filterIndex = FilterOfImportType(m_params.ImportType);
     request.initialFolder = m_params.ImportPath;
     FILEDIALOGRESULT result;
     if (!m_setup.pDialogs || !m_setup.pDialogs->OpenFile(static_cast<QWidget*>(this), request, result)) {
@@ -355,13 +380,16 @@ void CDriftwiseDlg::OnImport() {
     }
 
     m_log.WriteDebug(2, "Selected file: " + result.path);
-    m_params.ImportType = result.filterIndex;
-    m_log.WriteDebug(2, FormatText("Selected filter index = %d", m_params.ImportType));
+    m_params.ImportType = ImportTypeOfFilter(result.filterIndex);
+    m_log.WriteDebug(2, FormatText("Selected filter index = %d", result.filterIndex));
     m_params.ImportPath = FolderOfPath(result.path);
 
-    if (m_params.ImportType == IMPORT_C1A1 || m_params.ImportType == IMPORT_ATLAS) {
+    if (m_params.ImportType != IMPORT_NONE) {
         ImportResult imported;
         if (ImportOneFile(result.path, m_params.ImportType, imported)) AfterImport();
+        // The reader's lines say what failed; one more says why.
+        const std::string reason = ImportFailureReason(MakeImportRequest(result.path), m_params.ImportType, imported);
+        if (!reason.empty()) m_log.Write(reason);
         RebuildRecentLogsMenu();
         m_log.WriteDebug(1, "Finished log file import.");
     } else {
@@ -386,10 +414,9 @@ bool CDriftwiseDlg::ImportOneFile(const std::string& path, int importType, Impor
     // are not used while the reader runs).
     if (m_aSeries.size() != before) ForgetSeriesLinks();
     if (result.nSeriesAdded > 0) m_recentLogs.Add(path);
-    // A file that could not be opened, that holds no ATLASStab table or that
-    // is no log at all leaves the list and the pages as they are; a CEOS
-    // C1A1 log read to its end refreshes them even without a new series.
-    return m_aSeries.size() != before || (result.bOpened && result.nImportType == IMPORT_C1A1);
+    // A file that adds no series, whatever the reason, leaves the list, the
+    // selection and the pages (with the values typed there) as they are.
+    return m_aSeries.size() != before;
 }
 
 void CDriftwiseDlg::AfterImport() {
@@ -401,7 +428,7 @@ void CDriftwiseDlg::AfterImport() {
 }
 
 void CDriftwiseDlg::ImportFiles(const std::vector<std::string>& paths) {
-    if (m_bShutDown || paths.empty()) return;
+    if (m_bShutDown || Busy() || paths.empty()) return;
     ReadControls();
     // A folder stands for the logs in it and below it (the batch tool's rule);
     // what cannot be read is imported anyway, so the import names the error.
@@ -438,7 +465,7 @@ void CDriftwiseDlg::ImportFiles(const std::vector<std::string>& paths) {
 }
 
 void CDriftwiseDlg::OnRecentLog(const std::string& path) {
-    if (m_bShutDown) return;
+    if (m_bShutDown || Busy()) return;
     if (!QFileInfo(QString::fromStdString(path)).isFile()) {
         m_recentLogs.Remove(path);
         RebuildRecentLogsMenu();
@@ -460,7 +487,7 @@ void CDriftwiseDlg::OnClearRecentLogs() {
 // --- delete ---
 
 void CDriftwiseDlg::OnDelete() {
-    if (m_bShutDown) return;
+    if (m_bShutDown || Busy()) return;
     ReadControls();
     if (m_nSelected >= 0 && m_nSelected < static_cast<int>(m_aSeries.size())) {
         ForgetSeriesLinks();
@@ -474,7 +501,7 @@ void CDriftwiseDlg::OnDelete() {
 }
 
 void CDriftwiseDlg::OnDeleteAll() {
-    if (m_bShutDown) return;
+    if (m_bShutDown || Busy()) return;
     ReadControls();
     if (!m_aSeries.empty() && m_setup.pDialogs &&
         m_setup.pDialogs->AskYesNo(static_cast<QWidget*>(this), kDeleteAllQuestion, "Warning", MessageIcon::Warning)) {
@@ -485,6 +512,47 @@ void CDriftwiseDlg::OnDeleteAll() {
         RebuildTabs();
     }
     WriteControls();
+}
+
+// --- long work ---
+
+bool CDriftwiseDlg::Busy() const { return m_pRunner && m_pRunner->IsBusy(); }
+
+void CDriftwiseDlg::OnJobStarted() {
+    QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+    m_pJobProgress->setRange(0, 0);  // no progress reported yet: a moving bar
+    m_pJobProgress->show();
+    m_pJobCancel->setVisible(m_pRunner->IsCancellable());
+    SetBusyControls(true);
+    OnJobTick(0, 0, 0);
+}
+
+void CDriftwiseDlg::OnJobTick(qint64 elapsedMs, long long done, long long total) {
+    statusBar()->showMessage(QString::fromStdString(
+        FormatText("%s... %lld s", m_pRunner->Status().c_str(), static_cast<long long>(elapsedMs / 1000))));
+    if (total > 0) {
+        m_pJobProgress->setRange(0, 1000);
+        m_pJobProgress->setValue(static_cast<int>(1000 * std::min(done, total) / total));
+    }
+}
+
+void CDriftwiseDlg::OnJobFinished() {
+    statusBar()->clearMessage();
+    m_pJobProgress->hide();
+    m_pJobCancel->hide();
+    SetBusyControls(false);
+    QGuiApplication::restoreOverrideCursor();
+}
+
+void CDriftwiseDlg::SetBusyControls(bool busy) {
+    const bool any = !m_aSeries.empty();
+    m_pImport->setEnabled(!busy);
+    m_pDelete->setEnabled(!busy && any);
+    m_pDeleteAll->setEnabled(!busy && any);
+    Action(Command::Import)->setEnabled(!busy);
+    m_pRecentMenu->menuAction()->setEnabled(!busy && !m_recentLogs.Files().empty());
+    for (const PAGEROW& row : m_aPages) row.pPage->SetBusy(busy);
+    UpdateMenuState();
 }
 
 // --- timer ---
@@ -510,8 +578,7 @@ void CDriftwiseDlg::OnQuit() {
 
 void CDriftwiseDlg::Shutdown(const char* lastLine) {
     ReadControls();
-    // The loaded value + 1 or the user's choice 1 or 2: back in int range.
-    m_params.DataDisplayType = static_cast<int>(m_pA1TimePage->DisplayType() - DISPLAY_A22_TIME);
+    m_params.DataDisplayType = StoredOfDisplayValue(m_pA1TimePage->DisplayType());
     SaveToProfile(m_setup.pStore, m_params);
     SaveProgramParameters(m_params, SetupFilePath());
     // The window's own entries, beside the parameters.
@@ -552,7 +619,7 @@ void CDriftwiseDlg::keyPressEvent(QKeyEvent* event) {
 // --- drag and drop ---
 
 void CDriftwiseDlg::dragEnterEvent(QDragEnterEvent* event) {
-    if (m_bShutDown || !event->mimeData()->hasUrls()) return;
+    if (m_bShutDown || Busy() || !event->mimeData()->hasUrls()) return;
     for (const QUrl& url : event->mimeData()->urls()) {
         if (url.isLocalFile()) {
             event->acceptProposedAction();
@@ -592,6 +659,36 @@ void CDriftwiseDlg::RestoreLayout() {
     const int total = std::max(rect.height() - 200, 2 * logHeight);
     m_pSplitter->setSizes({total - logHeight, logHeight});
     if (remembered && layout.bMaximized) setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+// A window manager adds its frame around the client area only after the
+// window is shown: for a while after the first show the frame is checked
+// and, once it is there, brought onto the screen.
+void CDriftwiseDlg::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (m_pFrameCheck || isMaximized() || isFullScreen()) return;
+    m_pFrameCheck = new QTimer(this);
+    m_pFrameCheck->setInterval(kFrameCheckMs);
+    connect(m_pFrameCheck, &QTimer::timeout, this, [this] {
+        if (KeepFrameOnScreen() || ++m_nFrameChecks >= kFrameChecks) m_pFrameCheck->stop();
+    });
+    m_pFrameCheck->start();
+}
+
+bool CDriftwiseDlg::KeepFrameOnScreen() {
+    if (isMaximized() || isFullScreen()) return true;
+    const QRect frame = frameGeometry();
+    const QRect client = geometry();
+    if (frame == client) return false;  // no frame (yet)
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens()) screens.push_back(screen->availableGeometry());
+    const QRect placed = ClampToScreens(frame, screens, QSize());
+    if (placed != frame) {
+        // The frame's margins stay; the client area follows the frame.
+        setGeometry(QRect(placed.topLeft() + (client.topLeft() - frame.topLeft()),
+                          client.size() - (frame.size() - placed.size())));
+    }
+    return true;
 }
 
 void CDriftwiseDlg::SaveLayout() {

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+class CBackgroundRunner;
 class CDDA1TimeDiagramDlg;
 class CDDCFuncDiagramDlg;
 class CDDLogTextDlg;
@@ -32,6 +33,7 @@ class QComboBox;
 class QDialog;
 class QMenu;
 class QPlainTextEdit;
+class QProgressBar;
 class QPushButton;
 class QSplitter;
 class QTabWidget;
@@ -61,6 +63,9 @@ public:
     void RefreshSeriesList();
     void RebuildTabs() override;
     void ShowActivePage();
+    // The runner of the long evaluation steps; while it is busy the commands
+    // that would touch the series are off.
+    CBackgroundRunner* Runner() override { return m_pRunner; }
 
     // Imports files chosen outside the Import dialog (command line, drops,
     // recent logs): the format is decided by content; a folder imports the
@@ -143,6 +148,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -159,14 +165,16 @@ private:
     int RunDialog(QDialog& dialog);
     ImportRequest MakeImportRequest(const std::string& path);
     // Imports one file (importType IMPORT_NONE: by content) and gives the
-    // reader's result; true when the series list changed or the reader asks
-    // for a refresh.
+    // reader's result; true when the series list changed.
     bool ImportOneFile(const std::string& path, int importType, ImportResult& result);
     void AfterImport();
     void CreateRecentLogsMenu(QMenu* file);
     void RebuildRecentLogsMenu();
     void RestoreLayout();
     void SaveLayout();
+    // Moves the window so that its frame, title bar included, lies on the
+    // screen; true once a window manager's frame was seen.
+    bool KeepFrameOnScreen();
     bool IsAccelerator(const QKeyEvent& key) const;
     void ForgetSeriesLinks();
     void SyncDiagramPages(CA1TimeSeries* selected);
@@ -175,6 +183,11 @@ private:
     void ActivateTab(int index);
     void ForwardExport(void (CDDPage::*exportCommand)());
     void RunReportCommand(bool (CPdfExport::*command)(const CA1TimeSeries&, int));
+    bool Busy() const;
+    void OnJobStarted();
+    void OnJobTick(qint64 elapsedMs, long long done, long long total);
+    void OnJobFinished();
+    void SetBusyControls(bool busy);
 
     // Members of the window, in the order the program has always kept them.
     std::string m_strDataFolder;
@@ -209,4 +222,17 @@ private:
     QAction* m_pClearRecent = nullptr;
     CRecentLogs m_recentLogs;
     std::vector<QAction*> m_actions;
+    // The six pages, each once: the tab page it is and whether it is a
+    // diagram page (which keeps the selected series linked while hidden).
+    struct PAGEROW {
+        TabPage page;
+        CDDPage* pPage;
+        bool bDiagram;
+    };
+    std::vector<PAGEROW> m_aPages;
+    CBackgroundRunner* m_pRunner = nullptr;
+    QProgressBar* m_pJobProgress = nullptr;
+    QPushButton* m_pJobCancel = nullptr;
+    QTimer* m_pFrameCheck = nullptr;
+    int m_nFrameChecks = 0;
 };

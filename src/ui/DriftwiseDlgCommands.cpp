@@ -158,7 +158,8 @@ bool CDriftwiseDlg::eventFilter(QObject* watched, QEvent* event) {
 QAction* CDriftwiseDlg::Action(Command command) const { return m_actions.at(static_cast<std::size_t>(command)); }
 
 void CDriftwiseDlg::UpdateMenuState() {
-    const MENUSTATE state = ComputeMenuState(SelectedSeries(), m_nActiveTab, m_pTabs->count());
+    MENUSTATE state = ComputeMenuState(SelectedSeries(), m_nActiveTab, m_pTabs->count());
+    if (Busy()) state.bReExtract = state.bCharFunc = state.bFitModel = false;
     Action(Command::ExportImage)->setEnabled(state.bExport);
     Action(Command::ExportTable)->setEnabled(state.bExport);
     Action(Command::ExportBinary)->setEnabled(state.bExport);
@@ -189,18 +190,21 @@ void CDriftwiseDlg::OnExportBinary() { ForwardExport(&CDDPage::OnExportBinary); 
 // --- Analyze ---
 
 void CDriftwiseDlg::OnReExtract() {
+    if (Busy()) return;
     ReadControls();
     if (SelectedSeries()) m_pA1TimePage->OnReExtract();
     WriteControls();
 }
 
 void CDriftwiseDlg::OnCharFunc() {
+    if (Busy()) return;
     ReadControls();
     if (SelectedSeries()) m_pA1TimePage->OnCharFunc();
     WriteControls();
 }
 
 void CDriftwiseDlg::OnFitModel() {
+    if (Busy()) return;
     ReadControls();
     CA1TimeSeries* series = SelectedSeries();
     if (series && !series->m_aCharFunc.empty()) m_pCFuncPage->OnFitModel();

@@ -1,8 +1,23 @@
 #include "ui/Pictures.h"
 
-QPixmap BannerPicture() { return QPixmap(QStringLiteral(":/driftwise/banner.png")); }
+namespace {
 
-QPixmap DisclaimerPicture() { return QPixmap(QStringLiteral(":/driftwise/disclaimer.png")); }
+QPixmap PictureFor(const QString& name, qreal devicePixelRatio) {
+    if (devicePixelRatio > 1.0) {
+        QPixmap sharp(QStringLiteral(":/driftwise/%1@2x.png").arg(name));
+        if (!sharp.isNull()) {
+            sharp.setDevicePixelRatio(2.0);
+            return sharp;
+        }
+    }
+    return QPixmap(QStringLiteral(":/driftwise/%1.png").arg(name));
+}
+
+}  // namespace
+
+QPixmap BannerPicture(qreal devicePixelRatio) { return PictureFor(QStringLiteral("banner"), devicePixelRatio); }
+
+QPixmap DisclaimerPicture(qreal devicePixelRatio) { return PictureFor(QStringLiteral("disclaimer"), devicePixelRatio); }
 
 QIcon ProgramIcon() {
     QIcon icon;

@@ -5,6 +5,8 @@
 #include <QIcon>
 #include <QPixmap>
 
-QPixmap BannerPicture();
-QPixmap DisclaimerPicture();
+// Drawn for a screen of the given device-pixel ratio: above 1 the picture
+// of twice the pixels, with that ratio, so it stays sharp on scaled screens.
+QPixmap BannerPicture(qreal devicePixelRatio = 1.0);
+QPixmap DisclaimerPicture(qreal devicePixelRatio = 1.0);
 QIcon ProgramIcon();

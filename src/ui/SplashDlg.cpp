@@ -13,7 +13,7 @@ CDriftwiseSplashDlg::CDriftwiseSplashDlg(QWidget* parent, int lockMs, int closeM
     : QDialog(parent), m_nCloseMs(closeMs), m_pLockTimer(new QTimer(this)), m_pCloseTimer(new QTimer(this)) {
     setWindowTitle(QStringLiteral("Welcome !"));
     auto* picture = new QLabel(this);
-    picture->setPixmap(BannerPicture());
+    picture->setPixmap(BannerPicture(devicePixelRatioF()));
     // Clicks on the picture reach the dialog.
     picture->setAttribute(Qt::WA_TransparentForMouseEvents);
     auto* layout = new QVBoxLayout(this);

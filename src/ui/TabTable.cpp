@@ -1,5 +1,6 @@
 #include "ui/TabTable.h"
 
+#include "import/LogImport.h"
 #include "series/A1TimeSeries.h"
 #include "text/Format.h"
 
@@ -73,4 +74,10 @@ std::string SeriesListLine(int number, const CA1TimeSeries& series) {
     else if (lines < 0) rate = -std::numeric_limits<double>::infinity();
     else rate = std::numeric_limits<double>::quiet_NaN();
     return FormatText("#%.3d: %d samples, %d s (%.2f Hz)", number, series.m_nDataLines, span, rate);
+}
+
+std::string SeriesListTip(const CA1TimeSeries& series) {
+    const LogFormatEntry* format = FindLogFormat(series.m_nImportType);
+    return FormatText("File: %s\nLines: %d to %d\nType: %s", series.m_strSourceFile.c_str(), series.m_nFirstLine,
+                      series.m_nLastLine, format ? format->szTitle : "unknown");
 }

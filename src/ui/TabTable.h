@@ -47,3 +47,7 @@ MENUSTATE ComputeMenuState(const CA1TimeSeries* selected, int activeTab, int tab
 
 // "#%.3d: %d samples, %d s (%.2f Hz)" for the series at 1-based number.
 std::string SeriesListLine(int number, const CA1TimeSeries& series);
+
+// The tooltip of a series list entry: where the series came from (file,
+// line range, import type), one item a line.
+std::string SeriesListTip(const CA1TimeSeries& series);

@@ -4,7 +4,7 @@
 #include "files/ReportDocument.h"
 
 #include "eval/Report.h"
-#include "plot/DiagramWnd.h"
+#include "plot/DiagramContent.h"
 #include "series/A1TimeSeries.h"
 #include "support/TempFolder.h"
 

@@ -238,17 +238,23 @@ TEST_F(AppTest, FailedImportLeavesListSelectionAndTypedValuesUntouched) {
     EXPECT_EQ(window->CFuncPage()->Series(), window->SelectedSeries());
 }
 
-TEST_F(AppTest, C1A1LogWithoutSeriesRefreshesAndSelectsTheLastSeries) {
+// Like a failed one, an import that adds no series leaves the selection and
+// the values typed but not yet applied.
+TEST_F(AppTest, C1A1LogWithoutSeriesLeavesSelectionAndTypedValues) {
     auto window = MakeWindow();
     window->ImportFiles({MakeATLASFile("one.dat", 20), MakeATLASFile("two.dat", 20)});
     window->SeriesList()->setCurrentIndex(0);
     ASSERT_EQ(window->Selected(), 0);
+    window->A1TimePage()->RotationEdit()->setText(QStringLiteral("12"));
+    window->CFuncPage()->ResolutionEdit()->setText(QStringLiteral("0.8"));
     const std::string empty = FilePath("empty.log");
     WriteTextFile(empty, "12:00:00 Corrector ready.\n");
     m_dialogs.QueueOpenFile(empty, IMPORT_C1A1);
     window->OnImport();
     EXPECT_EQ(window->Series().size(), 2u);
-    EXPECT_EQ(window->Selected(), 1);
+    EXPECT_EQ(window->Selected(), 0);
+    EXPECT_EQ(window->A1TimePage()->RotationEdit()->text().toStdString(), "12");
+    EXPECT_EQ(window->CFuncPage()->ResolutionEdit()->text().toStdString(), "0.8");
 }
 
 // --- no stale pages ---

@@ -7,6 +7,7 @@
 #include "AppTestSupport.h"
 
 #include "loggen/LogGenerator.h"
+#include "ui/BackgroundRunner.h"
 #include "ui/pages/DDA1TimeDiagramDlg.h"
 #include "ui/pages/DDCFuncDiagramDlg.h"
 #include "ui/pages/DDModelDiagramDlg.h"
@@ -14,6 +15,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -23,6 +25,7 @@
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
@@ -273,4 +276,71 @@ TEST_F(AppXcb, DeleteKeyInTheSeriesListDeletesTheSelectedSeries) {
     QTest::keyClick(rotation, Qt::Key_Delete);
     EXPECT_EQ(rotation->text().toStdString(), "2");
     EXPECT_EQ(window->Series().size(), 2u);
+}
+
+// While the characteristic function and the fit of a large series run, the
+// event loop keeps turning: a 5 ms timer stands for the user's input events,
+// and the longest pause between its ticks is how long an input waits at
+// most. DW_RESPONSIVENESS_SAMPLES sets the size (10^6 for the figure of
+// record; the suite runs 10^5).
+TEST_F(AppXcb, EventLoopTurnsWhileTheCharFuncAndFitRun) {
+    REQUIRE_XCB();
+    const int samples = qEnvironmentVariableIsSet("DW_RESPONSIVENESS_SAMPLES")
+                            ? qEnvironmentVariableIntValue("DW_RESPONSIVENESS_SAMPLES")
+                            : 100000;
+    loggen::CSplitMix random(20261209);
+    loggen::SeriesSetup setup;
+    setup.nImages = samples;
+    const loggen::GeneratedSeries generated = loggen::SimulateSeries(setup, random);
+    CA1TimeSeries series;
+    for (const loggen::GeneratedSample& sample : generated.aSamples)
+        series.m_aSamples.push_back({sample.nImage, sample.dTrueX, sample.dTrueY, 0.0, 0.0});
+    series.m_nDataLines = samples;
+    series.m_dImagePeriod = setup.dImagePeriodS;
+    series.m_nImportType = IMPORT_C1A1;
+    series.m_nStartTime = setup.nStartTime;
+    series.m_nStopTime = setup.nStartTime + static_cast<int>(setup.dImagePeriodS * samples);
+
+    auto window = ShowActiveWindow();
+    // Two of them: choosing the second in the list links the pages to it.
+    window->Series().push_back(series);
+    window->Series().push_back(std::move(series));
+    window->RefreshSeriesList();
+    window->SeriesList()->setCurrentIndex(1);
+    ASSERT_EQ(window->A1TimePage()->Series(), &window->Series()[1]);
+    Focus(window->SeriesList());
+
+    QElapsedTimer clock;
+    qint64 last = -1, longestWhileBusy = 0, longest = 0;
+    int ticksWhileBusy = 0;
+    QTimer input;
+    input.setInterval(5);
+    QObject::connect(&input, &QTimer::timeout, [&] {
+        const qint64 now = clock.elapsed();
+        if (last >= 0) longest = std::max(longest, now - last);
+        if (last >= 0 && window->Runner()->IsBusy()) {
+            longestWhileBusy = std::max(longestWhileBusy, now - last);
+            ++ticksWhileBusy;
+        }
+        last = now;
+    });
+    clock.start();
+    input.start();
+    // The figure of record may take minutes on a loaded machine.
+    const int waitMs = samples > 200000 ? 1800000 : 240000;
+    QTest::keyClick(window->SeriesList(), Qt::Key_F, Qt::ControlModifier);
+    const bool charFuncDone = window->Runner()->WaitUntilIdle(waitMs);
+    const qint64 charFuncMs = clock.elapsed();
+    QTest::keyClick(window->SeriesList(), Qt::Key_M, Qt::ControlModifier);
+    const bool fitDone = window->Runner()->WaitUntilIdle(waitMs);
+    input.stop();
+    std::printf("%d samples: characteristic function %lld ms, fit %lld ms; longest pause of the event loop "
+                "%lld ms while the work ran, %lld ms in all (%d ticks while busy)\n",
+                samples, static_cast<long long>(charFuncMs), static_cast<long long>(clock.elapsed() - charFuncMs),
+                static_cast<long long>(longestWhileBusy), static_cast<long long>(longest), ticksWhileBusy);
+    ASSERT_TRUE(charFuncDone && fitDone);
+    EXPECT_EQ(window->Series()[1].CharFuncValid, 1);
+    EXPECT_EQ(window->Series()[1].ModelValid, 1);
+    // On the GUI thread the timer could not tick at all while the work ran.
+    EXPECT_GE(ticksWhileBusy, 10) << "the event loop stood still while the work ran";
 }

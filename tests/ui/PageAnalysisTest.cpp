@@ -186,34 +186,46 @@ TEST_F(PageAnalysis, FullRoadOfAnAnalysis) {
     EXPECT_EQ(m_pShown, &m_a22);
 }
 
-TEST_F(PageAnalysis, UnparsableInputsAreTakenAsZeroWithoutHanging) {
+// Energy and resolution are refused like the rotation when they are no
+// number, and when they are not above 0 (an infinite tolerance): a message,
+// and the previous value stays in the field and in the parameters.
+TEST_F(PageAnalysis, EnergyAndResolutionThatAreNoPositiveNumberAreRefused) {
     m_a22.OnCharFunc();
     m_cfunc.OnFitModel();
     ASSERT_EQ(m_pSeries->ModelValid, 1);
-    Show(2);
-    // Energy 0: the tolerance is infinite; a resolution without a number is 0.
-    for (auto [energy, resolution] : {std::pair{"0", "1.0"}, {"-5", "1.0"}, {"300", "abc"}}) {
-        m_cfunc.EnergyEdit()->setText(energy);
-        m_cfunc.ResolutionEdit()->setText(resolution);
-        m_cfunc.OnRefresh();
-        const std::string line2 = Utf8(m_cfunc.Line2Edit()->text());
-        EXPECT_FALSE(line2.empty()) << energy << " " << resolution;
-        EXPECT_EQ(line2, DirectStateText(*m_pSeries));
-        EXPECT_EQ(line2.find("nan"), std::string::npos) << line2;
-        Show(3);
-        m_model.OnRefresh();
-        const std::string modelLine = Utf8(m_model.Line2Edit()->text());
-        EXPECT_EQ(modelLine, ModelStateText(*m_pSeries));
-        EXPECT_EQ(modelLine.find("nan"), std::string::npos) << modelLine;
-        if (std::string(energy) != "300") {  // infinite tolerance: the search cannot end
-            EXPECT_NE(modelLine.find("no result"), std::string::npos) << modelLine;
+    struct CASE {
+        const char* szEnergy;
+        const char* szResolution;
+        const char* szMessage;
+    };
+    const CASE cases[] = {
+        {"abc", "1.0", "Enter a number."},
+        {"0", "1.0", "Enter an electron energy greater than 0 keV."},
+        {"-5", "1.0", "Enter an electron energy greater than 0 keV."},
+        {"300.0", "abc", "Enter a number."},
+        {"300.0", "0", "Enter a target resolution greater than 0 A."},
+    };
+    for (CDDStabilityPage* page :
+         {static_cast<CDDStabilityPage*>(&m_cfunc), static_cast<CDDStabilityPage*>(&m_model)}) {
+        Show(page == &m_cfunc ? 2 : 3);
+        for (const CASE& c : cases) {
+            m_dialogs.m_messages.clear();
+            page->EnergyEdit()->setText(c.szEnergy);
+            page->ResolutionEdit()->setText(c.szResolution);
+            page->OnRefresh();
+            ASSERT_EQ(m_dialogs.m_messages.size(), 1u) << c.szEnergy << " " << c.szResolution;
+            EXPECT_EQ(m_dialogs.m_messages[0].text, c.szMessage);
+            EXPECT_DOUBLE_EQ(m_params.ElEnergykV, 300.0);
+            EXPECT_DOUBLE_EQ(m_params.TargetResAng, 1.0);
+            EXPECT_EQ(Utf8(page->EnergyEdit()->text()), "300.0");
+            EXPECT_EQ(Utf8(page->ResolutionEdit()->text()), "1.00");
+            EXPECT_EQ(Utf8(page->Line2Edit()->text()).find("no result"), std::string::npos);
         }
-        Show(4);
-        Show(5);
-        Show(2);
     }
-    EXPECT_DOUBLE_EQ(m_params.TargetResAng, 0.0);
-    EXPECT_DOUBLE_EQ(m_params.ElEnergykV, 300.0);
+    // A number above 0 is taken.
+    m_cfunc.EnergyEdit()->setText("200");
+    m_cfunc.OnFitModel();
+    EXPECT_DOUBLE_EQ(m_params.ElEnergykV, 200.0);
 }
 
 TEST_F(PageAnalysis, PagesWithoutSeriesShowNoData) {

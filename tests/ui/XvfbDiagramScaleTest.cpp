@@ -8,12 +8,16 @@
 #include "PageTestSupport.h"
 
 #include "plot/DiagramContent.h"
+#include "ui/AboutDlg.h"
+#include "ui/DisclaimerDlg.h"
+#include "ui/SplashDlg.h"
 #include "ui/pages/DDA1TimeDiagramDlg.h"
 #include "ui/pages/DiagramView.h"
 
 #include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QImage>
+#include <QLabel>
 #include <QPixmap>
 #include <QScreen>
 #include <QWindow>
@@ -118,3 +122,27 @@ TEST(XvfbDiagramScale, DiagramIsDrawnAtDeviceResolution) {
 }
 
 }  // namespace
+
+// The banner and disclaimer pictures are drawn for the screen: at scale 2
+// a picture of twice the pixels with ratio 2, not the 1x picture enlarged.
+TEST(XvfbDiagramScale, PicturesOfTheInformationWindowsMatchTheScreen) {
+    TestApp();
+    if (QGuiApplication::platformName() != "xcb" || qGuiApp->devicePixelRatio() != 2.0)
+        GTEST_SKIP() << "needs the xcb platform at QT_SCALE_FACTOR=2 (run through ctest)";
+    CAboutDlg about(nullptr);
+    CDisclaimerDlg disclaimer(nullptr);
+    CDriftwiseSplashDlg splash(nullptr, 0, 0);
+    for (QDialog* dialog :
+         {static_cast<QDialog*>(&about), static_cast<QDialog*>(&disclaimer), static_cast<QDialog*>(&splash)}) {
+        int pictures = 0;
+        for (const QLabel* label : dialog->findChildren<QLabel*>()) {
+            const QPixmap picture = label->pixmap();
+            if (picture.isNull()) continue;
+            ++pictures;
+            EXPECT_EQ(picture.devicePixelRatio(), 2.0) << dialog->windowTitle().toStdString();
+            EXPECT_EQ(picture.width(), 1000) << dialog->windowTitle().toStdString();
+            EXPECT_EQ(picture.deviceIndependentSize().toSize().width(), 500);
+        }
+        EXPECT_EQ(pictures, 1) << dialog->windowTitle().toStdString();
+    }
+}

@@ -41,6 +41,20 @@ QString CQtDialogs::QtNameFilter(const FILEFILTER& filter) {
     return label + QLatin1Char('(') + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
 }
 
+QString CQtDialogs::FilterPatterns(const QString& nameFilter) {
+    const qsizetype open = nameFilter.lastIndexOf(QLatin1Char('('));
+    const qsizetype close = nameFilter.lastIndexOf(QLatin1Char(')'));
+    if (open < 0 || close < open) return QString();
+    return nameFilter.mid(open + 1, close - open - 1).simplified();
+}
+
+qsizetype CQtDialogs::IndexOfFilter(const QStringList& filters, const QString& nameFilter) {
+    const QString patterns = FilterPatterns(nameFilter);
+    for (qsizetype i = 0; i < filters.size(); ++i)
+        if (FilterPatterns(filters.at(i)) == patterns) return i;
+    return -1;
+}
+
 QStringList CQtDialogs::QtNameFilters(const std::vector<FILEFILTER>& filters) {
     QStringList list;
     for (const FILEFILTER& filter : filters) list << QtNameFilter(filter);
@@ -62,14 +76,20 @@ bool CQtDialogs::RunFileDialog(void* owner, const FILEDIALOGREQUEST& request, FI
     const QStringList filters = QtNameFilters(request.filters);
     if (!filters.isEmpty()) {
         dialog.setNameFilters(filters);
+        // The dialog shows the titles with their blanks simplified: the
+        // filters are matched by their patterns, never by their titles.
         const int index = request.filterIndex;
-        if (index >= 1 && index <= filters.size()) dialog.selectNameFilter(filters.at(index - 1));
+        if (index >= 1 && index <= filters.size()) {
+            const QStringList shown = dialog.nameFilters();
+            const qsizetype at = IndexOfFilter(shown, filters.at(index - 1));
+            if (at >= 0) dialog.selectNameFilter(shown.at(at));
+        }
     }
     // The suffix added to a bare name follows the selected filter ("*.jpg"
     // gives "jpg"); filters without one extension fall back to the default.
     const QString fallbackSuffix = FromUtf8(request.defaultExtension);
     const auto suffixFor = [&](const QString& nameFilter) {
-        const qsizetype at = filters.indexOf(nameFilter);
+        const qsizetype at = IndexOfFilter(filters, nameFilter);
         if (at >= 0) {
             const QStringList parts = FromUtf8(request.filters[static_cast<std::size_t>(at)].pattern)
                                           .split(QLatin1Char(';'), Qt::SkipEmptyParts);
@@ -97,7 +117,7 @@ bool CQtDialogs::RunFileDialog(void* owner, const FILEDIALOGREQUEST& request, FI
     if (files.isEmpty() || files.first().isEmpty()) return false;
 
     result.path = files.first().toStdString();
-    const qsizetype selected = filters.indexOf(dialog.selectedNameFilter());
+    const qsizetype selected = IndexOfFilter(filters, dialog.selectedNameFilter());
     result.filterIndex = selected >= 0 ? static_cast<int>(selected) + 1 : request.filterIndex;
     return true;
 }

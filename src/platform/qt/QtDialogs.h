@@ -20,6 +20,10 @@ public:
     // "*.*" becomes "*" so files without an extension are listed too).
     static QString QtNameFilter(const FILEFILTER& filter);
     static QStringList QtNameFilters(const std::vector<FILEFILTER>& filters);
+    // The patterns of a Qt name filter ("*.html *.txt"), blanks simplified.
+    static QString FilterPatterns(const QString& nameFilter);
+    // The index of the filter with the same patterns as nameFilter, or -1.
+    static qsizetype IndexOfFilter(const QStringList& filters, const QString& nameFilter);
     // Message text with Windows line breaks ("\r\n") as plain line breaks.
     static QString MessageText(const std::string& text);
 

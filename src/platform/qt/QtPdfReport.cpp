@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/qt/QtPdfReport.h"
 
-#include "plot/DiagramWnd.h"
+#include "plot/DiagramContent.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -258,7 +258,7 @@ int CQtPdfReport::PaintPages(QPagedPaintDevice& device, const REPORTDOCUMENT& do
 
     const double widthMm = std::min(kReportDiagramWidthMm, page.Width() / page.Mm(1.0));
     const double scale = DiagramScale(widthMm);
-    CA1DiagramWnd diagram(m_pText, nullptr);
+    CA1Diagram diagram(m_pText, nullptr);
     const int w = static_cast<int>(std::lround(kDiagramLogicalWidth * scale));
     const int h = static_cast<int>(std::lround(kDiagramLogicalHeight * scale));
     if (!diagram.Create(w, h, scale)) {
@@ -274,7 +274,7 @@ int CQtPdfReport::PaintPages(QPagedPaintDevice& device, const REPORTDOCUMENT& do
         if (first) page.NewPage();
         else page.Skip(page.Mm(8.0));
         first = false;
-        const CImage32& pixels = diagram.m_image;
+        const CImage32& pixels = diagram.Image();
         const QImage view(reinterpret_cast<const uchar*>(pixels.Data()), pixels.Width(), pixels.Height(),
                           pixels.BytesPerLine(), QImage::Format_RGB32);
         QImage image = view.convertToFormat(QImage::Format_RGB888);

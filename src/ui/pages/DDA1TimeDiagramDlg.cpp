@@ -9,6 +9,7 @@
 #include "series/A1TimeSeries.h"
 #include "text/Format.h"
 #include "text/Parse.h"
+#include "ui/SeriesJob.h"
 #include "ui/pages/DiagramView.h"
 #include "ui/pages/PageLayout.h"
 
@@ -25,14 +26,20 @@
 
 #include <cmath>
 
+int DisplayChoiceOfType(long long displayType) { return displayType == DISPLAY_A22_2D ? 1 : 0; }
+int DisplayTypeOfChoice(int choice) { return DISPLAY_A22_TIME + choice; }
+// The loaded value + 1 or the user's choice 1 or 2: back in int range.
+long long DisplayValueOfStored(int stored) { return static_cast<long long>(stored) + DISPLAY_A22_TIME; }
+int StoredOfDisplayValue(long long displayValue) { return static_cast<int>(displayValue - DISPLAY_A22_TIME); }
+
 CDDA1TimeDiagramDlg::CDDA1TimeDiagramDlg(QWidget* parent) : CDDDiagramPage(parent) {}
 CDDA1TimeDiagramDlg::~CDDA1TimeDiagramDlg() = default;
 
 void CDDA1TimeDiagramDlg::SetDisplayType(long long nDisplayType) {
     m_nDisplayValue = nDisplayType;
-    m_nDisplayChoice = nDisplayType == DISPLAY_A22_2D ? 1 : 0;
+    m_nDisplayChoice = DisplayChoiceOfType(nDisplayType);
     if (!m_pView) return;
-    m_pView->Diagram()->m_style.nDisplayType = DISPLAY_A22_TIME + m_nDisplayChoice;
+    m_pView->Diagram()->m_style.nDisplayType = DisplayTypeOfChoice(m_nDisplayChoice);
     const QSignalBlocker block(m_pDisplay);
     m_pDisplay->setCurrentIndex(m_nDisplayChoice);
 }
@@ -48,7 +55,7 @@ void CDDA1TimeDiagramDlg::Initialize() {
     top->setColumnStretch(1, 1);
 
     MakeDiagramView();
-    m_pView->Diagram()->m_style.nDisplayType = DISPLAY_A22_TIME + m_nDisplayChoice;
+    m_pView->Diagram()->m_style.nDisplayType = DisplayTypeOfChoice(m_nDisplayChoice);
 
     auto* display = new QGroupBox("Display", this);
     m_pDisplay = new QComboBox(display);
@@ -99,9 +106,9 @@ bool CDDA1TimeDiagramDlg::ReadControls() {
     m_bMirrorY = m_pMirror->isChecked() ? 1 : 0;
     const int choice = m_pDisplay->currentIndex() == 1 ? 1 : 0;
     if (choice != m_nDisplayChoice)
-        m_nDisplayValue = DISPLAY_A22_TIME + choice;  // a value of its own stays until changed
+        m_nDisplayValue = DisplayTypeOfChoice(choice);  // a value of its own stays until changed
     m_nDisplayChoice = choice;
-    m_pView->Diagram()->m_style.nDisplayType = DISPLAY_A22_TIME + m_nDisplayChoice;
+    m_pView->Diagram()->m_style.nDisplayType = DisplayTypeOfChoice(m_nDisplayChoice);
     m_strLine2 = FromQString(m_pLine2->text());
     m_strLine1 = FromQString(m_pLine1->text());
 
@@ -123,7 +130,7 @@ void CDDA1TimeDiagramDlg::WriteControls() {
     m_pMirror->setChecked(m_bMirrorY != 0);
     {
         const QSignalBlocker block(m_pDisplay);
-        m_pDisplay->setCurrentIndex(m_pView->Diagram()->m_style.nDisplayType == DISPLAY_A22_2D ? 1 : 0);
+        m_pDisplay->setCurrentIndex(DisplayChoiceOfType(m_pView->Diagram()->m_style.nDisplayType));
     }
     m_pLine2->setText(ToQString(m_strLine2));
     m_pLine2->setCursorPosition(0);
@@ -170,6 +177,7 @@ void CDDA1TimeDiagramDlg::ComputeStatistics(const CA1TimeSeries& series) {
 }
 
 void CDDA1TimeDiagramDlg::OnReExtract() {
+    if (RunnerBusy()) return;
     ReadControls();
     if (CA1TimeSeries* series = m_pSeries) {
         const int sign = m_bMirrorY ? -1 : 1;
@@ -189,18 +197,26 @@ void CDDA1TimeDiagramDlg::OnDisplayChange() {
 }
 
 void CDDA1TimeDiagramDlg::OnCharFunc() {
+    if (RunnerBusy()) return;
     ReadControls();
     if (CA1TimeSeries* series = m_pSeries; series && m_pParams) {
         series->m_pLog = m_pLog;
         const bool hadResults = series->CharFuncValid > 0 || series->ModelValid > 0 || !series->m_aCharFunc.empty();
-        if (RunCharFuncStep(*series, ParameterEvalInputs())) {
-            series->m_nCurrentTab = TAB_CHAR_FUNC;
-            if (m_pHost) m_pHost->RebuildTabs();
-        } else if (hadResults && series->CharFuncValid <= 0 && m_pHost) {
-            // A run that failed after clearing the old results: the tabs
-            // that showed them go.
-            m_pHost->RebuildTabs();
-        }
+        const EVALINPUTS inputs = ParameterEvalInputs();
+        RunSeriesStep(
+            Runner(), *series, "Evaluating the characteristic function",
+            [inputs](CA1TimeSeries& copy) { return RunCharFuncStep(copy, inputs); },
+            [this, hadResults](CA1TimeSeries& done, bool valid) {
+                if (valid) {
+                    done.m_nCurrentTab = TAB_CHAR_FUNC;
+                    if (m_pHost) m_pHost->RebuildTabs();
+                } else if (hadResults && done.CharFuncValid <= 0 && m_pHost) {
+                    // A run that failed after clearing the old results: the
+                    // tabs that showed them go.
+                    m_pHost->RebuildTabs();
+                }
+                WriteControls();
+            });
     }
     WriteControls();
 }

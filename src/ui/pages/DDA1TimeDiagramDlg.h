@@ -14,6 +14,15 @@ class QComboBox;
 class QLineEdit;
 class QPushButton;
 
+// The display choice between its forms: the "Display" list's index (0
+// "A22-Time", 1 "A22 (2D)") and the diagram's display type (any type but
+// DISPLAY_A22_2D shows the time graph); the stored zero-based parameter and
+// the page's display value.
+int DisplayChoiceOfType(long long displayType);
+int DisplayTypeOfChoice(int choice);
+long long DisplayValueOfStored(int stored);
+int StoredOfDisplayValue(long long displayValue);
+
 class CDDA1TimeDiagramDlg : public CDDDiagramPage {
     Q_OBJECT
 public:

@@ -8,6 +8,7 @@
 #include "plot/DiagramContent.h"
 #include "series/A1TimeSeries.h"
 #include "text/Format.h"
+#include "ui/SeriesJob.h"
 #include "ui/pages/DiagramView.h"
 
 #include <QPushButton>
@@ -52,6 +53,7 @@ void CDDCFuncDiagramDlg::UpdatePage(CA1TimeSeries* series) {
 }
 
 void CDDCFuncDiagramDlg::OnFitModel() {
+    if (RunnerBusy()) return;
     ReadControls();
     if (CA1TimeSeries* series = m_pSeries) {
         series->m_pLog = m_pLog;
@@ -62,9 +64,17 @@ void CDDCFuncDiagramDlg::OnFitModel() {
             m_pParams->TargetResAng = resolution;
             EVALINPUTS inputs = StepInputs(energy, resolution);
             inputs.nSeed = m_seedSource ? m_seedSource() : SeedFromUtcClock();
-            RunModelFitStep(*series, inputs, FitStepStart::DirectLifetimeFirst);
-            series->m_nCurrentTab = TAB_FITTED_MODEL;
-            if (m_pHost) m_pHost->RebuildTabs();
+            RunSeriesStep(
+                Runner(), *series, "Fitting the model",
+                [inputs](CA1TimeSeries& copy) {
+                    RunModelFitStep(copy, inputs, FitStepStart::DirectLifetimeFirst);
+                    return true;
+                },
+                [this](CA1TimeSeries& done, bool) {
+                    done.m_nCurrentTab = TAB_FITTED_MODEL;
+                    if (m_pHost) m_pHost->RebuildTabs();
+                    WriteControls();
+                });
         }
     }
     WriteControls();

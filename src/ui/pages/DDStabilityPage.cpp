@@ -3,9 +3,11 @@
 #include "eval/EvalSteps.h"
 #include "eval/Lifetime.h"
 #include "files/MainParameters.h"
+#include "platform/Dialogs.h"
 #include "series/A1TimeSeries.h"
 #include "text/Format.h"
 #include "text/Parse.h"
+#include "ui/SeriesJob.h"
 #include "ui/pages/DiagramView.h"
 #include "ui/pages/PageLayout.h"
 
@@ -16,6 +18,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <cmath>
 
 CDDStabilityPage::CDDStabilityPage(QWidget* parent) : CDDDiagramPage(parent) {}
 CDDStabilityPage::~CDDStabilityPage() = default;
@@ -88,12 +92,29 @@ EVALINPUTS CDDStabilityPage::StepInputs(double energykV, double resolutionAng) c
 double CDDStabilityPage::TypedEnergy() const { return ReadLeadingDouble(m_strEnergy); }
 double CDDStabilityPage::TypedResolution() const { return ReadLeadingDouble(m_strResolution); }
 
-void CDDStabilityPage::ReadControls() {
-    if (!m_pLine1) return;
+bool CDDStabilityPage::ReadPositiveInput(QLineEdit* field, std::string& value, const char* rangeMessage) {
+    const std::string text = FromQString(field->text());
+    const double number = HasLeadingNumber(text) ? ReadLeadingDouble(text) : 0.0;
+    const char* message = nullptr;
+    if (!HasLeadingNumber(text) || !std::isfinite(number)) message = "Enter a number.";
+    else if (number <= 0.0) message = rangeMessage;
+    if (message) {
+        if (m_pDialogs) m_pDialogs->Message(DialogOwner(), message, "Driftwise", MessageIcon::Warning);
+        field->setFocus();
+        return false;
+    }
+    value = text;
+    return true;
+}
+
+bool CDDStabilityPage::ReadControls() {
+    if (!m_pLine1) return true;
     m_strLine1 = FromQString(m_pLine1->text());
     m_strLine2 = FromQString(m_pLine2->text());
-    m_strEnergy = FromQString(m_pEnergy->text());
-    m_strResolution = FromQString(m_pResolution->text());
+    // An energy or resolution of 0, below or no number at all would give an
+    // infinite tolerance: the previous value stays.
+    return ReadPositiveInput(m_pEnergy, m_strEnergy, "Enter an electron energy greater than 0 keV.") &&
+           ReadPositiveInput(m_pResolution, m_strResolution, "Enter a target resolution greater than 0 A.");
 }
 
 void CDDStabilityPage::WriteControls() {
@@ -107,6 +128,7 @@ void CDDStabilityPage::WriteControls() {
 }
 
 void CDDStabilityPage::OnRefresh() {
+    if (RunnerBusy()) return;
     ReadControls();
     if (CA1TimeSeries* series = m_pSeries) {
         series->m_pLog = m_pLog;
@@ -115,9 +137,20 @@ void CDDStabilityPage::OnRefresh() {
         if (m_pParams) {
             m_pParams->ElEnergykV = energy;
             m_pParams->TargetResAng = resolution;
-            RunRefreshStep(*series, StepInputs(energy, resolution));
-            if (m_pView) m_pView->Render(series);
-            m_strLine2 = StateText(*series);
+            const EVALINPUTS inputs = StepInputs(energy, resolution);
+            RunSeriesStep(
+                Runner(), *series, "Refreshing the lifetimes",
+                [inputs](CA1TimeSeries& copy) {
+                    RunRefreshStep(copy, inputs);
+                    return true;
+                },
+                [this](CA1TimeSeries& done, bool) {
+                    // The page may show another series by now.
+                    if (m_pSeries != &done) return;
+                    if (m_pView) m_pView->Render(&done);
+                    m_strLine2 = StateText(done);
+                    WriteControls();
+                });
         }
     }
     WriteControls();

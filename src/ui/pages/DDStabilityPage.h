@@ -34,7 +34,9 @@ public:
     QLineEdit* ResolutionEdit() const { return m_pResolution; }
     QPushButton* RefreshButton() const { return m_pRefresh; }
 
-    void ReadControls();
+    // Data exchange: false when the energy or the resolution text is not a
+    // number above 0 (after a message; the field keeps its previous value).
+    bool ReadControls();
     void WriteControls();
 
 protected:
@@ -54,6 +56,10 @@ protected:
     virtual std::string StateText(const CA1TimeSeries& series) const = 0;
 
 private:
+    // Takes the field's text into `value` when it is a number above 0;
+    // otherwise says so, puts the focus there and keeps `value`.
+    bool ReadPositiveInput(QLineEdit* field, std::string& value, const char* rangeMessage);
+
     QLineEdit* m_pLine1 = nullptr;
     QLineEdit* m_pLine2 = nullptr;
     QLineEdit* m_pEnergy = nullptr;

@@ -108,13 +108,20 @@ void DrawBackground(QPainter& p, const QRect& rect) {
     p.fillRect(rect, sky);
 }
 
-// The banner (welcome and About windows), w x h.
-QImage Banner(int w, int h) {
-    QImage image(w, h, QImage::Format_RGB32);
+// An image of w x h logical pixels drawn at the given device-pixel ratio.
+QImage ScaledImage(int w, int h, int ratio, QImage::Format format) {
+    QImage image(w * ratio, h * ratio, format);
+    image.setDevicePixelRatio(ratio);
+    return image;
+}
+
+// The banner (welcome and About windows), w x h logical pixels.
+QImage Banner(int w, int h, int ratio = 1) {
+    QImage image = ScaledImage(w, h, ratio, QImage::Format_RGB32);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
-    DrawBackground(p, image.rect());
+    DrawBackground(p, QRect(0, 0, w, h));
     DrawDiffractogram(p, QPointF(w * 0.80, h * 0.44), h * 0.37, 0.16, -28.0);
     DrawDriftTrace(p, QRectF(28, h * 0.64, w * 0.52, h * 0.13));
 
@@ -137,8 +144,8 @@ QImage Banner(int w, int h) {
     return image;
 }
 
-QImage Disclaimer(int w, int h) {
-    QImage image(w, h, QImage::Format_RGB32);
+QImage Disclaimer(int w, int h, int ratio = 1) {
+    QImage image = ScaledImage(w, h, ratio, QImage::Format_RGB32);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
@@ -224,6 +231,9 @@ int main(int argc, char** argv) {
     const QDir out(folder);
     bool ok = Save(Banner(500, 320), out.filePath(QStringLiteral("banner.png")));
     ok = Save(Disclaimer(500, 396), out.filePath(QStringLiteral("disclaimer.png"))) && ok;
+    // The same for screens scaled by 1.5 and more.
+    ok = Save(Banner(500, 320, 2), out.filePath(QStringLiteral("banner@2x.png"))) && ok;
+    ok = Save(Disclaimer(500, 396, 2), out.filePath(QStringLiteral("disclaimer@2x.png"))) && ok;
     for (int size : {16, 32, 48, 64, 128, 256})
         ok = Save(Icon(size), out.filePath(QStringLiteral("icons/%1/driftwise.png").arg(size))) && ok;
     return ok ? 0 : 1;

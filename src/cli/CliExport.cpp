@@ -1,5 +1,7 @@
 #include "cli/CliExport.h"
 
+#include "cli/CliErrors.h"
+
 #include "cli/CliLog.h"
 #include "cli/CliOptions.h"
 #include "cli/CliRun.h"
@@ -69,15 +71,13 @@ CCliExporter::CCliExporter(const CliOptions& options, CCliLog* log, ITextRendere
       m_nImageHeight(options.nImageHeight > 0 ? options.nImageHeight : kCliDefaultImageHeight), m_pLog(log),
       m_diagram(text, encoder) {}
 
-bool CCliExporter::Prepare(std::FILE* err) {
+bool CCliExporter::Prepare(CCliErrors& errors) {
     if (!CreateFolderPath(m_strFolder)) {
-        std::fprintf(err, "driftwise-cli: cannot create the export folder %s: %s\n", m_strFolder.c_str(),
-                     LastErrorText().c_str());
+        errors.Fail("cannot create the export folder " + m_strFolder + ": " + LastErrorText());
         return false;
     }
     if (!m_diagram.Create(m_nImageWidth, m_nImageHeight)) {
-        std::fprintf(err, "driftwise-cli: cannot make a diagram image of %d x %d pixels\n", m_nImageWidth,
-                     m_nImageHeight);
+        errors.Fail(FormatText("cannot make a diagram image of %d x %d pixels", m_nImageWidth, m_nImageHeight));
         return false;
     }
     return true;
@@ -87,34 +87,33 @@ std::string CCliExporter::PathOf(const std::string& name) const {
     return (std::filesystem::path(m_strFolder) / name).string();
 }
 
-bool CCliExporter::ExportFile(const CliFileOutcome& outcome, std::FILE* err) {
+bool CCliExporter::ExportFile(const CliFileOutcome& outcome, CCliErrors& errors) {
     if (outcome.aSeries.empty()) return true;
     const std::string stem = CliExportStem(outcome.strPath);
     const auto [it, added] = m_stems.emplace(stem, outcome.strPath);
     if (!added) {
-        std::fprintf(err, "driftwise-cli: %s: not exported: its files would replace those of %s\n",
-                     outcome.strPath.c_str(), it->second.c_str());
+        errors.Fail(outcome.strPath + ": not exported: its files would replace those of " + it->second);
         return false;
     }
     bool ok = true;
     for (std::size_t i = 0; i < outcome.aSeries.size(); ++i)
-        ok = ExportSeries(outcome.strPath, stem, outcome.anIndex[i], outcome.aSeries[i], err) && ok;
+        ok = ExportSeries(outcome.strPath, stem, outcome.anIndex[i], outcome.aSeries[i], errors) && ok;
     return ok;
 }
 
 bool CCliExporter::ExportSeries(const std::string& logPath, const std::string& stem, int index,
-                                const CA1TimeSeries& series, std::FILE* err) {
+                                const CA1TimeSeries& series, CCliErrors& errors) {
     bool ok = true;
     auto failed = [&](const std::string& path) {
-        std::fprintf(err, "driftwise-cli: %s series %d: failed to write %s\n", logPath.c_str(), index, path.c_str());
+        errors.Fail(FormatText("%s series %d: failed to write %s", logPath.c_str(), index, path.c_str()));
         ok = false;
     };
     // An export skipped this time takes the file of the same name from an
     // earlier run with it, so the folder holds no results the report lacks.
     auto removeStale = [&](const std::string& path) {
         if (RemoveStaleExport(path)) return;
-        std::fprintf(err, "driftwise-cli: %s series %d: failed to remove the earlier %s: %s\n", logPath.c_str(), index,
-                     path.c_str(), LastErrorText().c_str());
+        errors.Fail(FormatText("%s series %d: failed to remove the earlier %s: %s", logPath.c_str(), index,
+                               path.c_str(), LastErrorText().c_str()));
         ok = false;
     };
 

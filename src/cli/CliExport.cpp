@@ -8,7 +8,7 @@
 #include "eval/Report.h"
 #include "files/DataExports.h"
 #include "files/FileErrorReporter.h"
-#include "platform/FileLock.h"
+#include "platform/FileSystem.h"
 #include "series/A1TimeSeries.h"
 #include "text/Format.h"
 

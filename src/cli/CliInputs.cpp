@@ -3,7 +3,7 @@
 
 #include "import/LogImport.h"
 #include "log/LogFile.h"
-#include "platform/FileLock.h"
+#include "platform/FileSystem.h"
 #include "text/TextFile.h"
 
 #include <algorithm>

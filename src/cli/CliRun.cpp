@@ -9,7 +9,7 @@
 #include "cli/CliSummary.h"
 #include "eval/Report.h"
 #include "files/FileErrorReporter.h"
-#include "platform/FileLock.h"
+#include "platform/FileSystem.h"
 #include "platform/Terminal.h"
 #include "text/Format.h"
 

@@ -1,4 +1,4 @@
-#include "platform/FileLock.h"
+#include "platform/FileSystem.h"
 
 #include <cerrno>
 #include <cstring>

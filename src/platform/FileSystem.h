@@ -1,7 +1,9 @@
 #pragma once
-// Exclusive file opens. The file is locked with an advisory lock for as long
-// as it stays open, so a second Driftwise that tries to open the same file
-// fails, as the program expects of a file opened without sharing.
+// The core's file-system layer (POSIX): exclusive file opens, paths, file
+// and folder removal and creation, and the text of the last error.
+// An exclusive open locks the file with an advisory lock for as long as it
+// stays open, so a second Driftwise that tries to open the same file fails,
+// as the program expects of a file opened without sharing.
 
 #include <cstdio>
 #include <string>

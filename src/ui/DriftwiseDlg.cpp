@@ -4,7 +4,7 @@
 #include "files/SettingsStore.h"
 #include "import/LogImport.h"
 #include "platform/Dialogs.h"
-#include "platform/FileLock.h"
+#include "platform/FileSystem.h"
 #include "text/Format.h"
 #include "ui/Pictures.h"
 #include "ui/SplashDlg.h"

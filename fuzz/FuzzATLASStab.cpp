@@ -1,6 +1,7 @@
 // Any text through the ATLASStab reader, its extraction and a re-extraction.
 #include "FuzzChecks.h"
 #include "import/ATLASStabImport.h"
+#include "import/C1A1Import.h"
 #include "log/LogFile.h"
 
 #include <cstddef>
@@ -27,9 +28,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzzcheck::Require(result.nSeriesAdded == 0 || sniffed != IMPORT_NONE, "an ATLASStab text is recognised");
     for (std::size_t i = 1; i < list.size(); ++i) {
         CA1TimeSeries& s = list[i];
-        s.ExtractATLASStab(fuzzcheck::MirrorFor(size + 1), 90.0);
+        ExtractATLASStab(s, fuzzcheck::MirrorFor(size + 1), 90.0);
         fuzzcheck::CheckSamples(s);
-        s.ExtractC1A1(1, 0.0);  // wrong type: refused with a message
+        ExtractC1A1(s, 1, 0.0);  // wrong type: refused with a message
     }
     return 0;
 }

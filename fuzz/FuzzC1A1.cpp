@@ -1,5 +1,6 @@
 // Any text through the CEOS C1A1 reader, its extraction and a re-extraction.
 #include "FuzzChecks.h"
+#include "import/ATLASStabImport.h"
 #include "import/C1A1Import.h"
 #include "log/LogFile.h"
 
@@ -26,9 +27,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzzcheck::Require(result.nSeriesAdded == 0 || sniffed == IMPORT_C1A1, "a C1A1 text is recognised as one");
     for (std::size_t i = 1; i < list.size(); ++i) {
         CA1TimeSeries& s = list[i];
-        s.ExtractC1A1(fuzzcheck::MirrorFor(size + 1), 12.5);
+        ExtractC1A1(s, fuzzcheck::MirrorFor(size + 1), 12.5);
         fuzzcheck::CheckSamples(s);
-        s.ExtractATLASStab(1, 0.0);  // wrong type: refused with a message
+        ExtractATLASStab(s, 1, 0.0);  // wrong type: refused with a message
     }
     return 0;
 }

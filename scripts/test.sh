@@ -5,11 +5,12 @@
 # LeakSanitizer and UndefinedBehaviorSanitizer) and runs the whole suite again
 # under the sanitizers, and finally runs every fuzz target for a minute
 # (scripts/fuzz.sh 60). DW_JOBS sets the build parallelism (default 2).
+# Both builds treat compiler warnings as errors (DW_WERROR).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 JOBS="${DW_JOBS:-2}"
 bash scripts/setup.sh
-cmake --preset default >/dev/null
+cmake --preset default -DDW_WERROR=ON >/dev/null
 cmake --build --preset default -j "$JOBS"
 export QT_QPA_PLATFORM=offscreen
 ctest --preset default --output-on-failure | tee build/ctest-default.log
@@ -23,7 +24,7 @@ bash scripts/check-package.sh "$(tail -n 1 build/package.log)"
 # keep on purpose until the process ends are suppressed (scripts/lsan.supp);
 # our own code has no entry there.
 echo "== sanitizer suite (debug preset)"
-cmake --preset debug >/dev/null
+cmake --preset debug -DDW_WERROR=ON >/dev/null
 cmake --build --preset debug -j "$JOBS"
 export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"

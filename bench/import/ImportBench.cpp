@@ -93,7 +93,7 @@ void ExtractStoredLines(benchmark::State& state, int dataLines) {
         return;
     }
     for (auto _ : state) {
-        list[0].ExtractATLASStab(-1, 30.0);
+        ExtractATLASStab(list[0], -1, 30.0);
         benchmark::DoNotOptimize(list[0].m_aSamples.data());
     }
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * file.nDataLines);

@@ -1,5 +1,7 @@
 #include "cli/CliExport.h"
 
+#include "cli/CliErrors.h"
+
 #include "cli/CliLog.h"
 #include "cli/CliOptions.h"
 #include "cli/CliRun.h"
@@ -7,7 +9,7 @@
 #include "files/DataExports.h"
 #include "files/FileErrorReporter.h"
 #include "files/ReportDocument.h"
-#include "platform/FileLock.h"
+#include "platform/FileSystem.h"
 #include "series/A1TimeSeries.h"
 #include "text/Format.h"
 
@@ -71,15 +73,13 @@ CCliExporter::CCliExporter(const CliOptions& options, CCliLog* log, ITextRendere
       m_nImageHeight(options.nImageHeight > 0 ? options.nImageHeight : kCliDefaultImageHeight), m_pLog(log),
       m_pPdf(pdf), m_bPdf(options.bPdf), m_nEvaluationTime(ReportClockTime()), m_diagram(text, encoder) {}
 
-bool CCliExporter::Prepare(std::FILE* err) {
+bool CCliExporter::Prepare(CCliErrors& errors) {
     if (!CreateFolderPath(m_strFolder)) {
-        std::fprintf(err, "driftwise-cli: cannot create the export folder %s: %s\n", m_strFolder.c_str(),
-                     LastErrorText().c_str());
+        errors.Fail("cannot create the export folder " + m_strFolder + ": " + LastErrorText());
         return false;
     }
     if (!m_diagram.Create(m_nImageWidth, m_nImageHeight)) {
-        std::fprintf(err, "driftwise-cli: cannot make a diagram image of %d x %d pixels\n", m_nImageWidth,
-                     m_nImageHeight);
+        errors.Fail(FormatText("cannot make a diagram image of %d x %d pixels", m_nImageWidth, m_nImageHeight));
         return false;
     }
     return true;
@@ -89,34 +89,33 @@ std::string CCliExporter::PathOf(const std::string& name) const {
     return (std::filesystem::path(m_strFolder) / name).string();
 }
 
-bool CCliExporter::ExportFile(const CliFileOutcome& outcome, std::FILE* err) {
+bool CCliExporter::ExportFile(const CliFileOutcome& outcome, CCliErrors& errors) {
     if (outcome.aSeries.empty()) return true;
     const std::string stem = CliExportStem(outcome.strPath);
     const auto [it, added] = m_stems.emplace(stem, outcome.strPath);
     if (!added) {
-        std::fprintf(err, "driftwise-cli: %s: not exported: its files would replace those of %s\n",
-                     outcome.strPath.c_str(), it->second.c_str());
+        errors.Fail(outcome.strPath + ": not exported: its files would replace those of " + it->second);
         return false;
     }
     bool ok = true;
     for (std::size_t i = 0; i < outcome.aSeries.size(); ++i)
-        ok = ExportSeries(outcome.strPath, stem, outcome.anIndex[i], outcome.aSeries[i], err) && ok;
+        ok = ExportSeries(outcome.strPath, stem, outcome.anIndex[i], outcome.aSeries[i], errors) && ok;
     return ok;
 }
 
 bool CCliExporter::ExportSeries(const std::string& logPath, const std::string& stem, int index,
-                                const CA1TimeSeries& series, std::FILE* err) {
+                                const CA1TimeSeries& series, CCliErrors& errors) {
     bool ok = true;
     auto failed = [&](const std::string& path) {
-        std::fprintf(err, "driftwise-cli: %s series %d: failed to write %s\n", logPath.c_str(), index, path.c_str());
+        errors.Fail(FormatText("%s series %d: failed to write %s", logPath.c_str(), index, path.c_str()));
         ok = false;
     };
     // An export skipped this time takes the file of the same name from an
     // earlier run with it, so the folder holds no results the report lacks.
     auto removeStale = [&](const std::string& path) {
         if (RemoveStaleExport(path)) return;
-        std::fprintf(err, "driftwise-cli: %s series %d: failed to remove the earlier %s: %s\n", logPath.c_str(), index,
-                     path.c_str(), LastErrorText().c_str());
+        errors.Fail(FormatText("%s series %d: failed to remove the earlier %s: %s", logPath.c_str(), index,
+                               path.c_str(), LastErrorText().c_str()));
         ok = false;
     };
 
@@ -139,7 +138,7 @@ bool CCliExporter::ExportSeries(const std::string& logPath, const std::string& s
     // cannot disagree with the new report.
     const std::string pdfPath = PathOf(CliExportFileName(stem, index, "_report.pdf"));
     if (!m_bPdf) removeStale(pdfPath);
-    else if (!WritePdf(series, logPath, index, pdfPath, err)) ok = false;
+    else if (!WritePdf(series, logPath, index, pdfPath, errors)) ok = false;
 
     for (const DIAGRAMEXPORT& d : kDiagramExports) {
         m_diagram.m_style.nDisplayType = d.nDisplayType;
@@ -176,7 +175,7 @@ bool CCliExporter::WriteReport(const CA1TimeSeries& series, const std::string& p
 }
 
 bool CCliExporter::WritePdf(const CA1TimeSeries& series, const std::string& logPath, int index, const std::string& path,
-                            std::FILE* err) {
+                            CCliErrors& errors) {
     std::string error = "no PDF writer";
     if (m_pPdf) {
         REPORTINPUTS inputs;
@@ -188,7 +187,6 @@ bool CCliExporter::WritePdf(const CA1TimeSeries& series, const std::string& logP
         }
     }
     LogIfAttached(m_pLog, "ERROR: Failed to save the PDF report to file [" + path + "].");
-    std::fprintf(err, "driftwise-cli: %s series %d: failed to write %s: %s\n", logPath.c_str(), index, path.c_str(),
-                 error.c_str());
+    errors.Fail(FormatText("%s series %d: failed to write %s: %s", logPath.c_str(), index, path.c_str(), error.c_str()));
     return false;
 }

@@ -10,6 +10,7 @@
 #include <string>
 
 class CA1TimeSeries;
+class CCliErrors;
 class CCliLog;
 class IImageEncoder;
 class IReportPdfWriter;
@@ -30,22 +31,22 @@ public:
     CCliExporter(const CliOptions& options, CCliLog* log, ITextRenderer* text, IImageEncoder* encoder,
                  IReportPdfWriter* pdf = nullptr);
 
-    // Creates the folder when it is missing; false, with a message on err,
+    // Creates the folder when it is missing; false, with a message on errors,
     // when it cannot be made or the image size cannot be allocated.
-    bool Prepare(std::FILE* err);
+    bool Prepare(CCliErrors& errors);
 
     // Writes every export of every series of the file. Exports whose data are
     // not ready and diagrams with nothing to show are skipped, and the file of
     // that name left by an earlier run is removed; false when an
-    // export failed (each failure is named on err).
-    bool ExportFile(const CliFileOutcome& outcome, std::FILE* err);
+    // export failed (each failure is named on errors).
+    bool ExportFile(const CliFileOutcome& outcome, CCliErrors& errors);
 
 private:
     bool ExportSeries(const std::string& logPath, const std::string& stem, int index, const CA1TimeSeries& series,
-                      std::FILE* err);
+                      CCliErrors& errors);
     bool WriteReport(const CA1TimeSeries& series, const std::string& path);
     bool WritePdf(const CA1TimeSeries& series, const std::string& logPath, int index, const std::string& path,
-                  std::FILE* err);
+                  CCliErrors& errors);
     std::string PathOf(const std::string& name) const;
 
     std::string m_strFolder;

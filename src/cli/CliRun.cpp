@@ -1,6 +1,7 @@
 #include "cli/CliRun.h"
 
 #include "Version.h"
+#include "cli/CliErrors.h"
 #include "cli/CliExport.h"
 #include "cli/CliInputs.h"
 #include "cli/CliLog.h"
@@ -8,7 +9,7 @@
 #include "cli/CliSummary.h"
 #include "eval/Report.h"
 #include "files/FileErrorReporter.h"
-#include "platform/FileLock.h"
+#include "platform/FileSystem.h"
 #include "platform/Terminal.h"
 #include "text/Format.h"
 
@@ -72,18 +73,13 @@ namespace {
 // File errors during reading and writing, on the tool's error stream.
 class CCliFileErrorReporter : public IFileErrorReporter {
 public:
-    explicit CCliFileErrorReporter(std::FILE* err) : m_err(err) {}
-    // The progress display to clear before a message (not owned).
-    void SetProgress(CCliProgress* progress) { m_pProgress = progress; }
+    explicit CCliFileErrorReporter(CCliErrors& errors) : m_errors(errors) {}
     void ReportFileError(const std::string& path, const std::string& errorText) override {
-        if (m_pProgress) m_pProgress->Clear();
-        std::fprintf(m_err, "driftwise-cli: File error [%s]: %s\n", path.c_str(), errorText.c_str());
-        std::fflush(m_err);
+        m_errors.Write("File error [" + path + "]: " + errorText);
     }
 
 private:
-    std::FILE* m_err;
-    CCliProgress* m_pProgress = nullptr;
+    CCliErrors& m_errors;
 };
 
 // Installs a reporter for the lifetime of the object.
@@ -98,52 +94,31 @@ private:
     IFileErrorReporter* m_pPrevious;
 };
 
-}  // namespace
-
-int RunCli(const CliOptions& options, std::FILE* out, std::FILE* err, const CliPlatform& platform) {
-    CCliFileErrorReporter reporter(err);
-    const CReporterScope reporterScope(&reporter);
-    CCliLog log(options.strLogFile, options.bVerbose ? err : nullptr);
-    bool failed = false;
-    if (!log.FileUsable()) {
-        std::fprintf(err, "driftwise-cli: cannot open the log file %s\n", options.strLogFile.c_str());
-        failed = true;
+// The summary file, opened after the folder walk (which so never meets it
+// locked) and before the evaluation, so a bad name fails at once. nullptr
+// without one (or for standard output) and when it cannot be opened.
+std::FILE* OpenSummary(const CliOptions& options, const std::vector<CliInput>& inputs, CCliErrors& errors) {
+    if (options.strSummaryFile.empty() || options.strSummaryFile == "-") return nullptr;
+    if (const CliInput* log = FindSameFile(inputs, options.strSummaryFile)) {
+        // Opening the summary would empty that log before it is read.
+        errors.Fail("--summary " + options.strSummaryFile + " is the log " + log->strPath + "; it is not overwritten");
+        return nullptr;
     }
+    std::string error;
+    std::FILE* summary = OpenExclusive(options.strSummaryFile, FileOpenMode::WriteTruncate, &error);
+    if (!summary) errors.Fail("cannot write the summary " + options.strSummaryFile + ": " + error);
+    return summary;
+}
 
-    std::optional<CCliExporter> exporter;
-    if (!options.strExportDir.empty()) {
-        exporter.emplace(options, &log, platform.pText, platform.pEncoder, platform.pPdf);
-        if (!exporter->Prepare(err)) {
-            // Nothing can be exported; the evaluation and its output go on.
-            exporter.reset();
-            failed = true;
-        }
-    }
-
-    const std::vector<CliInput> inputs = ExpandCliArguments(options.astrFiles, options.nImportType, &log);
-    // The summary file is opened after the folder walk (which so never meets it
-    // locked) and before the evaluation, so a bad name fails at once.
-    std::FILE* summary = nullptr;
-    const bool summaryToOut = options.strSummaryFile == "-";
-    if (!options.strSummaryFile.empty() && !summaryToOut) {
-        std::string error;
-        if (const CliInput* log = FindSameFile(inputs, options.strSummaryFile)) {
-            // Opening the summary would empty that log before it is read.
-            std::fprintf(err, "driftwise-cli: --summary %s is the log %s; it is not overwritten\n",
-                         options.strSummaryFile.c_str(), log->strPath.c_str());
-            failed = true;
-        } else if (summary = OpenExclusive(options.strSummaryFile, FileOpenMode::WriteTruncate, &error); !summary) {
-            std::fprintf(err, "driftwise-cli: cannot write the summary %s: %s\n", options.strSummaryFile.c_str(),
-                         error.c_str());
-            failed = true;
-        }
-    }
-
-    // A progress line on a terminal, cleared before every other message.
+// Imports, evaluates and exports every input in turn, with a progress line
+// on a terminal.
+std::vector<CliFileOutcome> EvaluateInputs(const std::vector<CliInput>& inputs, const CliOptions& options, CCliLog& log,
+                                           CCliExporter* exporter, CCliErrors& errors) {
     const int files = static_cast<int>(
         std::count_if(inputs.begin(), inputs.end(), [](const CliInput& input) { return input.strError.empty(); }));
-    CCliProgress progress(err, CliProgressWanted(err, files), files, TerminalColumns(err));
-    reporter.SetProgress(&progress);
+    CCliProgress progress(errors.Stream(), CliProgressWanted(errors.Stream(), files), files,
+                          TerminalColumns(errors.Stream()));
+    errors.SetProgress(&progress);
     log.SetBeforeEcho([&progress] { progress.Clear(); });
     int fileNumber = 0;
 
@@ -160,43 +135,65 @@ int RunCli(const CliOptions& options, std::FILE* out, std::FILE* err, const CliP
         }
         CliFileOutcome& o = outcomes.back();
         if (!o.strError.empty()) {
-            progress.Clear();
-            std::fprintf(err, "driftwise-cli: %s: %s\n", o.strPath.c_str(), o.strError.c_str());
-            failed = true;
+            errors.Fail(o.strPath + ": " + o.strError);
             continue;
         }
         for (CA1TimeSeries& series : o.aSeries) series.m_pLog = &log;
         EvaluateCliFile(o, options);
-        if (exporter) {
-            progress.Clear();  // the export names its failures on the same stream
-            if (!exporter->ExportFile(o, err)) failed = true;
-        }
+        if (exporter) exporter->ExportFile(o, errors);
     }
     progress.Clear();
-    reporter.SetProgress(nullptr);
+    errors.SetProgress(nullptr);
     log.SetBeforeEcho(nullptr);
+    return outcomes;
+}
 
-    if (summary) {
-        const std::string table = CliSummaryTable(outcomes, &options);
-        std::string error;
-        const bool written = std::fwrite(table.data(), 1, table.size(), summary) == table.size();
-        if (!CloseExclusive(summary, &error) || !written) {
-            std::fprintf(err, "driftwise-cli: cannot write the summary %s: %s\n", options.strSummaryFile.c_str(),
-                         error.empty() ? LastErrorText().c_str() : error.c_str());
-            failed = true;
-        }
-    }
+void WriteSummary(std::FILE* summary, const std::vector<CliFileOutcome>& outcomes, const CliOptions& options,
+                  CCliErrors& errors) {
+    const std::string table = CliSummaryTable(outcomes, &options);
+    std::string error;
+    const bool written = std::fwrite(table.data(), 1, table.size(), summary) == table.size();
+    if (!CloseExclusive(summary, &error) || !written)
+        errors.Fail("cannot write the summary " + options.strSummaryFile + ": " +
+                    (error.empty() ? LastErrorText() : error));
+}
 
-    // With --summary the reports are not printed; the JSON document still is.
+// The standard output: the JSON document, the summary table for "-", or
+// the reports. With --summary FILE the reports are not printed.
+void WriteOutput(std::FILE* out, const std::vector<CliFileOutcome>& outcomes, const CliOptions& options,
+                 CCliErrors& errors) {
     std::string text;
     if (options.bJson) text = CliJsonDocument(outcomes);
-    else if (summaryToOut) text = CliSummaryTable(outcomes, &options);
+    else if (options.strSummaryFile == "-") text = CliSummaryTable(outcomes, &options);
     else if (options.strSummaryFile.empty()) text = CliReportText(outcomes);
-    if (std::fwrite(text.data(), 1, text.size(), out) != text.size() || std::fflush(out) != 0) {
-        std::fprintf(err, "driftwise-cli: cannot write the output\n");
-        failed = true;
+    if (std::fwrite(text.data(), 1, text.size(), out) != text.size() || std::fflush(out) != 0)
+        errors.Fail("cannot write the output");
+}
+
+}  // namespace
+
+int RunCli(const CliOptions& options, std::FILE* out, std::FILE* err, const CliPlatform& platform) {
+    CCliErrors errors(err);
+    CCliFileErrorReporter reporter(errors);
+    const CReporterScope reporterScope(&reporter);
+    CCliLog log(options.strLogFile, options.bVerbose ? err : nullptr);
+    if (!log.FileUsable()) errors.Fail("cannot open the log file " + options.strLogFile);
+
+    std::optional<CCliExporter> exporter;
+    if (!options.strExportDir.empty()) {
+        exporter.emplace(options, &log, platform.pText, platform.pEncoder, platform.pPdf);
+        // Without its folder nothing can be exported; the evaluation and its
+        // output go on.
+        if (!exporter->Prepare(errors)) exporter.reset();
     }
-    return failed ? 1 : 0;
+
+    const std::vector<CliInput> inputs = ExpandCliArguments(options.astrFiles, options.nImportType, &log);
+    std::FILE* summary = OpenSummary(options, inputs, errors);
+    const std::vector<CliFileOutcome> outcomes =
+        EvaluateInputs(inputs, options, log, exporter ? &*exporter : nullptr, errors);
+    if (summary) WriteSummary(summary, outcomes, options, errors);
+    WriteOutput(out, outcomes, options, errors);
+    return errors.Failed() ? 1 : 0;
 }
 
 int CliMain(const std::vector<std::string>& args, std::FILE* out, std::FILE* err, const CliPlatform& platform) {

@@ -3,7 +3,7 @@
 #include "eval/Lifetime.h"
 #include "files/FileErrorReporter.h"
 #include "log/LogFile.h"
-#include "platform/FileLock.h"
+#include "platform/FileSystem.h"
 #include "series/A1TimeSeries.h"
 #include "text/Format.h"
 #include "text/TextFile.h"

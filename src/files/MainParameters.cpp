@@ -5,7 +5,7 @@
 #include "files/ParameterFile.h"
 #include "files/SettingsStore.h"
 #include "log/LogFile.h"
-#include "platform/FileLock.h"
+#include "platform/FileSystem.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -3,7 +3,7 @@
 // in the per-user settings store.
 
 #include "eval/EvalInputs.h"
-#include "files/ParameterBlock.h"
+#include "series/ParameterBlock.h"
 
 #include <cstdio>
 #include <string>

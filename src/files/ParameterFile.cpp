@@ -1,7 +1,7 @@
 #include "files/ParameterFile.h"
 
 #include "files/FileErrorReporter.h"
-#include "files/ParameterBlock.h"
+#include "series/ParameterBlock.h"
 #include "text/Format.h"
 #include "text/Parse.h"
 #include "text/TextFile.h"

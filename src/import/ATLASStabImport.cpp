@@ -164,7 +164,7 @@ ImportResult ReadATLASStabText(std::string_view content, std::string* owned, con
         return result;
     }
 
-    series.ExtractATLASStab(request.nMirror, request.dRotationDeg);
+    ExtractATLASStab(series, request.nMirror, request.dRotationDeg);
     list.push_back(std::move(series));
     LogDebugIfAttached(log, 3,
                        FormatText("Added A1-time series log (#%d) with %d data sets, total timespan %d s.",
@@ -348,22 +348,23 @@ constexpr std::size_t kParallelLines = 100000;
 
 }  // namespace
 
-void CA1TimeSeries::ExtractATLASStab(int mirror, double rotationDeg) {
-    if (!BeginExtraction(IMPORT_ATLAS, mirror, rotationDeg)) return;
+void ExtractATLASStab(CA1TimeSeries& series, int mirror, double rotationDeg) {
+    if (!series.BeginExtraction(IMPORT_ATLAS, mirror, rotationDeg)) return;
     const double rr = rotationDeg * kRadPerDeg;
-    const HEADERCOLUMNS columns = ReadHeaderColumns(m_astrLines.empty() ? std::string_view() : m_astrLines[0]);
+    const HEADERCOLUMNS columns =
+        ReadHeaderColumns(series.m_astrLines.empty() ? std::string_view() : series.m_astrLines[0]);
     EXTRACTION e;
-    e.pLines = &m_astrLines;
+    e.pLines = &series.m_astrLines;
     e.pColumns = &columns;
     e.nMirror = mirror;
     e.bRotate = std::fabs(rotationDeg) > 1e-8;
     e.dCos = std::cos(rr);
     e.dSin = std::sin(rr);
-    const std::size_t last =
-        std::min<std::size_t>(static_cast<std::size_t>(m_nDataLines), m_astrLines.empty() ? 0 : m_astrLines.size() - 1);
+    const std::size_t last = std::min<std::size_t>(static_cast<std::size_t>(series.m_nDataLines),
+                                                   series.m_astrLines.empty() ? 0 : series.m_astrLines.size() - 1);
     // At most one sample per line: the samples are written in place and the
     // array is cut to what was found.
-    m_aSamples.resize(last);
+    series.m_aSamples.resize(last);
     int skipped = 0;
     std::size_t found = 0;
     // A long table is read in two halves at once; the second half's samples
@@ -378,7 +379,8 @@ void CA1TimeSeries::ExtractATLASStab(int mirror, double rotationDeg) {
         try {
             helper = std::thread([&] {
                 try {
-                    foundSecond = ExtractLineRange(e, middle + 1, last, m_aSamples.data() + middle, skippedSecond);
+                    foundSecond =
+                        ExtractLineRange(e, middle + 1, last, series.m_aSamples.data() + middle, skippedSecond);
                 } catch (...) {
                     error = std::current_exception();
                 }
@@ -389,25 +391,25 @@ void CA1TimeSeries::ExtractATLASStab(int mirror, double rotationDeg) {
     }
     if (helper.joinable()) {
         try {
-            found = ExtractLineRange(e, 1, middle, m_aSamples.data(), skipped);
+            found = ExtractLineRange(e, 1, middle, series.m_aSamples.data(), skipped);
         } catch (...) {
             helper.join();
             throw;
         }
         helper.join();
         if (error) std::rethrow_exception(error);
-        std::copy(m_aSamples.begin() + static_cast<std::ptrdiff_t>(middle),
-                  m_aSamples.begin() + static_cast<std::ptrdiff_t>(middle + foundSecond),
-                  m_aSamples.begin() + static_cast<std::ptrdiff_t>(found));
+        std::copy(series.m_aSamples.begin() + static_cast<std::ptrdiff_t>(middle),
+                  series.m_aSamples.begin() + static_cast<std::ptrdiff_t>(middle + foundSecond),
+                  series.m_aSamples.begin() + static_cast<std::ptrdiff_t>(found));
         found += foundSecond;
         skipped += skippedSecond;
     } else {
-        found = ExtractLineRange(e, 1, last, m_aSamples.data(), skipped);
+        found = ExtractLineRange(e, 1, last, series.m_aSamples.data(), skipped);
     }
-    m_aSamples.resize(found);
+    series.m_aSamples.resize(found);
     if (skipped > 0)
-        LogIfAttached(m_pLog,
+        LogIfAttached(series.m_pLog,
                       FormatText("Warning: %d of %d data lines held no readable astigmatism value and were skipped.",
-                                 skipped, m_nDataLines));
-    FinishExtraction(mirror, rotationDeg);
+                                 skipped, series.m_nDataLines));
+    series.FinishExtraction(mirror, rotationDeg);
 }

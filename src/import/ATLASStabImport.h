@@ -21,3 +21,7 @@ ImportResult ImportATLASStabLog(const ImportRequest& request, std::vector<CA1Tim
 bool IsATLASStabHeader(std::string_view line);
 // True when some line of the text is such a header.
 bool LooksLikeATLASStabLog(std::string_view content);
+
+// Extracts the series' samples from its log lines (its import type must be
+// that of the format), mirrored and rotated in the x-y plane.
+void ExtractATLASStab(CA1TimeSeries& series, int mirror, double rotationDeg);

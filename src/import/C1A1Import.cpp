@@ -191,7 +191,7 @@ void CC1A1Reader::FinishSeries(std::string_view stamp) {
     s.m_nImportType = IMPORT_C1A1;
     if (m_nData == 0) return;  // a series without data lines is dropped
     if (!TimeStampsValid(stopStampValid)) return;
-    s.ExtractC1A1(m_request.nMirror, m_request.dRotationDeg);
+    ExtractC1A1(s, m_request.nMirror, m_request.dRotationDeg);
     const int dataLines = s.m_nDataLines, span = s.m_nStopTime - s.m_nStartTime;
     // The finished series moves into the list; the next one starts from a
     // fresh scratch series (a moved-from one has lost its unit tables).
@@ -274,23 +274,24 @@ bool ExtractC1A1Sample(const CA1TimeSeries& series, std::string_view text, doubl
 
 }  // namespace
 
-void CA1TimeSeries::ExtractC1A1(int mirror, double rotationDeg) {
-    if (!BeginExtraction(IMPORT_C1A1, mirror, rotationDeg)) return;
+void ExtractC1A1(CA1TimeSeries& series, int mirror, double rotationDeg) {
+    if (!series.BeginExtraction(IMPORT_C1A1, mirror, rotationDeg)) return;
     const double rotationRad = rotationDeg * kRadPerDeg;
-    // Data texts stand at indexes 2 ... m_nDataLines + 1; never read beyond
+    // Data texts stand at indexes 2 ... series.m_nDataLines + 1; never read beyond
     // the lines that are really there.
-    const std::size_t last = std::min<std::size_t>(static_cast<std::size_t>(m_nDataLines) + 1,
-                                                   m_astrLines.empty() ? 0 : m_astrLines.size() - 1);
-    m_aSamples.reserve(static_cast<std::size_t>(m_nDataLines));
+    const std::size_t last = std::min<std::size_t>(static_cast<std::size_t>(series.m_nDataLines) + 1,
+                                                   series.m_astrLines.empty() ? 0 : series.m_astrLines.size() - 1);
+    series.m_aSamples.reserve(static_cast<std::size_t>(series.m_nDataLines));
     int skipped = 0;
     for (std::size_t i = 2; i <= last; ++i) {
         A1SAMPLE sample;
-        if (ExtractC1A1Sample(*this, m_astrLines[i], rotationRad, mirror, sample)) m_aSamples.push_back(sample);
+        if (ExtractC1A1Sample(series, series.m_astrLines[i], rotationRad, mirror, sample))
+            series.m_aSamples.push_back(sample);
         else ++skipped;
     }
     if (skipped > 0)
-        LogIfAttached(m_pLog,
+        LogIfAttached(series.m_pLog,
                       FormatText("Warning: %d of %d data lines held no readable astigmatism value and were skipped.",
-                                 skipped, m_nDataLines));
-    FinishExtraction(mirror, rotationDeg);
+                                 skipped, series.m_nDataLines));
+    series.FinishExtraction(mirror, rotationDeg);
 }

@@ -20,3 +20,7 @@ ImportResult ImportC1A1Log(const ImportRequest& request, std::vector<CA1TimeSeri
 
 // True when some line holds "C1A1 series successfully started.".
 bool LooksLikeC1A1Log(std::string_view content);
+
+// Extracts the series' samples from its log lines (its import type must be
+// that of the format), mirrored and rotated in the x-y plane.
+void ExtractC1A1(CA1TimeSeries& series, int mirror, double rotationDeg);

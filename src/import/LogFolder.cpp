@@ -3,7 +3,7 @@
 
 #include "import/LogLoader.h"
 #include "log/LogFile.h"
-#include "platform/FileSystem.h"
+#include "platform/FileReader.h"
 
 #include <algorithm>
 #include <filesystem>

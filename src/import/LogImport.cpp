@@ -5,7 +5,7 @@
 #include "import/C1A1Import.h"
 #include "import/ImportHelpers.h"
 #include "log/LogFile.h"
-#include "platform/FileSystem.h"
+#include "platform/FileReader.h"
 
 #include <array>
 

@@ -12,7 +12,7 @@
 // dropped (both readers skip them), so a text that never decides is streamed
 // through once in constant memory; a log is kept from that line to its end.
 
-#include "platform/FileSystem.h"
+#include "platform/FileReader.h"
 
 #include <cstddef>
 #include <string>

@@ -1,6 +1,6 @@
 #include "log/LogFile.h"
 
-#include "platform/FileLock.h"
+#include "platform/FileSystem.h"
 
 #include <ctime>
 

@@ -1,32 +1,33 @@
-// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// Files opened for reading as a stream of bytes. The import reads through
-// this interface, so a test can count what it reads or hand it a file that
-// does not exist on disk.
+// The core's file-system layer (POSIX): exclusive file opens, paths, file
+// and folder removal and creation, and the text of the last error.
+// An exclusive open locks the file with an advisory lock for as long as it
+// stays open, so a second Driftwise that tries to open the same file fails,
+// as the program expects of a file opened without sharing.
 
-#include <cstddef>
-#include <memory>
+#include <cstdio>
 #include <string>
 
-// One file open for reading.
-class IFileReader {
-public:
-    virtual ~IFileReader() = default;
-    // Reads up to size bytes into buffer; got receives how many (0 at the end
-    // of the file). False on a read error, with the reason in errorText.
-    virtual bool Read(char* buffer, std::size_t size, std::size_t& got, std::string& errorText) = 0;
-    // The file's size in bytes when known, else 0 (only a hint: the file may
-    // change while it is read).
-    virtual std::size_t SizeHint() const { return 0; }
+enum class FileOpenMode {
+    Read,            // existing file, reading
+    WriteTruncate,   // create or truncate, writing
+    WriteNoTruncate  // create if missing, writing, existing content kept
 };
 
-class IFileSystem {
-public:
-    virtual ~IFileSystem() = default;
-    // Opens the file for reading; nullptr with the reason in errorText.
-    virtual std::unique_ptr<IFileReader> OpenRead(const std::string& path, std::string& errorText) = 0;
-};
+// Opens the file in binary stream mode (line ends are handled by the
+// callers). Returns nullptr on failure and, when errorText is given, the
+// platform's description of the error.
+std::FILE* OpenExclusive(const std::string& path, FileOpenMode mode, std::string* errorText = nullptr);
 
-// The files on disk, opened exclusively (OpenExclusive) for as long as the
-// reader lives.
-IFileSystem& LocalFileSystem();
+// Closes a stream from OpenExclusive (the lock goes with it). Returns false
+// when the final flush or the close failed.
+bool CloseExclusive(std::FILE* file, std::string* errorText = nullptr);
+
+// Full path of an existing file or folder (the path unchanged if that fails).
+std::string AbsoluteFilePath(const std::string& path);
+
+bool DeleteFilePath(const std::string& path);
+bool CreateFolderPath(const std::string& path);
+
+// Description of the last error of the C library (errno).
+std::string LastErrorText();

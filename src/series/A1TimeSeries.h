@@ -2,8 +2,8 @@
 // One imported astigmatism series with its samples, its characteristic
 // function, all evaluation results and the unit tables of the diagrams.
 
-#include "files/ParameterBlock.h"
 #include "series/LineArray.h"
+#include "series/ParameterBlock.h"
 
 #include <string>
 #include <vector>
@@ -73,10 +73,6 @@ public:
     // not run; on true the caller extracts and then calls FinishExtraction.
     bool BeginExtraction(int importType, int mirror, double rotationDeg);
     void FinishExtraction(int mirror, double rotationDeg);
-
-    // Extractions of the two log formats (src/import).
-    void ExtractC1A1(int mirror, double rotationDeg);
-    void ExtractATLASStab(int mirror, double rotationDeg);
 
     CLineArray m_astrLines;
     std::vector<A1SAMPLE> m_aSamples;

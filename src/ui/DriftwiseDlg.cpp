@@ -5,7 +5,7 @@
 #include "import/LogFolder.h"
 #include "import/LogImport.h"
 #include "platform/Dialogs.h"
-#include "platform/FileLock.h"
+#include "platform/FileSystem.h"
 #include "text/Format.h"
 #include "ui/PdfExport.h"
 #include "ui/BackgroundRunner.h"

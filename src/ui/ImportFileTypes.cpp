@@ -2,7 +2,7 @@
 #include "ui/ImportFileTypes.h"
 
 #include "import/LogLoader.h"
-#include "platform/FileSystem.h"
+#include "platform/FileReader.h"
 
 #include <algorithm>
 

@@ -11,7 +11,7 @@
 #include "eval/ModelFit.h"
 #include "eval/Report.h"
 #include "import/LogImport.h"
-#include "platform/FileLock.h"
+#include "platform/FileSystem.h"
 #include "plot/PlotPlatform.h"
 #include "text/Format.h"
 

@@ -4,6 +4,7 @@
 
 #include "CliBinary.h"
 
+#include "cli/CliErrors.h"
 #include "cli/CliProgress.h"
 #include "platform/Terminal.h"
 
@@ -158,4 +159,26 @@ TEST_F(CliBinary, ProgressOnATerminalIsDrawnClearedAndMakesRoomForMessages) {
     const CliRun plain = Cli({"--no-fit", kC1A1, kAtlas});
     EXPECT_EQ(plain.status, 0);
     EXPECT_EQ(plain.err, "");
+}
+
+// Every message of the run goes through one writer: the progress line is
+// cleared first, and only Fail marks the run failed.
+TEST(CliErrors, ClearTheProgressLineAndOnlyFailMarksTheRun) {
+    std::FILE* f = std::tmpfile();
+    ASSERT_NE(f, nullptr);
+    {
+        CCliProgress progress(f, true, 2, 80);
+        CCliErrors errors(f);
+        errors.SetProgress(&progress);
+        progress.Show(1, "a.log");
+        errors.Write("File error [a.log]: full");
+        EXPECT_FALSE(errors.Failed());
+        progress.Show(2, "b.log");
+        errors.Fail("b.log: no series");
+        EXPECT_TRUE(errors.Failed());
+        errors.SetProgress(nullptr);
+    }
+    EXPECT_EQ(Written(f), "\r[1/2] a.log\r           \rdriftwise-cli: File error [a.log]: full\n"
+                          "\r[2/2] b.log\r           \rdriftwise-cli: b.log: no series\n");
+    std::fclose(f);
 }

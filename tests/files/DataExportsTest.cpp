@@ -2,7 +2,7 @@
 
 #include "FilesTestSupport.h"
 #include "eval/Lifetime.h"
-#include "platform/FileLock.h"
+#include "platform/FileSystem.h"
 #include "series/A1TimeSeries.h"
 #include "text/Parse.h"
 #include "text/TextFile.h"

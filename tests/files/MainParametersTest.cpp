@@ -2,7 +2,7 @@
 
 #include "FilesTestSupport.h"
 #include "files/MemorySettingsStore.h"
-#include "platform/FileLock.h"
+#include "platform/FileSystem.h"
 
 #include <gtest/gtest.h>
 

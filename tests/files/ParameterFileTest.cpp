@@ -1,7 +1,7 @@
 #include "files/ParameterFile.h"
 
 #include "FilesTestSupport.h"
-#include "files/ParameterBlock.h"
+#include "series/ParameterBlock.h"
 
 #include <gtest/gtest.h>
 

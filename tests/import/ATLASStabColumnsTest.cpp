@@ -91,7 +91,7 @@ TEST_F(ATLASStabColumns, ColumnsInAnyOrderAndAHeaderWithoutImg) {
     CA1TimeSeries copy = s;
     CLineArray changed = {"imgs err(a22y) a22y err(a22x) a22x", copy.m_astrLines[1], copy.m_astrLines[2]};
     copy.m_astrLines = changed;
-    copy.ExtractATLASStab(1, 0);
+    ExtractATLASStab(copy, 1, 0);
     EXPECT_TRUE(copy.m_aSamples.empty());
 }
 

@@ -214,10 +214,10 @@ TEST_F(ATLASStabImport, ExtractionNeedsImgFirstAndNeverReadsBeyondTheLines) {
     ASSERT_EQ(r.list.size(), 1u);
     CA1TimeSeries s = r.list[0];
     s.m_nDataLines = 50;
-    s.ExtractATLASStab(1, 0);
+    ExtractATLASStab(s, 1, 0);
     EXPECT_EQ(s.m_aSamples.size(), 2u);
     s.m_astrLines.clear();
-    s.ExtractATLASStab(1, 0);
+    ExtractATLASStab(s, 1, 0);
     EXPECT_TRUE(s.m_aSamples.empty());
 }
 

@@ -1,4 +1,5 @@
 #include "import/C1A1Import.h"
+#include "import/ATLASStabImport.h"
 
 #include "ImportTestUtil.h"
 
@@ -190,13 +191,13 @@ TEST_F(C1A1Import, ReExtractionNeverReadsBeyondTheStoredLines) {
     ASSERT_EQ(run.list.size(), 1u);
     CA1TimeSeries s = run.list[0];
     s.m_nDataLines = 1000;  // more than stored
-    s.ExtractC1A1(1, 0);
+    ExtractC1A1(s, 1, 0);
     EXPECT_EQ(s.m_aSamples.size(), 3u);
     s.m_astrLines.resize(1);
-    s.ExtractC1A1(1, 0);
+    ExtractC1A1(s, 1, 0);
     EXPECT_TRUE(s.m_aSamples.empty());
     s.m_astrLines.clear();
-    s.ExtractC1A1(1, 0);
+    ExtractC1A1(s, 1, 0);
     EXPECT_TRUE(s.m_aSamples.empty());
 
     // Re-extraction with new parameters replaces the samples and clears results.
@@ -204,7 +205,7 @@ TEST_F(C1A1Import, ReExtractionNeverReadsBeyondTheStoredLines) {
     t.CharFuncValid = t.ModelValid = 1;
     t.FitDi = 3;
     t.m_nCurrentTab = 4;
-    t.ExtractC1A1(-1, 30);
+    ExtractC1A1(t, -1, 30);
     EXPECT_EQ(t.m_aSamples.size(), 3u);
     EXPECT_NEAR(t.m_aSamples[0].dY, -0.5, 1e-9);
     EXPECT_EQ(t.CharFuncValid + t.ModelValid, 0);
@@ -214,7 +215,7 @@ TEST_F(C1A1Import, ReExtractionNeverReadsBeyondTheStoredLines) {
 
     // The other format's extraction refuses the series.
     run.log.m_lines.clear();
-    t.ExtractATLASStab(1, 0);
+    ExtractATLASStab(t, 1, 0);
     EXPECT_EQ(t.m_aSamples.size(), 3u);
     EXPECT_EQ(run.log.m_lines, Lines{"ERROR: Missmatch of the log import type (aborting data extraction)."});
 }

@@ -1,7 +1,7 @@
 #include "import/LogImport.h"
 
 #include "ImportTestUtil.h"
-#include "platform/FileLock.h"
+#include "platform/FileSystem.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>

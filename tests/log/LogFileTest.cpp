@@ -1,5 +1,5 @@
 #include "log/LogFile.h"
-#include "platform/FileLock.h"
+#include "platform/FileSystem.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>

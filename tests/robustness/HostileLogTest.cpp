@@ -275,7 +275,7 @@ TEST(HostileLogs, ReadersReturnCleanlyWithCompleteSeries) {
             EXPECT_EQ(list[0].m_nDataLines, 0);  // what was there stays untouched
             // A re-extraction with other settings keeps the series sound.
             for (std::size_t i = 2; i < list.size() && i < 50; ++i) {
-                list[i].ExtractC1A1(-1, 90.0);
+                ExtractC1A1(list[i], -1, 90.0);
                 for (const A1SAMPLE& a : list[i].m_aSamples) {
                     EXPECT_TRUE(FiniteSample(a));
                 }
@@ -335,8 +335,8 @@ TEST(HostileLogs, ExtremeExtractionSettings) {
             r = ReadATLASStabLog(ValidAtlas(), request, list);
             ExpectCompleteSeries("ATLASStab", r, 1, list, request.strPath);
             ASSERT_EQ(list.size(), 2u);
-            list[0].ExtractC1A1(mirror, rotation);
-            list[1].ExtractATLASStab(mirror, rotation);
+            ExtractC1A1(list[0], mirror, rotation);
+            ExtractATLASStab(list[1], mirror, rotation);
             for (const CA1TimeSeries& s : list)
                 for (const A1SAMPLE& a : s.m_aSamples) {
                     EXPECT_TRUE(FiniteSample(a));

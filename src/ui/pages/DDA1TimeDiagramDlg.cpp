@@ -4,6 +4,8 @@
 #include "eval/Lifetime.h"
 #include "files/DataExports.h"
 #include "files/MainParameters.h"
+#include "import/ATLASStabImport.h"
+#include "import/C1A1Import.h"
 #include "platform/Dialogs.h"
 #include "plot/DiagramContent.h"
 #include "series/A1TimeSeries.h"
@@ -182,8 +184,8 @@ void CDDA1TimeDiagramDlg::OnReExtract() {
     if (CA1TimeSeries* series = m_pSeries) {
         const int sign = m_bMirrorY ? -1 : 1;
         series->m_pLog = m_pLog;
-        if (series->m_nImportType == IMPORT_C1A1) series->ExtractC1A1(sign, m_dRotationDeg);
-        else if (series->m_nImportType == IMPORT_ATLAS) series->ExtractATLASStab(sign, m_dRotationDeg);
+        if (series->m_nImportType == IMPORT_C1A1) ExtractC1A1(*series, sign, m_dRotationDeg);
+        else if (series->m_nImportType == IMPORT_ATLAS) ExtractATLASStab(*series, sign, m_dRotationDeg);
         if (m_pHost) m_pHost->RebuildTabs();
         UpdatePage(series);
     }

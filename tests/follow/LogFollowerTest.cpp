@@ -135,6 +135,19 @@ std::vector<FOLLOWCASE> Cases() {
              return steps;
          },
          IMPORT_NONE, 1},
+        {"ReplacedByAFileThatDiffersOnlyInTheMiddle",
+         [] {
+             // Same first bytes, same bytes before the read position: only
+             // the identity tells that this is another file.
+             const std::string log = AtlasLog(100, 16);
+             std::string changed = log;
+             const std::size_t middle = changed.find('\n', changed.size() / 2) + 1;
+             changed[middle + 4] = changed[middle + 4] == '7' ? '3' : '7';
+             std::vector<STEP> steps = Writes(log.substr(0, log.size() * 3 / 4), {.nLinesPerWrite = 25});
+             steps.push_back({STEP::Replace, changed});
+             return steps;
+         },
+         IMPORT_NONE, 1},
         {"DeletedAndRecreatedAfterAPause",
          [] {
              const std::string log = AtlasLog(60, 12);

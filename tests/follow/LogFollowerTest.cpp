@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -47,6 +49,13 @@ std::string C1A1Log(int seriesCount, int images, std::uint64_t seed) {
         list.push_back(loggen::SimulateSeries(setup, random));
     }
     return loggen::WriteC1A1Log(list);
+}
+
+bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+bool SameSample(const A1SAMPLE& a, const A1SAMPLE& b) {
+    return a.nIndex == b.nIndex && SameBits(a.dX, b.dX) && SameBits(a.dY, b.dY) && SameBits(a.dErrX, b.dErrX) &&
+           SameBits(a.dErrY, b.dErrY);
 }
 
 // One thing the writer does, then the clock moves on and, unless told
@@ -148,6 +157,20 @@ std::vector<FOLLOWCASE> Cases() {
              return steps;
          },
          IMPORT_NONE, 1},
+        {"RewrittenInPlaceWithAnotherLastLineBeforeTheReadPosition",
+         [] {
+             // The same file, the same first bytes and a longer content:
+             // only the bytes just before the read position differ.
+             const std::string log = AtlasLog(100, 17);
+             const std::size_t cut = log.find('\n', log.size() * 3 / 4) + 1;
+             std::string changed = log;
+             changed[cut - 3] = changed[cut - 3] == '5' ? '6' : '5';
+             std::vector<STEP> steps = Writes(log.substr(0, cut), {.nLinesPerWrite = 25});
+             steps.push_back({STEP::Truncate, "", false});
+             steps.push_back({STEP::Write, changed});
+             return steps;
+         },
+         IMPORT_NONE, 1},
         {"DeletedAndRecreatedAfterAPause",
          [] {
              const std::string log = AtlasLog(60, 12);
@@ -187,7 +210,8 @@ TEST_P(FollowCases, SeriesEqualAnImportOfTheLinesWrittenAndAtTheEndOfTheFinished
     CLogFollower follower(settings, files, clock, &log);
 
     int step = 0;
-    std::string lastBytes;  // the file as the follower last saw it
+    std::string lastBytes;                   // the file as the follower last saw it
+    std::vector<CA1TimeSeries> provisional;  // each series in progress as it was followed
     for (const STEP& s : c.steps()) {
         ++step;
         switch (s.kind) {
@@ -198,10 +222,14 @@ TEST_P(FollowCases, SeriesEqualAnImportOfTheLinesWrittenAndAtTheEndOfTheFinished
         }
         clock.m_dNow += 1.0;
         if (!s.bPoll) continue;
-        follower.Poll();
+        const FOLLOWPOLL poll = follower.Poll();
         if (files.Exists(kPath)) lastBytes = files.Bytes(kPath);
         std::vector<CA1TimeSeries> followed = follower.Series();
-        if (!followed.empty() && follower.IsProvisional(followed.size() - 1)) followed.pop_back();
+        if (poll.bRestarted) provisional.clear();
+        if (!followed.empty() && follower.IsProvisional(followed.size() - 1)) {
+            provisional.push_back(std::move(followed.back()));
+            followed.pop_back();
+        }
         ExpectSameSeries(ImportText(CompleteLines(lastBytes), c.nImportType, kPath), followed,
                          "after step " + std::to_string(step));
         if (HasFatalFailure()) return;
@@ -212,6 +240,18 @@ TEST_P(FollowCases, SeriesEqualAnImportOfTheLinesWrittenAndAtTheEndOfTheFinished
     EXPECT_FALSE(batch.empty());
     ExpectSameSeries(batch, follower.Series(), "finished");
     EXPECT_FALSE(!follower.Series().empty() && follower.IsProvisional(follower.Series().size() - 1));
+    // A series in progress held the first samples and lines of the series
+    // it became, none lost, torn or doubled.
+    for (const CA1TimeSeries& p : provisional) {
+        const auto same = std::find_if(batch.begin(), batch.end(),
+                                       [&p](const CA1TimeSeries& s) { return s.m_nFirstLine == p.m_nFirstLine; });
+        ASSERT_NE(same, batch.end());
+        ASSERT_LE(p.m_aSamples.size(), same->m_aSamples.size());
+        for (std::size_t i = 0; i < p.m_aSamples.size(); ++i)
+            ASSERT_TRUE(SameSample(p.m_aSamples[i], same->m_aSamples[i])) << i;
+        for (std::size_t i = 0; i < static_cast<std::size_t>(p.m_nDataLines) + 2; ++i)
+            ASSERT_EQ(p.m_astrLines[i], same->m_astrLines[i]) << i;
+    }
     EXPECT_EQ(log.Count(kRestart), c.nRestarts);
     EXPECT_EQ(log.Count(kGone), c.nGone);
     EXPECT_EQ(log.Count(kBack), c.nGone);

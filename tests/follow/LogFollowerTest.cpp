@@ -96,7 +96,11 @@ std::vector<FOLLOWCASE> Cases() {
              return steps;
          }},
         {"LineSplitAcrossWritesAndPolls",
-         [] { return Writes(C1A1Log(2, 60, 3), {.nLinesPerWrite = 3, .bSplitLines = true}); }},
+         [] {
+             // Cut after the direction's first digits: the first part alone
+             // would be a data line with another value.
+             return Writes(C1A1Log(2, 60, 3), {.nLinesPerWrite = 3, .bSplitLines = true, .dSplitAt = 0.8});
+         }},
         {"LineSplitBetweenWritesWithoutPoll",
          [] {
              std::vector<STEP> steps = Writes(AtlasLog(80, 4), {.bSplitLines = true});

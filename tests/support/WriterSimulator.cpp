@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/WriterSimulator.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <thread>
@@ -18,7 +19,9 @@ std::vector<WRITERWRITE> PlanWrites(std::string_view text, const WRITERPLAN& pla
             end = lf == std::string_view::npos ? text.size() : lf + 1;
         }
         if (plan.bSplitLines && end - lastStart >= 2) {
-            const std::size_t middle = lastStart + (end - lastStart) / 2;
+            const std::size_t length = end - lastStart;
+            const auto first = static_cast<std::size_t>(static_cast<double>(length) * plan.dSplitAt);
+            const std::size_t middle = lastStart + std::clamp<std::size_t>(first, 1, length - 1);
             writes.push_back({std::string(text.substr(pos, middle - pos)), plan.dPauseS});
             writes.push_back({std::string(text.substr(middle, end - middle)), plan.dPauseS});
         } else {

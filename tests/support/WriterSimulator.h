@@ -16,6 +16,7 @@ struct WRITERWRITE {
 struct WRITERPLAN {
     int nLinesPerWrite = 1;    // whole lines per write (the last write takes the rest)
     bool bSplitLines = false;  // each write's last line goes out in two writes
+    double dSplitAt = 0.5;     // ... the first one with this share of its bytes
     double dPauseS = 0.0;      // pause after each write
 };
 

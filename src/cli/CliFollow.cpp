@@ -344,6 +344,14 @@ int CliFollowMain(const std::vector<std::string>& args, std::FILE* out, std::FIL
     if (std::filesystem::is_directory(options.astrFiles.front(), ec))
         return usageError("--follow: expected a log file, not a folder");
 
+    // Emptying the summary would empty the followed log.
+    if (!options.strSummaryFile.empty() && options.strSummaryFile != "-" &&
+        std::filesystem::equivalent(options.strSummaryFile, options.astrFiles.front(), ec)) {
+        std::fprintf(err, "driftwise-cli: --summary %s is the log %s; it is not overwritten\n",
+                     options.strSummaryFile.c_str(), options.astrFiles.front().c_str());
+        return 1;
+    }
+
     InstallStopSignalHandlers();
     CPosixFollowFileSystem files;
     CSteadyFollowClock clock;

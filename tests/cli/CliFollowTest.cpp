@@ -174,4 +174,22 @@ TEST_F(CliBinary, FollowEndsCleanlyOnSigterm) {
     EXPECT_TRUE(lines[1].ends_with(",0"));
 }
 
+// The usage errors of following, and a summary that is the followed log.
+TEST_F(CliBinary, FollowRefusesWhatItCannotFollow) {
+    const std::string log = (m_dir / "stab.dat").string();
+    std::ofstream(log, std::ios::binary) << Slurp(kAtlas);
+    const std::string before = Slurp(log);
+    CliRun r = Cli({"--follow", kAtlas, log});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "driftwise-cli: --follow: expected one log file (see driftwise-cli --help)\n");
+    r = Cli({"--until-idle", "3", log});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "driftwise-cli: --until-idle: only with --follow (see driftwise-cli --help)\n");
+    r = Cli({"--follow", m_dir.string()});
+    EXPECT_EQ(r.status, 2);
+    r = Cli({"--follow", "--summary", log, log});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(Slurp(log), before);
+}
+
 }  // namespace

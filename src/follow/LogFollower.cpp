@@ -55,6 +55,8 @@ CLogFollower::CLogFollower(FOLLOWSETTINGS settings, IFollowFileSystem& files, IF
     Log("Following file [" + m_settings.strPath + "].");
 }
 
+CLogFollower::~CLogFollower() = default;
+
 void CLogFollower::Log(const std::string& message) { LogIfAttached(m_pLog, message); }
 
 FOLLOWPOLL CLogFollower::Poll() { return Read(false); }
@@ -80,6 +82,7 @@ void CLogFollower::Restart() {
     m_aSeries.clear();
     m_bProvisional = false;
     m_nOpenFirstLine = 0;
+    m_pAtlas.reset();
 }
 
 FOLLOWPOLL CLogFollower::Read(bool finishing) {
@@ -200,6 +203,26 @@ void CLogFollower::Reimport(std::size_t chunkStart) {
     request.strPath = m_settings.strPath;
     request.nMirror = m_settings.nMirror;
     request.dRotationDeg = m_settings.dRotationDeg;
+    if (m_nFormat == IMPORT_ATLAS) {
+        // The one series grows line by line: only the new lines are read.
+        std::string_view lines = std::string_view(m_strComplete).substr(chunkStart);
+        if (!m_pAtlas) {
+            m_pAtlas = std::make_unique<CATLASStabLineReader>(request);
+            lines = m_strComplete;
+        } else if (!m_aSeries.empty()) {
+            m_pAtlas->Series() = std::move(m_aSeries.front());
+        }
+        m_aSeries.clear();
+        m_pAtlas->Add(lines);
+        m_lastImport = m_pAtlas->Result();
+        if (m_lastImport.nSeriesAdded == 1) {
+            m_aSeries.push_back(std::move(m_pAtlas->Series()));
+            m_aSeries.back().m_pLog = m_pLog;
+        }
+        m_bProvisional = false;
+        return;
+    }
+    m_pAtlas.reset();
     std::vector<CA1TimeSeries> list;
     ImportResult result;
     bool provisional = false;
@@ -217,8 +240,6 @@ void CLogFollower::Reimport(std::size_t chunkStart) {
         } else {
             m_nOpenFirstLine = 0;
         }
-    } else if (m_nFormat == IMPORT_ATLAS) {
-        result = ReadATLASStabLog(m_strComplete, request, list);
     } else {
         result.bOpened = true;
         result.strError = reason;

@@ -25,6 +25,7 @@
 #include <vector>
 
 class CATLASStabLineReader;
+class CC1A1LineReader;
 class CLogFile;
 
 struct FOLLOWSETTINGS {
@@ -103,8 +104,9 @@ private:
     ImportResult m_lastImport;
     std::vector<CA1TimeSeries> m_aSeries;
     bool m_bProvisional = false;
-    // An ATLASStab log is read on line by line instead of again from the start.
+    // The log is read on line by line instead of again from the start.
     std::unique_ptr<CATLASStabLineReader> m_pAtlas;
+    std::unique_ptr<CC1A1LineReader> m_pC1A1;
 
     // The series that has started but not stopped: its first line and, when
     // it was first seen, the clock time and its data lines then.

@@ -50,6 +50,7 @@ const std::array kFields = {
                  const LogFormatEntry* format = FindLogFormat(c.outcome.import.nImportType);
                  return Text(format ? format->szKey : "");
              }},
+    CliField{"provisional", nullptr, nullptr, "", E::Provisional, K::Bool, [](const C&) { return Bool(true); }},
     CliField{"first_line", nullptr, "first_line", "", E::Always, K::Integer,
              [](const C& c) { return Int(c.series.m_nFirstLine); }},
     CliField{"last_line", nullptr, "last_line", "", E::Always, K::Integer,
@@ -127,6 +128,8 @@ bool CliFieldExistsFor(const CliField& field, const CliFieldContext& context) {
     case CliFieldExists::CharFunc: return HasCharFunc(context.series);
     case CliFieldExists::Model: return HasModel(context.series);
     case CliFieldExists::FitRun: return context.evaluation.bFitRun;
+    case CliFieldExists::Provisional:
+        return context.nSeries < context.outcome.abProvisional.size() && context.outcome.abProvisional[context.nSeries];
     }
     return false;
 }

@@ -34,6 +34,9 @@ enum class CliFieldExists {
     CharFunc,  // the series has a characteristic function
     Model,     // the series has a model
     FitRun,    // the model fit ran in this evaluation
+    // The series has not stopped yet (while following); the JSON key is left
+    // out, not null, where it does not exist.
+    Provisional,
 };
 
 enum class CliFieldKind { Integer, Number, Bool, Text, Samples };

@@ -62,6 +62,7 @@ void WriteSeries(CJsonWriter& j, const CliFieldContext& context) {
             }
         }
         if (groupNull) continue;
+        if (field.exists == CliFieldExists::Provisional && !CliFieldExistsFor(field, context)) continue;
         j.Key(field.szJsonKey);
         if (CliFieldExistsFor(field, context)) WriteValue(j, field, context);
         else j.Null();

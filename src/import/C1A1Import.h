@@ -8,6 +8,7 @@
 
 // The line that starts a series (and makes a text a CEOS C1A1 log).
 inline constexpr std::string_view kC1A1StartMarker = "C1A1 series successfully started.";
+#include <memory>
 
 // Reads all complete series of the text. Writes the import messages from
 // "Importing CEOS C1A1 log from file [...]." to the summary line
@@ -24,3 +25,34 @@ bool LooksLikeC1A1Log(std::string_view content);
 // Extracts the series' samples from its log lines (its import type must be
 // that of the format), mirrored and rotated in the x-y plane.
 void ExtractC1A1(CA1TimeSeries& series, int mirror, double rotationDeg);
+// A CEOS C1A1 log read as its lines arrive: after each Add, the series
+// handed out so far and Result are what ReadC1A1Log gives for all lines so
+// far without a log attached, and the open series holds the lines of the
+// series that has started but not stopped; the cost is in proportion to the
+// lines added (a series is extracted once, when it stops).
+class CC1A1LineReader {
+public:
+    explicit CC1A1LineReader(const ImportRequest& request);
+    ~CC1A1LineReader();
+    CC1A1LineReader(const CC1A1LineReader&) = delete;
+    CC1A1LineReader& operator=(const CC1A1LineReader&) = delete;
+
+    // The lines after those added before (the first call's text starts the
+    // file); a last line without LF is taken as complete. The series that
+    // stop among them are appended to finished.
+    void Add(std::string_view lines, std::vector<CA1TimeSeries>& finished);
+    ImportResult Result() const;
+    // The series that has started but not stopped, with its lines so far
+    // (stop time = start time, no samples taken yet); null when there is none.
+    CA1TimeSeries* UpdateOpenSeries();
+    // Takes the samples of its new data texts with its stop time as it now
+    // stands (the image period follows from it); needs two data lines.
+    void ExtractOpenSeries();
+    // Where the open series lives: a caller that moved it out moves it back
+    // here before the next Add.
+    CA1TimeSeries& OpenSlot();
+
+private:
+    struct STATE;
+    std::unique_ptr<STATE> m_p;
+};

@@ -224,3 +224,27 @@ TEST(Intervals, ReplicateLifetimesAreTheSeriesLifetimes) {
         EXPECT_EQ(full.LifetimeState, reduced.LifetimeState) << tol;
     }
 }
+
+// A small study: series drawn from a known model give goodness-of-fit
+// p-values that are uniform (Kolmogorov-Smirnov at the 1 % level). Wrong
+// replicate noise or a wrong model in the simulation pushes them to one end.
+TEST(Bootstrap, GoodnessOfFitPIsUniformOnASmallStudy) {
+    const MODELPARAMS truth{0.03, 0.02, 6.0, 0.002};
+    const int series = 24;
+    std::vector<double> ps;
+    for (int i = 0; i < series; ++i) {
+        const CA1TimeSeries s = FittedSeries(truth, 0.03, 171, 100 + static_cast<std::uint32_t>(i));
+        ASSERT_EQ(s.ModelValid, 1);
+        BOOTSTRAPOPTIONS o;
+        o.nReplicates = 30;
+        o.nSeed = 500 + static_cast<std::uint32_t>(i);
+        ps.push_back(GoodnessOfFitP(RunBootstrap(s, EVALINPUTS{}, o)));
+    }
+    std::sort(ps.begin(), ps.end());
+    double d = 0.0;
+    for (int i = 0; i < series; ++i)
+        d = std::max({d, (i + 1.0) / series - ps[static_cast<std::size_t>(i)],
+                      ps[static_cast<std::size_t>(i)] - static_cast<double>(i) / series});
+    // Critical distance of the one-sample test at 1 % for n = 24: 1.63 / sqrt(n).
+    EXPECT_LT(d, 1.63 / std::sqrt(static_cast<double>(series)));
+}

@@ -213,6 +213,33 @@ int Run(int argc, char** argv) {
                             Num(EndValue(b.hi68, true)) + "\t" + Num(EndValue(b.hi95, true));
                     line += "\t" + Num(q < 4 ? se[q] : std::nan(""));
                 }
+                // The replicates' own values (x: no model), for constructions
+                // worked out afterwards.
+                for (int q = 0; q < IQ_COUNT; ++q) {
+                    line += "\t";
+                    for (std::size_t k = 0; k < run.replicates.size(); ++k) {
+                        const REPLICATE& rep = run.replicates[k];
+                        if (k) line += ",";
+                        if (!rep.bModel) {
+                            line += "x";
+                            continue;
+                        }
+                        double v = 0.0;
+                        if (q == IQ_DI) v = rep.params.Di;
+                        else if (q == IQ_DA) v = rep.params.Da;
+                        else if (q == IQ_TC) v = rep.params.Tc * kPeriod;
+                        else if (q == IQ_S) v = rep.params.s;
+                        else {
+                            const REPLICATELIFETIMES l = ReplicateLifetimes(rep, kPeriod, a);
+                            v = q == IQ_MODEL_LIFETIME ? l.dModel
+                                : q == IQ_P84          ? l.dP84
+                                : q == IQ_P50          ? l.dP50
+                                                       : l.dP16;
+                            if (std::isnan(v)) v = HUGE_VAL;
+                        }
+                        line += Num(v);
+                    }
+                }
             }
             const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
             line += "\t" + Num(secs) + "\n";
@@ -237,10 +264,50 @@ void KolmogorovSmirnov(std::vector<double> v, double& d, double& p) {
     p = std::clamp(p, 0.0, 1.0);
 }
 
+double NormalCdf(double z) { return 0.5 * std::erfc(-z / std::sqrt(2.0)); }
+
+double NormalQuantile(double p) {
+    double lo = -40.0, hi = 40.0;
+    for (int i = 0; i < 200; ++i) {
+        const double mid = 0.5 * (lo + hi);
+        (NormalCdf(mid) < p ? lo : hi) = mid;
+    }
+    return 0.5 * (lo + hi);
+}
+
+// Bias-corrected percentile ends (2.5, 15.9, 84.1, 97.5 %) from the
+// replicates' values: z0 from the share below the estimate (ties half).
+void BiasCorrectedEnds(const std::string& list, double estimate, double out[4]) {
+    std::vector<double> v;
+    int failed = 0;
+    std::stringstream ss(list);
+    std::string x;
+    while (std::getline(ss, x, ',')) {
+        if (x == "x") ++failed;
+        else v.push_back(x == "inf" ? HUGE_VAL : std::strtod(x.c_str(), nullptr));
+    }
+    const double est = std::isnan(estimate) ? HUGE_VAL : estimate;
+    double below = 0.0;
+    for (double y : v) below += y < est ? 1.0 : y == est ? 0.5 : 0.0;
+    const double n = static_cast<double>(v.size());
+    const double share = std::clamp(below / n, 0.5 / n, 1.0 - 0.5 / n);
+    const double z0 = NormalQuantile(share);
+    std::sort(v.begin(), v.end());
+    std::vector<double> low(static_cast<std::size_t>(failed), -HUGE_VAL);
+    low.insert(low.end(), v.begin(), v.end());
+    v.insert(v.end(), static_cast<std::size_t>(failed), HUGE_VAL);
+    const double p[4] = {0.025, 0.158655, 0.841345, 0.975};
+    for (int k = 0; k < 4; ++k) {
+        const double adj = NormalCdf(2.0 * z0 + NormalQuantile(p[k]));
+        out[k] = k < 2 ? SortedQuantile(low, adj) : SortedQuantile(v, adj);
+    }
+}
+
 struct Tally {
     int n = 0;
-    int c95[3] = {}, c68[3] = {};  // percentile, basic, formal
+    int c95[4] = {}, c68[4] = {};  // percentile, basic, formal, bias-corrected percentile
     int formalN = 0;
+    int bcN = 0;
     std::vector<double> width95;  // percentile
     int open95 = 0;
     std::vector<double> endMcRatio;
@@ -268,9 +335,11 @@ int Summarize(int argc, char** argv) {
         if (s == "nan") return std::nan("");
         return std::strtod(s.c_str(), nullptr);
     };
-    std::printf("| regime | quantity | series | B | cov. 95 %% percentile | cov. 95 %% basic | cov. 95 %% formal LS | "
-                "cov. 68 %% percentile | cov. 68 %% basic | cov. 68 %% formal LS | median width 95 %% (percentile) | "
-                "open upper ends |\n|---|---|---|---|---|---|---|---|---|---|---|---|\n");
+    std::printf(
+        "| regime | quantity | series | B | cov. 95 %% percentile | cov. 95 %% basic | cov. 95 %% BC percentile | "
+        "cov. 95 %% formal LS | cov. 68 %% percentile | cov. 68 %% basic | cov. 68 %% BC percentile | "
+        "cov. 68 %% formal LS | median width 95 %% (percentile) | open upper ends |\n"
+        "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|\n");
     std::vector<std::string> gof;
     for (const std::string& name : order) {
         const auto& list = rows[name];
@@ -303,6 +372,14 @@ int Summarize(int argc, char** argv) {
                     k.c95[2] += std::fabs(est - tr) <= 1.959964 * se;
                     k.c68[2] += std::fabs(est - tr) <= se;
                 }
+                const std::size_t vo = 6 + 11 * static_cast<std::size_t>(IQ_COUNT) + static_cast<std::size_t>(q);
+                if (f.size() > vo + 1) {
+                    double bc[4];
+                    BiasCorrectedEnds(f[vo], est, bc);
+                    k.c95[3] += bc[0] <= tr && tr <= bc[3];
+                    k.c68[3] += bc[1] <= tr && tr <= bc[2];
+                    ++k.bcN;
+                }
                 k.width95.push_back(pc[3] - pc[0]);
                 k.open95 += std::isinf(pc[3]);
             }
@@ -317,10 +394,11 @@ int Summarize(int argc, char** argv) {
             if (k.n == 0) continue;
             std::sort(k.width95.begin(), k.width95.end());
             const double med = k.width95[k.width95.size() / 2];
-            std::printf("| %s | %s | %d | %d | %s | %s | %s | %s | %s | %s | %s | %d |\n", name.c_str(),
+            std::printf("| %s | %s | %d | %d | %s | %s | %s | %s | %s | %s | %s | %s | %s | %d |\n", name.c_str(),
                         IntervalQuantityInfo(q).pszName, k.n, b, cov(k.c95[0], k.n).c_str(), cov(k.c95[1], k.n).c_str(),
-                        q < 4 ? cov(k.c95[2], k.formalN).c_str() : "-", cov(k.c68[0], k.n).c_str(),
-                        cov(k.c68[1], k.n).c_str(), q < 4 ? cov(k.c68[2], k.formalN).c_str() : "-",
+                        cov(k.c95[3], k.bcN).c_str(), q < 4 ? cov(k.c95[2], k.formalN).c_str() : "-",
+                        cov(k.c68[0], k.n).c_str(), cov(k.c68[1], k.n).c_str(), cov(k.c68[3], k.bcN).c_str(),
+                        q < 4 ? cov(k.c68[2], k.formalN).c_str() : "-",
                         std::isfinite(med) ? FormatText("%.4g %s", med, IntervalQuantityInfo(q).pszUnit).c_str()
                                            : "open",
                         k.open95);

@@ -169,3 +169,44 @@ INTERVALSET ComputeIntervals(const BOOTSTRAPRUN& run, const CA1TimeSeries& serie
     for (int k = 0; k < IQ_COUNT; ++k) set.q[k] = MakeInterval(estimates[k], std::move(values[k]), failed, method);
     return set;
 }
+
+namespace {
+
+template <class Curve>
+std::vector<BANDPOINT> Band(const BOOTSTRAPRUN& run, const std::vector<double>& times, double coverage, double floor,
+                            double ceiling, Curve curve) {
+    std::vector<BANDPOINT> band;
+    if (run.status != BootstrapStatus::Done || run.replicates.empty()) return band;
+    const double t0 = run.dImagePeriod;
+    const double tail = 0.5 * (1.0 - coverage);
+    std::vector<double> values;
+    values.reserve(run.replicates.size());
+    for (double t : times) {
+        values.clear();
+        int failed = 0;
+        for (const REPLICATE& r : run.replicates) {
+            if (r.bModel) values.push_back(curve(r.params, t / t0));
+            else ++failed;
+        }
+        std::sort(values.begin(), values.end());
+        std::vector<double> low(static_cast<std::size_t>(failed), floor);
+        low.insert(low.end(), values.begin(), values.end());
+        values.insert(values.end(), static_cast<std::size_t>(failed), ceiling);
+        band.push_back(BANDPOINT{t, SortedQuantile(low, tail), SortedQuantile(values, 1.0 - tail)});
+    }
+    return band;
+}
+
+}  // namespace
+
+std::vector<BANDPOINT> StayProbabilityBand(const BOOTSTRAPRUN& run, double a, const std::vector<double>& times,
+                                           double coverage) {
+    const double a2 = a * a;
+    return Band(run, times, coverage, 0.0, 1.0,
+                [a2](const MODELPARAMS& m, double tau) { return tau == 0.0 ? 1.0 : StayProbability(m, tau, a2); });
+}
+
+std::vector<BANDPOINT> ModelFunctionBand(const BOOTSTRAPRUN& run, const std::vector<double>& times, double coverage) {
+    return Band(run, times, coverage, 0.0, kInf,
+                [](const MODELPARAMS& m, double tau) { return ModelFunction(m, tau); });
+}

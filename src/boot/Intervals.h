@@ -81,6 +81,22 @@ struct REPLICATELIFETIMES {
 };
 REPLICATELIFETIMES ReplicateLifetimes(const REPLICATE& replicate, double imagePeriod, double a);
 
+// The band of a curve over the replicates' models: at each time [s] the
+// lower and upper quantile of the replicates' values for the given
+// two-sided coverage (0.95: 2.5 % and 97.5 %). Replicates without a model
+// lie beyond both ends (P: 0 and 1; f: 0 and infinity).
+struct BANDPOINT {
+    double dTime = 0.0;
+    double dLow = 0.0;
+    double dHigh = 0.0;
+};
+// P(a,t), the probability to stay within the tolerance a [nm].
+std::vector<BANDPOINT> StayProbabilityBand(const BOOTSTRAPRUN& run, double a, const std::vector<double>& times,
+                                           double coverage = 0.95);
+// The model function f(t) [nm^2].
+std::vector<BANDPOINT> ModelFunctionBand(const BOOTSTRAPRUN& run, const std::vector<double>& times,
+                                         double coverage = 0.95);
+
 // Quantile (linear between order statistics) of sorted values that may hold
 // +-infinity; infinite when it touches an infinite value.
 double SortedQuantile(const std::vector<double>& sorted, double p);

@@ -248,3 +248,35 @@ TEST(Bootstrap, GoodnessOfFitPIsUniformOnASmallStudy) {
     // Critical distance of the one-sample test at 1 % for n = 24: 1.63 / sqrt(n).
     EXPECT_LT(d, 1.63 / std::sqrt(static_cast<double>(series)));
 }
+
+// The bands of P(a,t) and f(t): with 41 replicates Di = 0.001 ... 0.041 nm
+// (no transient, no drift) the 2.5 % and 97.5 % quantiles are the second
+// and the second-last order statistic exactly, i.e. the models with
+// Di = 0.040 and 0.002 nm (P falls and f grows with Di).
+TEST(Intervals, BandsOfTheReplicatesModels) {
+    BOOTSTRAPRUN run;
+    run.status = BootstrapStatus::Done;
+    run.dImagePeriod = 2.0;
+    for (int i = 0; i < 41; ++i) run.replicates.push_back(Rep(0.001 * (i + 1)));
+    const std::vector<double> times = {0.0, 20.0, 200.0};
+    const double a = 0.1;
+    const std::vector<BANDPOINT> p = StayProbabilityBand(run, a, times);
+    ASSERT_EQ(p.size(), 3u);
+    EXPECT_EQ(p[0].dLow, 1.0);
+    EXPECT_EQ(p[0].dHigh, 1.0);
+    for (int k = 1; k < 3; ++k) {
+        const double tau = times[static_cast<std::size_t>(k)] / 2.0;
+        EXPECT_DOUBLE_EQ(p[static_cast<std::size_t>(k)].dLow, StayProbability(MODELPARAMS{0.040, 0, 1, 0}, tau, a * a));
+        EXPECT_DOUBLE_EQ(p[static_cast<std::size_t>(k)].dHigh,
+                         StayProbability(MODELPARAMS{0.002, 0, 1, 0}, tau, a * a));
+        EXPECT_LT(p[static_cast<std::size_t>(k)].dLow, p[static_cast<std::size_t>(k)].dHigh);
+    }
+    const std::vector<BANDPOINT> f = ModelFunctionBand(run, times);
+    // f = 2 tau Di^2 at tau = 100 images.
+    EXPECT_NEAR(f[2].dLow, 2.0 * 100.0 * 0.002 * 0.002, 1e-15 * f[2].dLow);
+    EXPECT_NEAR(f[2].dHigh, 2.0 * 100.0 * 0.040 * 0.040, 1e-15 * f[2].dHigh);
+    // A replicate without a model per 20 widens the band to its limits.
+    for (int i = 0; i < 3; ++i) run.replicates.push_back(REPLICATE{});
+    EXPECT_EQ(ModelFunctionBand(run, times)[2].dHigh, HUGE_VAL);
+    EXPECT_EQ(StayProbabilityBand(run, a, times)[2].dLow, 0.0);
+}

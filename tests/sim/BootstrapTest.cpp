@@ -280,3 +280,28 @@ TEST(Intervals, BandsOfTheReplicatesModels) {
     EXPECT_EQ(ModelFunctionBand(run, times)[2].dHigh, HUGE_VAL);
     EXPECT_EQ(StayProbabilityBand(run, a, times)[2].dLow, 0.0);
 }
+
+// A new tolerance (a Refresh at another energy or resolution) takes the kept
+// replicates: the parameters' intervals stay, the lifetimes' are the
+// quantiles of the replicates' lifetimes at the new tolerance.
+TEST(Intervals, NewToleranceNeedsNoNewSimulation) {
+    const CA1TimeSeries s = FittedSeries(kTruth, 0.02, 300, 12);
+    BOOTSTRAPOPTIONS o;
+    o.nReplicates = 21;
+    o.nSeed = 3;
+    const BOOTSTRAPRUN run = RunBootstrap(s, EVALINPUTS{}, o);
+    const INTERVALSET first = ComputeIntervals(run, s, 0.3);
+    const INTERVALSET second = ComputeIntervals(run, s, 0.5);
+    EXPECT_EQ(first.q[IQ_DI].lo95.dValue, second.q[IQ_DI].lo95.dValue);
+    EXPECT_EQ(first.q[IQ_S].hi95.dValue, second.q[IQ_S].hi95.dValue);
+    EXPECT_NE(first.q[IQ_MODEL_LIFETIME].lo95.dValue, second.q[IQ_MODEL_LIFETIME].lo95.dValue);
+    // 21 replicates: the 2.5 % quantile lies half-way between the first two.
+    std::vector<double> lives;
+    for (const REPLICATE& r : run.replicates) {
+        ASSERT_TRUE(r.bModel);
+        const double v = ReplicateLifetimes(r, s.m_dImagePeriod, 0.5).dModel;
+        lives.push_back(std::isnan(v) ? HUGE_VAL : v);
+    }
+    std::sort(lives.begin(), lives.end());
+    EXPECT_DOUBLE_EQ(second.q[IQ_MODEL_LIFETIME].lo95.dValue, 0.5 * (lives[0] + lives[1]));
+}

@@ -386,8 +386,27 @@ int Summarize(int argc, char** argv) {
             for (int q = 0; q < IQ_COUNT; ++q) {
                 const std::size_t o = 6 + 11 * static_cast<std::size_t>(q);
                 const double truth = num(f[o]), est = num(f[o + 1]);
-                const double pc[4] = {num(f[o + 2]), num(f[o + 3]), num(f[o + 4]), num(f[o + 5])};
-                const double bs[4] = {num(f[o + 6]), num(f[o + 7]), num(f[o + 8]), num(f[o + 9])};
+                double pc[4] = {num(f[o + 2]), num(f[o + 3]), num(f[o + 4]), num(f[o + 5])};
+                double bs[4] = {num(f[o + 6]), num(f[o + 7]), num(f[o + 8]), num(f[o + 9])};
+                // With the replicates' values at hand the ends are made again
+                // by the program's own construction (as it stands now).
+                const std::size_t vq = 6 + 11 * static_cast<std::size_t>(IQ_COUNT) + static_cast<std::size_t>(q);
+                if (f.size() > vq + 1) {
+                    std::vector<double> values;
+                    int failed = 0;
+                    std::stringstream ss(f[vq]);
+                    std::string x;
+                    while (std::getline(ss, x, ',')) {
+                        if (x == "x") ++failed;
+                        else values.push_back(num(x));
+                    }
+                    const auto ends = [](const INTERVAL& iv, double out[4]) {
+                        const INTERVALEND* e[4] = {&iv.lo95, &iv.lo68, &iv.hi68, &iv.hi95};
+                        for (int j = 0; j < 4; ++j) out[j] = e[j]->dValue;
+                    };
+                    ends(IntervalFromReplicates(est, values, failed, IntervalMethod::Percentile), pc);
+                    ends(IntervalFromReplicates(est, values, failed, IntervalMethod::Basic), bs);
+                }
                 const double se = num(f[o + 10]);
                 // A lifetime without a result counts as longer than any bound.
                 const double tr = std::isnan(truth) ? HUGE_VAL : truth;

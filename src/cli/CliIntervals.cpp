@@ -28,7 +28,7 @@ std::optional<INTERVALSET> CliComputeIntervals(const CA1TimeSeries& series, cons
                                                std::uint32_t seed) {
     if (series.CharFuncValid < 1 || series.ModelValid < 1) return std::nullopt;
     BOOTSTRAPOPTIONS o;
-    o.nReplicates = options.nReplicates;
+    o.nReplicates = options.nReplicates > 0 ? options.nReplicates : kDefaultReplicates;
     o.nSeed = seed;
     const BOOTSTRAPRUN run = RunBootstrap(series, CliEvalInputs(options), o);
     if (run.status != BootstrapStatus::Done) return std::nullopt;

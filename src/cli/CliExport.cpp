@@ -1,7 +1,7 @@
 #include "cli/CliExport.h"
 
+#include "boot/UncertaintyText.h"
 #include "cli/CliErrors.h"
-
 #include "cli/CliLog.h"
 #include "cli/CliOptions.h"
 #include "cli/CliRun.h"
@@ -12,6 +12,7 @@
 #include "platform/FileSystem.h"
 #include "series/A1TimeSeries.h"
 #include "text/Format.h"
+#include "text/TextFile.h"
 
 #include <filesystem>
 
@@ -99,12 +100,14 @@ bool CCliExporter::ExportFile(const CliFileOutcome& outcome, CCliErrors& errors)
     }
     bool ok = true;
     for (std::size_t i = 0; i < outcome.aSeries.size(); ++i)
-        ok = ExportSeries(outcome.strPath, stem, outcome.anIndex[i], outcome.aSeries[i], errors) && ok;
+        ok = ExportSeries(outcome.strPath, stem, outcome.anIndex[i], outcome.aSeries[i],
+                          i < outcome.aEval.size() ? &outcome.aEval[i] : nullptr, errors) &&
+             ok;
     return ok;
 }
 
 bool CCliExporter::ExportSeries(const std::string& logPath, const std::string& stem, int index,
-                                const CA1TimeSeries& series, CCliErrors& errors) {
+                                const CA1TimeSeries& series, const CliEvaluation* evaluation, CCliErrors& errors) {
     bool ok = true;
     auto failed = [&](const std::string& path) {
         errors.Fail(FormatText("%s series %d: failed to write %s", logPath.c_str(), index, path.c_str()));
@@ -139,6 +142,14 @@ bool CCliExporter::ExportSeries(const std::string& logPath, const std::string& s
     const std::string pdfPath = PathOf(CliExportFileName(stem, index, "_report.pdf"));
     if (!m_bPdf) removeStale(pdfPath);
     else if (!WritePdf(series, logPath, index, pdfPath, errors)) ok = false;
+    // The intervals table of --intervals; without intervals (not asked for,
+    // or no model) an earlier run's table goes.
+    const std::string intervalsPath = PathOf(CliExportFileName(stem, index, "_intervals.txt"));
+    if (evaluation && evaluation->intervals) {
+        if (!WriteIntervals(series, *evaluation->intervals, intervalsPath)) failed(intervalsPath);
+    } else {
+        removeStale(intervalsPath);
+    }
 
     for (const DIAGRAMEXPORT& d : kDiagramExports) {
         m_diagram.m_style.nDisplayType = d.nDisplayType;
@@ -150,6 +161,26 @@ bool CCliExporter::ExportSeries(const std::string& logPath, const std::string& s
         if (!m_diagram.SaveImage(path)) failed(path);
     }
     return ok;
+}
+
+bool CCliExporter::WriteIntervals(const CA1TimeSeries& series, const INTERVALSET& set, const std::string& path) {
+    std::string error;
+    std::FILE* file = OpenExclusive(path, FileOpenMode::WriteTruncate, &error);
+    if (!file) {
+        LogIfAttached(m_pLog, "ERROR: Failed to open file [" + path + "] for writing the intervals table.");
+        return false;
+    }
+    CTextWriter out(file);
+    bool ok = out.Write(IntervalsTableText(series, set));
+    error = out.ErrorText();
+    if (!CloseExclusive(file, ok ? &error : nullptr)) ok = false;
+    if (!ok) {
+        ReportFileError(path, error);
+        LogIfAttached(m_pLog, "ERROR: Failed to save the intervals table to file [" + path + "].");
+        return false;
+    }
+    LogDebugIfAttached(m_pLog, 1, "Successfully saved the intervals table to file [" + path + "].");
+    return true;
 }
 
 bool CCliExporter::WriteReport(const CA1TimeSeries& series, const std::string& path) {
@@ -187,6 +218,7 @@ bool CCliExporter::WritePdf(const CA1TimeSeries& series, const std::string& logP
         }
     }
     LogIfAttached(m_pLog, "ERROR: Failed to save the PDF report to file [" + path + "].");
-    errors.Fail(FormatText("%s series %d: failed to write %s: %s", logPath.c_str(), index, path.c_str(), error.c_str()));
+    errors.Fail(
+        FormatText("%s series %d: failed to write %s: %s", logPath.c_str(), index, path.c_str(), error.c_str()));
     return false;
 }

@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/CliFields.h"
 
+#include "cli/CliIntervals.h"
+#include "cli/CliOptions.h"
 #include "cli/CliRun.h"
 #include "cli/JsonWriter.h"
 #include "import/LogImport.h"
 
 #include <array>
+#include <limits>
 
 namespace {
 
@@ -34,6 +37,17 @@ CliFieldValue Samples(const std::vector<A1SAMPLE>& value) {
     v.pSamples = &value;
     return v;
 }
+
+// --intervals: the columns appended to the summary only when asked for; an
+// end that the replicates leave open is an empty cell.
+bool IntervalsAsked(const CliOptions& options) { return options.bIntervals; }
+template <int Q, bool High>
+CliFieldValue End95(const CliFieldContext& c) {
+    const INTERVAL& interval = c.evaluation.intervals->q[Q];
+    const INTERVALEND& end = High ? interval.hi95 : interval.lo95;
+    return Num(end.bOpen ? std::numeric_limits<double>::quiet_NaN() : end.dValue);
+}
+void IntervalsJson(CJsonWriter& json, const CliFieldContext& c) { WriteCliIntervalsJson(json, c.evaluation.intervals); }
 
 using E = CliFieldExists;
 using K = CliFieldKind;
@@ -115,6 +129,30 @@ const std::array kFields = {
     CliField{"p84", "random_walk", "rw_p84_s", "s", E::Model, K::Number, [](const C& c) { return Num(c.limits.rwP84); }},
     CliField{"p50", "random_walk", "rw_p50_s", "s", E::Model, K::Number, [](const C& c) { return Num(c.limits.rwP50); }},
     CliField{"p16", "random_walk", "rw_p16_s", "s", E::Model, K::Number, [](const C& c) { return Num(c.limits.rwP16); }},
+    CliField{"intervals", nullptr, nullptr, "", E::Always, K::Number, [](const C&) { return Num(0.0); }, nullptr,
+             IntervalsJson},
+    CliField{nullptr, nullptr, "gof_p", "", E::Intervals, K::Number,
+             [](const C& c) { return Num(c.evaluation.intervals->dGoodnessP); }, IntervalsAsked},
+    CliField{nullptr, nullptr, "di_nm_lo95", "nm", E::Intervals, K::Number, End95<IQ_DI, false>, IntervalsAsked},
+    CliField{nullptr, nullptr, "di_nm_hi95", "nm", E::Intervals, K::Number, End95<IQ_DI, true>, IntervalsAsked},
+    CliField{nullptr, nullptr, "da_nm_lo95", "nm", E::Intervals, K::Number, End95<IQ_DA, false>, IntervalsAsked},
+    CliField{nullptr, nullptr, "da_nm_hi95", "nm", E::Intervals, K::Number, End95<IQ_DA, true>, IntervalsAsked},
+    CliField{nullptr, nullptr, "tc_s_lo95", "s", E::Intervals, K::Number, End95<IQ_TC, false>, IntervalsAsked},
+    CliField{nullptr, nullptr, "tc_s_hi95", "s", E::Intervals, K::Number, End95<IQ_TC, true>, IntervalsAsked},
+    CliField{nullptr, nullptr, "s_nm_lo95", "nm", E::Intervals, K::Number, End95<IQ_S, false>, IntervalsAsked},
+    CliField{nullptr, nullptr, "s_nm_hi95", "nm", E::Intervals, K::Number, End95<IQ_S, true>, IntervalsAsked},
+    CliField{nullptr, nullptr, "model_lifetime_s_lo95", "s", E::Intervals, K::Number, End95<IQ_MODEL_LIFETIME, false>,
+             IntervalsAsked},
+    CliField{nullptr, nullptr, "model_lifetime_s_hi95", "s", E::Intervals, K::Number, End95<IQ_MODEL_LIFETIME, true>,
+             IntervalsAsked},
+    CliField{nullptr, nullptr, "p84_s_lo95", "s", E::Intervals, K::Number, End95<IQ_P84, false>, IntervalsAsked},
+    CliField{nullptr, nullptr, "p84_s_hi95", "s", E::Intervals, K::Number, End95<IQ_P84, true>, IntervalsAsked},
+    CliField{nullptr, nullptr, "p50_s_lo95", "s", E::Intervals, K::Number, End95<IQ_P50, false>, IntervalsAsked},
+    CliField{nullptr, nullptr, "p50_s_hi95", "s", E::Intervals, K::Number, End95<IQ_P50, true>, IntervalsAsked},
+    CliField{nullptr, nullptr, "p16_s_lo95", "s", E::Intervals, K::Number, End95<IQ_P16, false>, IntervalsAsked},
+    CliField{nullptr, nullptr, "p16_s_hi95", "s", E::Intervals, K::Number, End95<IQ_P16, true>, IntervalsAsked},
+    CliField{nullptr, nullptr, "replicates", "", E::Intervals, K::Integer,
+             [](const C& c) { return Int(c.evaluation.intervals->nReplicates); }, IntervalsAsked},
 };
 // clang-format on
 
@@ -128,6 +166,7 @@ bool CliFieldExistsFor(const CliField& field, const CliFieldContext& context) {
     case CliFieldExists::CharFunc: return HasCharFunc(context.series);
     case CliFieldExists::Model: return HasModel(context.series);
     case CliFieldExists::FitRun: return context.evaluation.bFitRun;
+    case CliFieldExists::Intervals: return context.evaluation.intervals && context.evaluation.intervals->bValid;
     case CliFieldExists::Provisional:
         return context.nSeries < context.outcome.abProvisional.size() && context.outcome.abProvisional[context.nSeries];
     }

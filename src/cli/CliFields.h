@@ -31,9 +31,10 @@ struct CliFieldContext {
 // When a field exists; otherwise it is null in the JSON and an empty cell.
 enum class CliFieldExists {
     Always,
-    CharFunc,  // the series has a characteristic function
-    Model,     // the series has a model
-    FitRun,    // the model fit ran in this evaluation
+    CharFunc,   // the series has a characteristic function
+    Model,      // the series has a model
+    FitRun,     // the model fit ran in this evaluation
+    Intervals,  // --intervals gave this series its intervals
     // The series has not stopped yet (while following); the JSON key is left
     // out, not null, where it does not exist.
     Provisional,

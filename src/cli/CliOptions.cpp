@@ -1,5 +1,6 @@
 #include "cli/CliOptions.h"
 
+#include "boot/Bootstrap.h"
 #include "eval/EvalInputs.h"
 #include "text/Parse.h"
 
@@ -35,18 +36,18 @@ bool ParseUnsigned(const std::string& text, unsigned long long max, unsigned lon
 
 // The value of an input's option as its row says: false when it is malformed
 // or out of range.
-bool ParseInput(const EvalInputSpec& spec, const std::string& text, double& value) {
-    switch (spec.type) {
+bool ParseInput(const EvalInputSpec& entry, const std::string& text, double& value) {
+    switch (entry.type) {
     case EvalInputType::Int:
     case EvalInputType::Seed: {
         unsigned long long n = 0;
         if (!ParseUnsigned(text, 1000000000000ull, n)) return false;
         value = static_cast<double>(n);
-        return InputInRange(spec, value);
+        return InputInRange(entry, value);
     }
-    case EvalInputType::Double: return ParseNumber(text, value) && InputInRange(spec, value);
+    case EvalInputType::Double: return ParseNumber(text, value) && InputInRange(entry, value);
     case EvalInputType::Choice: {
-        std::string_view words = spec.szChoices;
+        std::string_view words = entry.szChoices;
         for (int index = 0;; ++index) {
             const std::size_t bar = words.find('|');
             if (words.substr(0, bar) == text) {
@@ -57,7 +58,7 @@ bool ParseInput(const EvalInputSpec& spec, const std::string& text, double& valu
             words.remove_prefix(bar + 1);
         }
     }
-    case EvalInputType::Flag: value = spec.dFlagValue; return true;
+    case EvalInputType::Flag: value = entry.dFlagValue; return true;
     case EvalInputType::Text: return false;
     }
     return false;
@@ -99,10 +100,10 @@ template <EvalInput id, auto field>
 OptionRow Input(Section section) {
     OptionRow row{section, nullptr, nullptr, nullptr, nullptr, &InputSpec(id)};
     row.apply = [](CliOptions& o, const std::string& value, std::string& error) {
-        const EvalInputSpec& spec = InputSpec(id);
+        const EvalInputSpec& entry = InputSpec(id);
         double number = 0.0;
-        if (!ParseInput(spec, value, number)) {
-            error = std::string(spec.szCliOption) + ": expected " + ExpandInputText(spec, spec.szExpected) +
+        if (!ParseInput(entry, value, number)) {
+            error = std::string(entry.szCliOption) + ": expected " + ExpandInputText(entry, entry.szExpected) +
                     ", not \"" + value + "\"";
             return false;
         }
@@ -147,6 +148,22 @@ const std::vector<OptionRow>& OptionTable() {
         DW_FLAG(Section::Evaluation, "--no-fit", "stop after the characteristic function and the\ndirect lifetime",
                 o.bFit = false;),
         Input<EvalInput::Seed, &CliOptions::seed>(Section::Evaluation),
+        DW_FLAG(Section::Evaluation, "--intervals",
+                "also compute 68 % and 95 % intervals of the fitted\n"
+                "parameters and lifetimes and the model's\n"
+                "goodness-of-fit p-value, by simulating the fitted\n"
+                "model (parametric bootstrap): JSON \"intervals\",\n"
+                "summary columns, _intervals.txt export and an\n"
+                "\"Uncertainty\" block after the report",
+                o.bIntervals = true;),
+        {Section::Evaluation, "--replicates", "B", "replicate series for --intervals, 100 ... 100000\n(default 1000)",
+         [](CliOptions& o, const std::string& v, std::string& error) {
+             unsigned long long n = 0;
+             if (!ParseUnsigned(v, 1000000000ull, n) || n < kMinReplicates || n > kMaxReplicates)
+                 error = "--replicates: expected an integer from 100 to 100000, not " + Quoted(v);
+             else o.nReplicates = static_cast<int>(n);
+             return error.empty();
+         }},
         DW_FLAG(Section::Output, "--json", "print one JSON document instead of the reports", o.bJson = true;),
         {Section::Output, "--export", "DIR",
          "write into DIR (created if missing; existing files\n"

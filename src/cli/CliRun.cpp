@@ -1,9 +1,11 @@
 #include "cli/CliRun.h"
 
 #include "Version.h"
+#include "boot/UncertaintyText.h"
 #include "cli/CliErrors.h"
 #include "cli/CliExport.h"
 #include "cli/CliInputs.h"
+#include "cli/CliIntervals.h"
 #include "cli/CliLog.h"
 #include "cli/CliProgress.h"
 #include "cli/CliSummary.h"
@@ -53,6 +55,8 @@ void EvaluateCliFile(CliFileOutcome& outcome, const CliOptions& options) {
     for (CA1TimeSeries& series : outcome.aSeries) {
         CliEvaluation evaluation = EvaluateCliSeries(series, options);
         if (keepLimits && HasModel(series)) evaluation.limits = ModelLifetimeLimits(series, series.Tolerance);
+        if (options.bIntervals && evaluation.bFitRun)
+            evaluation.intervals = CliComputeIntervals(series, options, evaluation.nSeed);
         outcome.aEval.push_back(evaluation);
     }
 }
@@ -63,6 +67,8 @@ std::string CliReportText(const std::vector<CliFileOutcome>& outcomes) {
         for (std::size_t i = 0; i < o.aSeries.size(); ++i) {
             text += "== " + o.strPath + FormatText(" series %d\n", o.anIndex[i]);
             text += BuildStabilityReport(o.aSeries[i]);
+            // With --intervals the "Uncertainty" block follows the report.
+            if (i < o.aEval.size() && o.aEval[i].intervals) text += BuildUncertaintyBlock(*o.aEval[i].intervals);
             text += '\n';
         }
     return text;

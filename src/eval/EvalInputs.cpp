@@ -7,10 +7,10 @@
 
 std::string FormatInputNumber(double value) { return FormatText("%g", value); }
 
-std::string ExpandInputText(const EvalInputSpec& spec, const char* text) {
+std::string ExpandInputText(const EvalInputSpec& entry, const char* text) {
     std::string out = text;
     const std::pair<const char*, double> fields[] = {
-        {"{min}", spec.dMin}, {"{max}", spec.dMax}, {"{default}", spec.dDefault}};
+        {"{min}", entry.dMin}, {"{max}", entry.dMax}, {"{default}", entry.dDefault}};
     for (const auto& [name, value] : fields) {
         const std::string key = name;
         for (std::size_t at = out.find(key); at != std::string::npos; at = out.find(key, at))
@@ -19,8 +19,8 @@ std::string ExpandInputText(const EvalInputSpec& spec, const char* text) {
     return out;
 }
 
-bool InputInRange(const EvalInputSpec& spec, double value) {
+bool InputInRange(const EvalInputSpec& entry, double value) {
     if (!std::isfinite(value)) return false;
-    if (spec.bMinExclusive ? !(value > spec.dMin) : !(value >= spec.dMin)) return false;
-    return value <= spec.dMax;
+    if (entry.bMinExclusive ? !(value > entry.dMin) : !(value >= entry.dMin)) return false;
+    return value <= entry.dMax;
 }

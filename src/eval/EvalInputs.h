@@ -121,7 +121,7 @@ constexpr int InputDefaultInt(EvalInput id) { return static_cast<int>(InputSpec(
 std::string FormatInputNumber(double value);
 
 // The text with {min}, {max} and {default} replaced by the numbers of the row.
-std::string ExpandInputText(const EvalInputSpec& spec, const char* text);
+std::string ExpandInputText(const EvalInputSpec& entry, const char* text);
 
 // Whether the value lies in the range of the row.
-bool InputInRange(const EvalInputSpec& spec, double value);
+bool InputInRange(const EvalInputSpec& entry, double value);

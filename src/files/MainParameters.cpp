@@ -63,16 +63,16 @@ const ParameterBinding kBindings[] = {
     {EvalInput::LimitPhase, &CMainParameters::LimitPhase},
 };
 
-// Calls visit(spec, member) for every program parameter, in the order of
+// Calls visit(entry, member) for every program parameter, in the order of
 // kEvalInputs (the order of the value lines in the file); false as soon as
 // one call is.
 template <typename Visit>
 bool ForEachParameter(Visit visit) {
-    for (const EvalInputSpec& spec : kEvalInputs) {
-        if (spec.szSettingsKey == nullptr) continue;
+    for (const EvalInputSpec& entry : kEvalInputs) {
+        if (entry.szSettingsKey == nullptr) continue;
         const auto binding = std::find_if(std::begin(kBindings), std::end(kBindings),
-                                          [&spec](const ParameterBinding& b) { return b.id == spec.id; });
-        if (binding == std::end(kBindings) || !visit(spec, binding->member)) return false;
+                                          [&entry](const ParameterBinding& b) { return b.id == entry.id; });
+        if (binding == std::end(kBindings) || !visit(entry, binding->member)) return false;
     }
     return true;
 }
@@ -115,10 +115,10 @@ CMainParameters::CMainParameters() {
 }
 
 void CMainParameters::ResetToDefaults() {
-    ForEachParameter([this](const EvalInputSpec& spec, const ParameterMember& member) {
+    ForEachParameter([this](const EvalInputSpec& entry, const ParameterMember& member) {
         std::visit(Overloaded{[this](std::string CMainParameters::*m) { (this->*m).clear(); },
-                              [&](int CMainParameters::*m) { this->*m = static_cast<int>(spec.dDefault); },
-                              [&](double CMainParameters::*m) { this->*m = spec.dDefault; }},
+                              [&](int CMainParameters::*m) { this->*m = static_cast<int>(entry.dDefault); },
+                              [&](double CMainParameters::*m) { this->*m = entry.dDefault; }},
                    member);
         return true;
     });
@@ -216,8 +216,8 @@ int SaveProgramParameters(CMainParameters& params, const std::string& path) {
 int SaveToProfile(ISettingsStore* store, const CMainParameters& params) {
     if (store == nullptr) return 0;
     const std::string& section = params.m_strName;
-    const bool ok = ForEachParameter([&](const EvalInputSpec& spec, const ParameterMember& member) {
-        const std::string key = spec.szSettingsKey;
+    const bool ok = ForEachParameter([&](const EvalInputSpec& entry, const ParameterMember& member) {
+        const std::string key = entry.szSettingsKey;
         return std::visit(
             Overloaded{
                 [&](std::string CMainParameters::*m) { return store->WriteString(section, key, params.*m); },
@@ -231,8 +231,8 @@ int SaveToProfile(ISettingsStore* store, const CMainParameters& params) {
 void LoadFromProfile(ISettingsStore* store, CMainParameters& params) {
     if (store == nullptr) return;
     const std::string& section = params.m_strName;
-    ForEachParameter([&](const EvalInputSpec& spec, const ParameterMember& member) {
-        const std::string key = spec.szSettingsKey;
+    ForEachParameter([&](const EvalInputSpec& entry, const ParameterMember& member) {
+        const std::string key = entry.szSettingsKey;
         std::visit(
             Overloaded{[&](std::string CMainParameters::*m) { store->GetString(section, key, params.*m); },
                        [&](int CMainParameters::*m) { store->GetInt(section, key, params.*m); },

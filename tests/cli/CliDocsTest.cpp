@@ -48,20 +48,20 @@ std::set<std::string> OptionsIn(const std::string& text) {
 TEST(CliDocs, ManPageGivesTheDefaultsAndRangesOfTheInputs) {
     const std::string man = ManPage();
     int checked = 0;
-    for (const EvalInputSpec& spec : kEvalInputs) {
-        if (spec.szCliOption == nullptr) continue;
-        const std::string entry = ManEntry(man, spec.szCliOption);
-        ASSERT_FALSE(entry.empty()) << spec.szCliOption << " has no entry in the manual page";
-        const std::string help = spec.szHelp;
+    for (const EvalInputSpec& inputRow : kEvalInputs) {
+        if (inputRow.szCliOption == nullptr) continue;
+        const std::string entry = ManEntry(man, inputRow.szCliOption);
+        ASSERT_FALSE(entry.empty()) << inputRow.szCliOption << " has no entry in the manual page";
+        const std::string help = inputRow.szHelp;
         if (help.find("{default}") != std::string::npos) {
-            EXPECT_NE(entry.find("(default " + FormatInputNumber(spec.dDefault) + ")"), std::string::npos)
-                << spec.szCliOption << ": " << entry;
+            EXPECT_NE(entry.find("(default " + FormatInputNumber(inputRow.dDefault) + ")"), std::string::npos)
+                << inputRow.szCliOption << ": " << entry;
             ++checked;
         }
         if (help.find("{min}") != std::string::npos) {
-            EXPECT_NE(entry.find(FormatInputNumber(spec.dMin) + " to " + FormatInputNumber(spec.dMax)),
+            EXPECT_NE(entry.find(FormatInputNumber(inputRow.dMin) + " to " + FormatInputNumber(inputRow.dMax)),
                       std::string::npos)
-                << spec.szCliOption << ": " << entry;
+                << inputRow.szCliOption << ": " << entry;
         }
     }
     EXPECT_GE(checked, 5);

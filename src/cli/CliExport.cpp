@@ -141,7 +141,7 @@ bool CCliExporter::ExportSeries(const std::string& logPath, const std::string& s
     // cannot disagree with the new report.
     const std::string pdfPath = PathOf(CliExportFileName(stem, index, "_report.pdf"));
     if (!m_bPdf) removeStale(pdfPath);
-    else if (!WritePdf(series, logPath, index, pdfPath, errors)) ok = false;
+    else if (!WritePdf(series, evaluation, logPath, index, pdfPath, errors)) ok = false;
     // The intervals table of --intervals; without intervals (not asked for,
     // or no model) an earlier run's table goes.
     const std::string intervalsPath = PathOf(CliExportFileName(stem, index, "_intervals.txt"));
@@ -205,13 +205,16 @@ bool CCliExporter::WriteReport(const CA1TimeSeries& series, const std::string& p
     return true;
 }
 
-bool CCliExporter::WritePdf(const CA1TimeSeries& series, const std::string& logPath, int index, const std::string& path,
-                            CCliErrors& errors) {
+bool CCliExporter::WritePdf(const CA1TimeSeries& series, const CliEvaluation* evaluation, const std::string& logPath,
+                            int index, const std::string& path, CCliErrors& errors) {
     std::string error = "no PDF writer";
     if (m_pPdf) {
         REPORTINPUTS inputs;
         inputs.nSeriesNumber = index;
         inputs.nEvaluationTime = m_nEvaluationTime;
+        // With --intervals the PDF carries the "Uncertainty" block after the report.
+        if (evaluation && evaluation->intervals)
+            inputs.astrUncertainty = SplitReportLines(BuildUncertaintyBlock(*evaluation->intervals));
         if (m_pPdf->WritePdf(BuildReportDocument(series, inputs), series, path, error)) {
             LogDebugIfAttached(m_pLog, 1, "Successfully saved the PDF report to file [" + path + "].");
             return true;

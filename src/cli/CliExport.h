@@ -45,8 +45,8 @@ private:
     bool ExportSeries(const std::string& logPath, const std::string& stem, int index, const CA1TimeSeries& series,
                       const struct CliEvaluation* evaluation, CCliErrors& errors);
     bool WriteReport(const CA1TimeSeries& series, const std::string& path);
-    bool WritePdf(const CA1TimeSeries& series, const std::string& logPath, int index, const std::string& path,
-                  CCliErrors& errors);
+    bool WritePdf(const CA1TimeSeries& series, const struct CliEvaluation* evaluation, const std::string& logPath,
+                  int index, const std::string& path, CCliErrors& errors);
     bool WriteIntervals(const CA1TimeSeries& series, const struct INTERVALSET& set, const std::string& path);
     std::string PathOf(const std::string& name) const;
 

@@ -61,16 +61,21 @@ void EvaluateCliFile(CliFileOutcome& outcome, const CliOptions& options) {
     }
 }
 
+std::string CliReportText(const CliFileOutcome& o) {
+    std::string text;
+    for (std::size_t i = 0; i < o.aSeries.size(); ++i) {
+        text += "== " + o.strPath + FormatText(" series %d\n", o.anIndex[i]);
+        text += BuildStabilityReport(o.aSeries[i]);
+        // With --intervals the "Uncertainty" block follows the report.
+        if (i < o.aEval.size() && o.aEval[i].intervals) text += BuildUncertaintyBlock(*o.aEval[i].intervals);
+        text += '\n';
+    }
+    return text;
+}
+
 std::string CliReportText(const std::vector<CliFileOutcome>& outcomes) {
     std::string text;
-    for (const CliFileOutcome& o : outcomes)
-        for (std::size_t i = 0; i < o.aSeries.size(); ++i) {
-            text += "== " + o.strPath + FormatText(" series %d\n", o.anIndex[i]);
-            text += BuildStabilityReport(o.aSeries[i]);
-            // With --intervals the "Uncertainty" block follows the report.
-            if (i < o.aEval.size() && o.aEval[i].intervals) text += BuildUncertaintyBlock(*o.aEval[i].intervals);
-            text += '\n';
-        }
+    for (const CliFileOutcome& o : outcomes) text += CliReportText(o);
     return text;
 }
 
@@ -116,10 +121,20 @@ std::FILE* OpenSummary(const CliOptions& options, const std::vector<CliInput>& i
     return summary;
 }
 
+// What the run writes, gathered file by file. Only the JSON document needs
+// the evaluated series at the end; the summary rows and the reports are made
+// as each file is done and its series let go, so a run over an archive holds
+// one log at a time.
+struct CliRunOutput {
+    std::vector<CliFileOutcome> outcomes;  // the series only with --json
+    std::string strSummaryRows;
+    std::string strReports;
+};
+
 // Imports, evaluates and exports every input in turn, with a progress line
 // on a terminal.
-std::vector<CliFileOutcome> EvaluateInputs(const std::vector<CliInput>& inputs, const CliOptions& options, CCliLog& log,
-                                           CCliExporter* exporter, CCliErrors& errors) {
+CliRunOutput EvaluateInputs(const std::vector<CliInput>& inputs, const CliOptions& options, CCliLog& log,
+                            CCliExporter* exporter, CCliErrors& errors) {
     const int files = static_cast<int>(
         std::count_if(inputs.begin(), inputs.end(), [](const CliInput& input) { return input.strError.empty(); }));
     CCliProgress progress(errors.Stream(), CliProgressWanted(errors.Stream(), files), files,
@@ -128,18 +143,18 @@ std::vector<CliFileOutcome> EvaluateInputs(const std::vector<CliInput>& inputs, 
     log.SetBeforeEcho([&progress] { progress.Clear(); });
     int fileNumber = 0;
 
-    std::vector<CliFileOutcome> outcomes;
-    outcomes.reserve(inputs.size());
+    CliRunOutput output;
+    output.outcomes.reserve(inputs.size());
     for (const CliInput& input : inputs) {
         if (input.strError.empty()) {
             progress.Show(++fileNumber, input.strPath);
-            outcomes.push_back(ImportCliFile(input.strPath, options, &log));
+            output.outcomes.push_back(ImportCliFile(input.strPath, options, &log));
         } else {
-            outcomes.emplace_back();
-            outcomes.back().strPath = input.strPath;
-            outcomes.back().strError = input.strError;
+            output.outcomes.emplace_back();
+            output.outcomes.back().strPath = input.strPath;
+            output.outcomes.back().strError = input.strError;
         }
-        CliFileOutcome& o = outcomes.back();
+        CliFileOutcome& o = output.outcomes.back();
         if (!o.strError.empty()) {
             errors.Fail(o.strPath + ": " + o.strError);
             continue;
@@ -147,16 +162,21 @@ std::vector<CliFileOutcome> EvaluateInputs(const std::vector<CliInput>& inputs, 
         for (CA1TimeSeries& series : o.aSeries) series.m_pLog = &log;
         EvaluateCliFile(o, options);
         if (exporter) exporter->ExportFile(o, errors);
+        if (!options.strSummaryFile.empty()) output.strSummaryRows += CliSummaryRows(o, &options);
+        else if (!options.bJson) output.strReports += CliReportText(o);
+        if (!options.bJson) {
+            std::vector<CA1TimeSeries>().swap(o.aSeries);
+            std::vector<CliEvaluation>().swap(o.aEval);
+        }
     }
     progress.Clear();
     errors.SetProgress(nullptr);
     log.SetBeforeEcho(nullptr);
-    return outcomes;
+    return output;
 }
 
-void WriteSummary(std::FILE* summary, const std::vector<CliFileOutcome>& outcomes, const CliOptions& options,
-                  CCliErrors& errors) {
-    const std::string table = CliSummaryTable(outcomes, &options);
+void WriteSummary(std::FILE* summary, const CliRunOutput& output, const CliOptions& options, CCliErrors& errors) {
+    const std::string table = CliSummaryHeader(&options) + output.strSummaryRows;
     std::string error;
     const bool written = std::fwrite(table.data(), 1, table.size(), summary) == table.size();
     if (!CloseExclusive(summary, &error) || !written)
@@ -166,12 +186,11 @@ void WriteSummary(std::FILE* summary, const std::vector<CliFileOutcome>& outcome
 
 // The standard output: the JSON document, the summary table for "-", or
 // the reports. With --summary FILE the reports are not printed.
-void WriteOutput(std::FILE* out, const std::vector<CliFileOutcome>& outcomes, const CliOptions& options,
-                 CCliErrors& errors) {
+void WriteOutput(std::FILE* out, const CliRunOutput& output, const CliOptions& options, CCliErrors& errors) {
     std::string text;
-    if (options.bJson) text = CliJsonDocument(outcomes);
-    else if (options.strSummaryFile == "-") text = CliSummaryTable(outcomes, &options);
-    else if (options.strSummaryFile.empty()) text = CliReportText(outcomes);
+    if (options.bJson) text = CliJsonDocument(output.outcomes);
+    else if (options.strSummaryFile == "-") text = CliSummaryHeader(&options) + output.strSummaryRows;
+    else if (options.strSummaryFile.empty()) text = output.strReports;
     if (std::fwrite(text.data(), 1, text.size(), out) != text.size() || std::fflush(out) != 0)
         errors.Fail("cannot write the output");
 }
@@ -195,10 +214,9 @@ int RunCli(const CliOptions& options, std::FILE* out, std::FILE* err, const CliP
 
     const std::vector<CliInput> inputs = ExpandCliArguments(options.astrFiles, options.nImportType, &log);
     std::FILE* summary = OpenSummary(options, inputs, errors);
-    const std::vector<CliFileOutcome> outcomes =
-        EvaluateInputs(inputs, options, log, exporter ? &*exporter : nullptr, errors);
-    if (summary) WriteSummary(summary, outcomes, options, errors);
-    WriteOutput(out, outcomes, options, errors);
+    const CliRunOutput output = EvaluateInputs(inputs, options, log, exporter ? &*exporter : nullptr, errors);
+    if (summary) WriteSummary(summary, output, options, errors);
+    WriteOutput(out, output, options, errors);
     return errors.Failed() ? 1 : 0;
 }
 

@@ -45,6 +45,7 @@ void EvaluateCliFile(CliFileOutcome& outcome, const CliOptions& options);
 // The default output: per series "== FILE series N", LF, the stability
 // report exactly as built (CR LF inside), LF.
 std::string CliReportText(const std::vector<CliFileOutcome>& outcomes);
+std::string CliReportText(const CliFileOutcome& outcome);
 
 // The --json document of the outcomes.
 std::string CliJsonDocument(const std::vector<CliFileOutcome>& outcomes);

@@ -2,6 +2,7 @@
 // Evaluation of one series in the batch tool, by the same evaluation steps
 // as the desktop program's characteristic-function and fit commands.
 
+#include "boot/Intervals.h"
 #include "eval/EvalSteps.h"
 #include "eval/Lifetime.h"
 
@@ -21,6 +22,8 @@ struct CliEvaluation {
     // The model's probability lifetimes, kept once worked out: the JSON and
     // the summary table both give them.
     std::optional<LIFETIMELIMITS> limits;
+    // --intervals: those of a series with a model.
+    std::optional<INTERVALSET> intervals;
 };
 
 // The probability lifetimes of the series' model at its tolerance, from the

@@ -1,5 +1,6 @@
 #include "cli/CliExport.h"
 
+#include "boot/UncertaintyText.h"
 #include "cli/CliLog.h"
 #include "cli/CliOptions.h"
 #include "cli/CliRun.h"
@@ -9,6 +10,7 @@
 #include "platform/FileLock.h"
 #include "series/A1TimeSeries.h"
 #include "text/Format.h"
+#include "text/TextFile.h"
 
 #include <filesystem>
 
@@ -98,12 +100,14 @@ bool CCliExporter::ExportFile(const CliFileOutcome& outcome, std::FILE* err) {
     }
     bool ok = true;
     for (std::size_t i = 0; i < outcome.aSeries.size(); ++i)
-        ok = ExportSeries(outcome.strPath, stem, outcome.anIndex[i], outcome.aSeries[i], err) && ok;
+        ok = ExportSeries(outcome.strPath, stem, outcome.anIndex[i], outcome.aSeries[i],
+                          i < outcome.aEval.size() ? &outcome.aEval[i] : nullptr, err) &&
+             ok;
     return ok;
 }
 
 bool CCliExporter::ExportSeries(const std::string& logPath, const std::string& stem, int index,
-                                const CA1TimeSeries& series, std::FILE* err) {
+                                const CA1TimeSeries& series, const CliEvaluation* evaluation, std::FILE* err) {
     bool ok = true;
     auto failed = [&](const std::string& path) {
         std::fprintf(err, "driftwise-cli: %s series %d: failed to write %s\n", logPath.c_str(), index, path.c_str());
@@ -134,6 +138,15 @@ bool CCliExporter::ExportSeries(const std::string& logPath, const std::string& s
     const std::string reportPath = PathOf(CliExportFileName(stem, index, "_report.txt"));
     if (!WriteReport(series, reportPath)) failed(reportPath);
 
+    // The intervals table of --intervals; without intervals (not asked for,
+    // or no model) an earlier run's table goes.
+    const std::string intervalsPath = PathOf(CliExportFileName(stem, index, "_intervals.txt"));
+    if (evaluation && evaluation->intervals) {
+        if (!WriteIntervals(series, *evaluation->intervals, intervalsPath)) failed(intervalsPath);
+    } else {
+        removeStale(intervalsPath);
+    }
+
     for (const DIAGRAMEXPORT& d : kDiagramExports) {
         m_diagram.m_style.nDisplayType = d.nDisplayType;
         const std::string path = PathOf(CliExportFileName(stem, index, d.suffix + m_strImageExtension));
@@ -144,6 +157,26 @@ bool CCliExporter::ExportSeries(const std::string& logPath, const std::string& s
         if (!m_diagram.SaveImage(path)) failed(path);
     }
     return ok;
+}
+
+bool CCliExporter::WriteIntervals(const CA1TimeSeries& series, const INTERVALSET& set, const std::string& path) {
+    std::string error;
+    std::FILE* file = OpenExclusive(path, FileOpenMode::WriteTruncate, &error);
+    if (!file) {
+        LogIfAttached(m_pLog, "ERROR: Failed to open file [" + path + "] for writing the intervals table.");
+        return false;
+    }
+    CTextWriter out(file);
+    bool ok = out.Write(IntervalsTableText(series, set));
+    error = out.ErrorText();
+    if (!CloseExclusive(file, ok ? &error : nullptr)) ok = false;
+    if (!ok) {
+        ReportFileError(path, error);
+        LogIfAttached(m_pLog, "ERROR: Failed to save the intervals table to file [" + path + "].");
+        return false;
+    }
+    LogDebugIfAttached(m_pLog, 1, "Successfully saved the intervals table to file [" + path + "].");
+    return true;
 }
 
 bool CCliExporter::WriteReport(const CA1TimeSeries& series, const std::string& path) {

@@ -39,8 +39,9 @@ public:
 
 private:
     bool ExportSeries(const std::string& logPath, const std::string& stem, int index, const CA1TimeSeries& series,
-                      std::FILE* err);
+                      const struct CliEvaluation* evaluation, std::FILE* err);
     bool WriteReport(const CA1TimeSeries& series, const std::string& path);
+    bool WriteIntervals(const CA1TimeSeries& series, const struct INTERVALSET& set, const std::string& path);
     std::string PathOf(const std::string& name) const;
 
     std::string m_strFolder;

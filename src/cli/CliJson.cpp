@@ -1,6 +1,7 @@
 #include "cli/CliRun.h"
 
 #include "Version.h"
+#include "cli/CliIntervals.h"
 #include "cli/JsonWriter.h"
 #include "eval/Lifetime.h"
 
@@ -134,6 +135,8 @@ void WriteSeries(CJsonWriter& j, int index, const CA1TimeSeries& s, const CliEva
     } else {
         j.Null();
     }
+    j.Key("intervals");
+    WriteCliIntervalsJson(j, evaluation.intervals);
     j.EndObject();
 }
 

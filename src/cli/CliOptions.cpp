@@ -1,5 +1,6 @@
 #include "cli/CliOptions.h"
 
+#include "boot/Bootstrap.h"
 #include "text/Parse.h"
 
 #include <cmath>
@@ -91,6 +92,15 @@ CliParseResult ParseCliOptions(const std::vector<std::string>& args) {
         } else if (name == "--json") {
             if (!flag()) return fail(r.strError);
             o.bJson = true;
+        } else if (name == "--intervals") {
+            if (!flag()) return fail(r.strError);
+            o.bIntervals = true;
+        } else if (name == "--replicates") {
+            if (!needValue()) return fail(r.strError);
+            unsigned long long n = 0;
+            if (!ParseUnsigned(value, 1000000000ull, n) || n < kMinReplicates || n > kMaxReplicates)
+                return fail("--replicates: expected an integer from 100 to 100000, not \"" + value + "\"");
+            o.nReplicates = static_cast<int>(n);
         } else if (name == "--verbose") {
             if (!flag()) return fail(r.strError);
             o.bVerbose = true;
@@ -211,6 +221,14 @@ std::string CliUsageText() {
            "  --seed N                  seed of the model fit's random restarts (unsigned\n"
            "                            32-bit; default from the clock, so two runs differ\n"
            "                            in the last digits of the model)\n"
+           "  --intervals               also compute 68 % and 95 % intervals of the fitted\n"
+           "                            parameters and lifetimes and the model's\n"
+           "                            goodness-of-fit p-value, by simulating the fitted\n"
+           "                            model (parametric bootstrap): JSON \"intervals\",\n"
+           "                            summary columns, _intervals.txt export and an\n"
+           "                            \"Uncertainty\" block after the report\n"
+           "  --replicates B            replicate series for --intervals, 100 ... 100000\n"
+           "                            (default 1000)\n"
            "\n"
            "Output:\n"
            "  --json                    print one JSON document instead of the reports\n"

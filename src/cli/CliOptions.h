@@ -32,6 +32,8 @@ struct CliOptions {
     std::string strSummaryFile;  // empty: no summary table; "-": standard output
     std::string strLogFile;      // empty: no log file
     bool bVerbose = false;
+    bool bIntervals = false;  // --intervals
+    int nReplicates = 0;      // --replicates; 0: the default
     std::vector<std::string> astrFiles;
 };
 

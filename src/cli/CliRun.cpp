@@ -1,8 +1,10 @@
 #include "cli/CliRun.h"
 
 #include "Version.h"
+#include "boot/UncertaintyText.h"
 #include "cli/CliExport.h"
 #include "cli/CliInputs.h"
+#include "cli/CliIntervals.h"
 #include "cli/CliLog.h"
 #include "cli/CliProgress.h"
 #include "cli/CliSummary.h"
@@ -53,6 +55,8 @@ void EvaluateCliFile(CliFileOutcome& outcome, const CliOptions& options) {
         CliEvaluation evaluation = EvaluateCliSeries(series, options);
         if (keepLimits && series.CharFuncValid > 0 && series.ModelValid > 0)
             evaluation.limits = ModelLifetimeLimits(series, series.Tolerance);
+        if (options.bIntervals && evaluation.bFitRun)
+            evaluation.intervals = CliComputeIntervals(series, options, evaluation.nSeed);
         outcome.aEval.push_back(evaluation);
     }
 }
@@ -63,6 +67,8 @@ std::string CliReportText(const std::vector<CliFileOutcome>& outcomes) {
         for (std::size_t i = 0; i < o.aSeries.size(); ++i) {
             text += "== " + o.strPath + FormatText(" series %d\n", o.anIndex[i]);
             text += BuildStabilityReport(o.aSeries[i]);
+            // With --intervals the "Uncertainty" block follows the report.
+            if (i < o.aEval.size() && o.aEval[i].intervals) text += BuildUncertaintyBlock(*o.aEval[i].intervals);
             text += '\n';
         }
     return text;
@@ -178,7 +184,7 @@ int RunCli(const CliOptions& options, std::FILE* out, std::FILE* err, const CliP
     log.SetBeforeEcho(nullptr);
 
     if (summary) {
-        const std::string table = CliSummaryTable(outcomes);
+        const std::string table = CliSummaryTable(outcomes, options.bIntervals);
         std::string error;
         const bool written = std::fwrite(table.data(), 1, table.size(), summary) == table.size();
         if (!CloseExclusive(summary, &error) || !written) {
@@ -191,7 +197,7 @@ int RunCli(const CliOptions& options, std::FILE* out, std::FILE* err, const CliP
     // With --summary the reports are not printed; the JSON document still is.
     std::string text;
     if (options.bJson) text = CliJsonDocument(outcomes);
-    else if (summaryToOut) text = CliSummaryTable(outcomes);
+    else if (summaryToOut) text = CliSummaryTable(outcomes, options.bIntervals);
     else if (options.strSummaryFile.empty()) text = CliReportText(outcomes);
     if (std::fwrite(text.data(), 1, text.size(), out) != text.size() || std::fflush(out) != 0) {
         std::fprintf(err, "driftwise-cli: cannot write the output\n");

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/CliSummary.h"
 
+#include "cli/CliIntervals.h"
 #include "cli/CliRun.h"
 #include "cli/JsonWriter.h"
 #include "eval/Lifetime.h"
@@ -15,7 +16,7 @@ namespace {
 constexpr const char* kHeader =
     "file,series,format,first_line,last_line,start_time,stop_time,samples,image_period_s,meas_err_nm,energy_kev,"
     "resolution_angstrom,phase,tolerance_nm,lifetime_state,direct_lifetime_s,di_nm,da_nm,tc_s,s_nm,ssqr,"
-    "model_lifetime_s,p84_s,p50_s,p16_s,rw_mean_lifetime_s,rw_p84_s,rw_p50_s,rw_p16_s\n";
+    "model_lifetime_s,p84_s,p50_s,p16_s,rw_mean_lifetime_s,rw_p84_s,rw_p50_s,rw_p16_s";
 
 class CRow {
 public:
@@ -30,7 +31,7 @@ public:
         std::string& row = Next();
         if (exists) row += std::to_string(value);
     }
-    std::string Line() const { return m_text + '\n'; }
+    std::string Line(const std::string& tail) const { return m_text + tail + '\n'; }
 
 private:
     std::string& Next() {
@@ -59,9 +60,12 @@ std::string CsvField(std::string_view text) {
     return quoted + '"';
 }
 
-std::string CliSummaryHeader() { return kHeader; }
+std::string CliSummaryHeader(bool withIntervals) {
+    // The columns of --intervals follow the others, only when asked for.
+    return kHeader + (withIntervals ? CliIntervalsSummaryHeader() : std::string()) + '\n';
+}
 
-std::string CliSummaryRows(const CliFileOutcome& o) {
+std::string CliSummaryRows(const CliFileOutcome& o, bool withIntervals) {
     std::string text;
     const LogFormatEntry* format = FindLogFormat(o.import.nImportType);
     for (std::size_t i = 0; i < o.aSeries.size() && i < o.anIndex.size(); ++i) {
@@ -93,13 +97,13 @@ std::string CliSummaryRows(const CliFileOutcome& o) {
         row.Number(model, s.ModelLifetime);
         const LIFETIMELIMITS l = model ? CliLifetimeLimits(s, EvaluationOf(o, i)) : LIFETIMELIMITS{};
         for (double v : {l.p84, l.p50, l.p16, l.rwMean, l.rwP84, l.rwP50, l.rwP16}) row.Number(model, v);
-        text += row.Line();
+        text += row.Line(withIntervals ? CliIntervalsSummaryCells(EvaluationOf(o, i).intervals) : std::string());
     }
     return text;
 }
 
-std::string CliSummaryTable(const std::vector<CliFileOutcome>& outcomes) {
-    std::string text = CliSummaryHeader();
-    for (const CliFileOutcome& o : outcomes) text += CliSummaryRows(o);
+std::string CliSummaryTable(const std::vector<CliFileOutcome>& outcomes, bool withIntervals) {
+    std::string text = CliSummaryHeader(withIntervals);
+    for (const CliFileOutcome& o : outcomes) text += CliSummaryRows(o, withIntervals);
     return text;
 }

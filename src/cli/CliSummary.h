@@ -11,13 +11,13 @@
 struct CliFileOutcome;
 
 // The header row, LF included.
-std::string CliSummaryHeader();
+std::string CliSummaryHeader(bool withIntervals = false);
 
 // The rows of the series of one file, in their order.
-std::string CliSummaryRows(const CliFileOutcome& outcome);
+std::string CliSummaryRows(const CliFileOutcome& outcome, bool withIntervals = false);
 
 // Header and the rows of every file.
-std::string CliSummaryTable(const std::vector<CliFileOutcome>& outcomes);
+std::string CliSummaryTable(const std::vector<CliFileOutcome>& outcomes, bool withIntervals = false);
 
 // One field: quoted, with quotes doubled, only when it holds a comma, a
 // quote or a line break.

@@ -51,7 +51,8 @@ const std::vector<std::string> kSeriesKeys = {"index",
                                               "fit",
                                               "model_lifetime_s",
                                               "probability_lifetimes_s",
-                                              "random_walk"};
+                                              "random_walk",
+                                              "intervals"};
 
 JsonValue ParseJson(const std::string& text) {
     JsonValue v;
@@ -203,7 +204,7 @@ TEST_F(CliBinary, NoFitAndNoCharacteristicFunctionGiveNulls) {
     EXPECT_EQ(s.Keys(), kSeriesKeys);
     EXPECT_TRUE(s["char_func_valid"].b);
     EXPECT_FALSE(s["model_valid"].b);
-    for (const char* key : {"fit", "model_lifetime_s", "probability_lifetimes_s", "random_walk"})
+    for (const char* key : {"fit", "model_lifetime_s", "probability_lifetimes_s", "random_walk", "intervals"})
         EXPECT_TRUE(s[key].IsNull()) << key;
     EXPECT_EQ(s["energy_kev"].text, "200");
     EXPECT_EQ(s["resolution_angstrom"].text, "0.8");
@@ -223,7 +224,7 @@ TEST_F(CliBinary, NoFitAndNoCharacteristicFunctionGiveNulls) {
     EXPECT_EQ(n.Keys(), kSeriesKeys);
     EXPECT_FALSE(n["char_func_valid"].b);
     EXPECT_FALSE(n["model_valid"].b);
-    for (std::size_t k = kSeriesKeys.size() - 17; k < kSeriesKeys.size(); ++k) {
+    for (std::size_t k = kSeriesKeys.size() - 18; k < kSeriesKeys.size(); ++k) {
         if (kSeriesKeys[k] == "model_valid") continue;
         EXPECT_TRUE(n[kSeriesKeys[k]].IsNull()) << kSeriesKeys[k];
     }

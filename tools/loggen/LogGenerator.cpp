@@ -1,9 +1,11 @@
 #include "loggen/LogGenerator.h"
 
+#include "sim/ModelSimulator.h"
 #include "text/Format.h"
 #include "text/Parse.h"
 
 #include <cmath>
+#include <vector>
 
 namespace loggen {
 
@@ -41,16 +43,17 @@ GeneratedSeries SimulateSeries(const SeriesSetup& setup, CSplitMix& random) {
     const DriftModel& m = setup.drift;
     const double driftX = m.dDriftNmPerImage * std::cos(m.dDriftAngleDeg * kRadPerDeg);
     const double driftY = m.dDriftNmPerImage * std::sin(m.dDriftAngleDeg * kRadPerDeg);
-    const double keep = m.dTransientImages > 0 ? std::exp(-1.0 / m.dTransientImages) : 0.0;
-    double walkX = 0, walkY = 0, transX = 0, transY = 0;
-    out.aSamples.reserve(setup.nImages > 0 ? static_cast<std::size_t>(setup.nImages) : 0);
+    if (setup.nImages <= 0) return out;
+    // The random part comes from the program's model of the instrument;
+    // the drift is added here in its own direction.
+    const CModelSimulator model(MODELPARAMS{m.dDiffusionNm, m.dTransientNm, m.dTransientImages, 0.0},
+                                setup.nImages - 1);
+    CRandomStream paths(random.Next());
+    std::vector<double> walkX(static_cast<std::size_t>(setup.nImages)), walkY(walkX.size());
+    model.DrawPath(paths, walkX.data());
+    model.DrawPath(paths, walkY.data());
+    out.aSamples.reserve(static_cast<std::size_t>(setup.nImages));
     for (int i = 0; i < setup.nImages; ++i) {
-        if (i > 0) {
-            walkX += m.dDiffusionNm * random.Gauss();
-            walkY += m.dDiffusionNm * random.Gauss();
-            transX = keep * transX + m.dTransientNm * random.Gauss();
-            transY = keep * transY + m.dTransientNm * random.Gauss();
-        }
         const double noiseX = m.dNoiseNm * random.Gauss();
         const double noiseY = m.dNoiseNm * random.Gauss();
         // The first and the last image are always recorded, so the time stamps
@@ -59,8 +62,8 @@ GeneratedSeries SimulateSeries(const SeriesSetup& setup, CSplitMix& random) {
         if (missing) continue;
         GeneratedSample s;
         s.nImage = setup.nFirstImage + i;
-        s.dTrueX = m.dOffsetXNm + walkX + transX + driftX * i + noiseX;
-        s.dTrueY = m.dOffsetYNm + walkY + transY + driftY * i + noiseY;
+        s.dTrueX = m.dOffsetXNm + walkX[static_cast<std::size_t>(i)] + driftX * i + noiseX;
+        s.dTrueY = m.dOffsetYNm + walkY[static_cast<std::size_t>(i)] + driftY * i + noiseY;
         out.aSamples.push_back(s);
     }
     return out;

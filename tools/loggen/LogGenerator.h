@@ -1,9 +1,10 @@
 #pragma once
 // Synthetic corrector logs for tests, benchmarks and the examples.
 //
-// A series simulates a drifting two-fold astigmatism, per image:
-//   A = offset + random walk (diffusion) + transient (mean-reverting walk)
-//       + linear drift + measurement noise,
+// A series simulates a drifting two-fold astigmatism with the program's
+// own drift model (sim/ModelSimulator.h), per image:
+//   A = offset + random part (Di = diffusion, Da = transient, Tc = its
+//       relaxation time) + linear drift + measurement noise,
 // optionally with missing images (gaps in the image numbers). The writers
 // print it in the two log formats the program reads and keep, next to the
 // simulated values, the values exactly as printed, so a test can compare what
@@ -31,9 +32,9 @@ private:
 };
 
 struct DriftModel {
-    double dDiffusionNm = 0.02;        // random-walk step per image and component
-    double dTransientNm = 0.03;        // step of the mean-reverting walk
-    double dTransientImages = 40.0;    // its relaxation time in images
+    double dDiffusionNm = 0.02;        // Di: random-walk step per image and component
+    double dTransientNm = 0.03;        // Da: transient step per image and component
+    double dTransientImages = 40.0;    // Tc: its decay time in images
     double dDriftNmPerImage = 0.0005;  // steady drift speed
     double dDriftAngleDeg = 30.0;      // direction of the drift in the x-y plane
     double dNoiseNm = 0.02;            // measurement noise per component

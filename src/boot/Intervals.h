@@ -1,0 +1,86 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// Two-sided 68 % and 95 % intervals of the fitted parameters and the
+// lifetimes from a bootstrap run, at one tolerance; the estimates are the
+// series' own. The lifetimes of the replicates are evaluated by the same
+// functions as the series' (direct lifetime, then the model lifetime
+// searched from it, then the probability lifetimes), so a new tolerance
+// needs no new simulation.
+//
+// A replicate whose lifetime has no result (the model does not reach the
+// tolerance within the search bound) counts as longer than any bound; a
+// replicate without a model counts as beyond both ends. An end that falls
+// on such replicates is open: it has no value, only the bound the
+// replicates reached (shown as "> 5,200 s").
+
+#include "boot/Bootstrap.h"
+
+#include <cstdint>
+#include <string>
+
+enum IntervalQuantity { IQ_DI, IQ_DA, IQ_TC, IQ_S, IQ_MODEL_LIFETIME, IQ_P84, IQ_P50, IQ_P16, IQ_COUNT };
+
+// The one list of the quantities: the key of the JSON object and the stem
+// of the summary columns, the name in the texts and the unit.
+struct INTERVALQUANTITYINFO {
+    const char* pszKey;   // "di_nm"
+    const char* pszName;  // "Di"
+    const char* pszUnit;  // "nm"
+};
+const INTERVALQUANTITYINFO& IntervalQuantityInfo(int quantity);
+
+// How the ends are made from the replicates' estimates.
+enum class IntervalMethod {
+    Percentile,  // the replicates' quantiles
+    Basic,       // reflected about the estimate: 2 estimate - quantile
+};
+
+struct INTERVALEND {
+    double dValue = 0.0;  // +infinity or -infinity when open: never a finite-looking number
+    bool bOpen = false;   // the replicates do not bound this end
+};
+
+struct INTERVAL {
+    double dEstimate = 0.0;  // the series' own estimate (kNoResult possible)
+    INTERVALEND lo95, lo68, hi68, hi95;
+    double dLargestFinite = 0.0;   // largest finite replicate value: the bound of an open upper end
+    double dSmallestFinite = 0.0;  // smallest finite replicate value: the bound of an open lower end
+};
+
+struct INTERVALSET {
+    bool bValid = false;
+    int nReplicates = 0;
+    int nReplicatesWithModel = 0;
+    std::uint32_t nSeed = 0;
+    IntervalMethod method = IntervalMethod::Percentile;
+    double dTolerance = 0.0;  // a [nm] of the lifetimes
+    double dGoodnessP = 0.0;
+    double dClippedShare = 0.0;
+    INTERVAL q[IQ_COUNT];
+};
+
+// The construction the coverage study chose (docs/intervals-coverage.md).
+inline constexpr IntervalMethod kDefaultIntervalMethod = IntervalMethod::Percentile;
+
+// Short description of a construction (the JSON "method").
+std::string IntervalMethodText(IntervalMethod method);
+
+// The intervals of a finished run at tolerance a [nm]; `series` gives the
+// estimates. Not valid for a run that did not finish.
+INTERVALSET ComputeIntervals(const BOOTSTRAPRUN& run, const CA1TimeSeries& series, double a,
+                             IntervalMethod method = kDefaultIntervalMethod);
+
+// The lifetimes of one fitted model at tolerance a: model lifetime and the
+// 84/50/16 % probability lifetimes [s], evaluated from a reduced
+// characteristic function as the series' own are (kNoResult where none).
+struct REPLICATELIFETIMES {
+    double dModel = 0.0;
+    double dP84 = 0.0;
+    double dP50 = 0.0;
+    double dP16 = 0.0;
+};
+REPLICATELIFETIMES ReplicateLifetimes(const REPLICATE& replicate, double imagePeriod, double a);
+
+// Quantile (linear between order statistics) of sorted values that may hold
+// +-infinity; infinite when it touches an infinite value.
+double SortedQuantile(const std::vector<double>& sorted, double p);

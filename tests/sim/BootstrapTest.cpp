@@ -1,0 +1,250 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "boot/Bootstrap.h"
+#include "boot/Intervals.h"
+#include "eval/EvalSteps.h"
+#include "sim/ModelSimulator.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// A fitted series drawn from the model: n images, t0 = 2 s.
+CA1TimeSeries FittedSeries(const MODELPARAMS& truth, double noise, int n, std::uint32_t seed) {
+    CA1TimeSeries s;
+    s.m_dImagePeriod = 2.0;
+    std::vector<A1SAMPLE> layout(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) layout[static_cast<std::size_t>(i)].nIndex = 1 + i;
+    const CModelSimulator sim(truth, n - 1);
+    CRandomStream random(DeriveStreamSeed(seed, 999));
+    s.m_aSamples = SimulateSamples(sim, SIMNOISE{noise, noise}, layout, random);
+    EVALINPUTS in;
+    in.nSeed = seed;
+    RunCharFuncStep(s, in);
+    RunModelFitStep(s, in, FitStepStart::FitOnly);
+    return s;
+}
+
+const MODELPARAMS kTruth{0.03, 0.02, 20.0, 0.002};
+
+bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+REPLICATE Rep(double di, double ssqr = 1.0) {
+    REPLICATE r;
+    r.bModel = true;
+    r.params = MODELPARAMS{di, 0.0, 1.0, 0.0};
+    r.dSSqr = ssqr;
+    r.aDirectTrace = {{1, 0.0, 0.0, 0, 0}, {2, 0.001, 0.0, 0, 0}};
+    return r;
+}
+
+}  // namespace
+
+// Replicate i depends only on the seed and i: one, two and five threads
+// give the same bits.
+TEST(Bootstrap, SameBitsForEveryThreadCount) {
+    const CA1TimeSeries s = FittedSeries(kTruth, 0.02, 260, 5);
+    ASSERT_EQ(s.ModelValid, 1);
+    BOOTSTRAPRUN runs[3];
+    const int threads[3] = {1, 2, 5};
+    for (int k = 0; k < 3; ++k) {
+        BOOTSTRAPOPTIONS o;
+        o.nReplicates = 12;
+        o.nSeed = 77;
+        o.nThreads = threads[k];
+        runs[k] = RunBootstrap(s, EVALINPUTS{}, o);
+        ASSERT_EQ(runs[k].status, BootstrapStatus::Done);
+        ASSERT_EQ(runs[k].replicates.size(), 12u);
+    }
+    for (int k = 1; k < 3; ++k)
+        for (std::size_t i = 0; i < 12; ++i) {
+            const REPLICATE &a = runs[0].replicates[i], &b = runs[k].replicates[i];
+            EXPECT_TRUE(SameBits(a.params.Di, b.params.Di) && SameBits(a.params.Da, b.params.Da) &&
+                        SameBits(a.params.Tc, b.params.Tc) && SameBits(a.params.s, b.params.s) &&
+                        SameBits(a.dSSqr, b.dSSqr))
+                << "threads " << threads[k] << " replicate " << i;
+        }
+    // Different replicates differ (the streams are not the same).
+    EXPECT_NE(runs[0].replicates[0].params.Di, runs[0].replicates[1].params.Di);
+    // Another seed gives other replicates.
+    BOOTSTRAPOPTIONS o;
+    o.nReplicates = 12;
+    o.nSeed = 78;
+    EXPECT_NE(RunBootstrap(s, EVALINPUTS{}, o).replicates[0].params.Di, runs[0].replicates[0].params.Di);
+}
+
+// Cancel stops after the replicates in progress and says so; a cancel
+// before the start runs none.
+TEST(Bootstrap, CancelStopsAndSaysSo) {
+    const CA1TimeSeries s = FittedSeries(kTruth, 0.02, 260, 6);
+    std::atomic<bool> cancel{false};
+    BOOTSTRAPOPTIONS o;
+    o.nReplicates = 200;
+    o.nThreads = 2;
+    o.pCancel = &cancel;
+    int calls = 0, last = 0;
+    o.progress = [&](int done, int total) {
+        ++calls;
+        EXPECT_EQ(total, 200);
+        EXPECT_EQ(done, last + 1);  // one call at a time, counting up
+        last = done;
+        if (done == 5) cancel = true;
+    };
+    const BOOTSTRAPRUN run = RunBootstrap(s, EVALINPUTS{}, o);
+    EXPECT_EQ(run.status, BootstrapStatus::Cancelled);
+    EXPECT_TRUE(run.replicates.empty());
+    EXPECT_LT(calls, 10);
+    EXPECT_FALSE(ComputeIntervals(run, s, 1.0).bValid);
+
+    o.progress = nullptr;
+    cancel = true;
+    EXPECT_EQ(RunBootstrap(s, EVALINPUTS{}, o).status, BootstrapStatus::Cancelled);
+}
+
+TEST(Bootstrap, NoModelNoRun) {
+    CA1TimeSeries s;
+    EXPECT_EQ(RunBootstrap(s, EVALINPUTS{}, BOOTSTRAPOPTIONS{}).status, BootstrapStatus::NoModel);
+}
+
+// The goodness-of-fit p is the share of replicates (with a model) whose
+// s-square is at least the observed one.
+TEST(Bootstrap, GoodnessOfFitIsTheShareAtLeastAsLarge) {
+    BOOTSTRAPRUN run;
+    run.status = BootstrapStatus::Done;
+    run.dObservedSSqr = 3.0;
+    for (double v : {1.0, 2.0, 3.0, 4.0, 5.0}) run.replicates.push_back(Rep(0.01, v));
+    run.replicates.push_back(REPLICATE{});  // no model: not counted
+    EXPECT_DOUBLE_EQ(GoodnessOfFitP(run), 3.0 / 5.0);
+}
+
+// Quantiles between order statistics (type 7): worked by hand.
+TEST(Intervals, SortedQuantileByHand) {
+    const std::vector<double> v = {1.0, 2.0, 4.0, 8.0, 16.0};
+    EXPECT_DOUBLE_EQ(SortedQuantile(v, 0.0), 1.0);
+    EXPECT_DOUBLE_EQ(SortedQuantile(v, 0.5), 4.0);
+    EXPECT_DOUBLE_EQ(SortedQuantile(v, 0.625), 6.0);  // h = 2.5
+    EXPECT_DOUBLE_EQ(SortedQuantile(v, 1.0), 16.0);
+    const double inf = HUGE_VAL;
+    EXPECT_EQ(SortedQuantile({1.0, 2.0, inf}, 0.75), inf);  // between 2 and infinity
+    EXPECT_EQ(SortedQuantile({1.0, 2.0, inf}, 0.5), 2.0);   // exactly on 2
+}
+
+// Percentile ends of Di from 101 hand-made replicates 0, 0.001 ... 0.1:
+// the 2.5 % quantile is 0.0025, the 97.5 % one 0.0975; a basic interval
+// reflects them about the estimate.
+TEST(Intervals, PercentileAndBasicEndsByHand) {
+    BOOTSTRAPRUN run;
+    run.status = BootstrapStatus::Done;
+    run.dImagePeriod = 2.0;
+    for (int i = 0; i <= 100; ++i) run.replicates.push_back(Rep(0.001 * i));
+    CA1TimeSeries s;
+    s.m_dImagePeriod = 2.0;
+    s.CharFuncValid = s.ModelValid = 1;
+    s.FitDi = 0.06;
+    s.FitTc = 1.0;
+    const INTERVALSET p = ComputeIntervals(run, s, 1.0, IntervalMethod::Percentile);
+    ASSERT_TRUE(p.bValid);
+    EXPECT_NEAR(p.q[IQ_DI].lo95.dValue, 0.0025, 1e-15);
+    EXPECT_NEAR(p.q[IQ_DI].hi95.dValue, 0.0975, 1e-15);
+    EXPECT_NEAR(p.q[IQ_DI].lo68.dValue, 0.0158655, 1e-15);
+    EXPECT_EQ(p.q[IQ_DI].dEstimate, 0.06);
+    const INTERVALSET b = ComputeIntervals(run, s, 1.0, IntervalMethod::Basic);
+    EXPECT_NEAR(b.q[IQ_DI].lo95.dValue, 0.12 - 0.0975, 1e-15);
+    EXPECT_NEAR(b.q[IQ_DI].hi95.dValue, 0.12 - 0.0025, 1e-15);
+    EXPECT_EQ(p.q[IQ_TC].lo95.dValue, 2.0);  // Tc in seconds: 1 image of 2 s
+}
+
+// Replicates whose model never reaches the tolerance (no random part, no
+// drift) leave the upper ends open; a replicate without a model opens the
+// ends it falls on. Open ends carry no value that looks finite.
+TEST(Intervals, UnboundedEndsAreOpen) {
+    BOOTSTRAPRUN run;
+    run.status = BootstrapStatus::Done;
+    run.dImagePeriod = 1.0;
+    for (int i = 0; i < 50; ++i) {
+        REPLICATE r = Rep(0.05 + 0.001 * i);
+        // Half of them: no random walk, no drift: the lifetime has no result.
+        if (i % 2) r.params = MODELPARAMS{0.0, 0.0, 1.0, 0.0};
+        run.replicates.push_back(r);
+    }
+    CA1TimeSeries s;
+    s.m_dImagePeriod = 1.0;
+    s.CharFuncValid = s.ModelValid = 1;
+    s.FitDi = 0.06;
+    s.FitTc = 1.0;
+    s.m_aCharFunc = {{1, 0.0, 0.0, 0, 0}, {2, 0.01, 0.0, 0, 0}};
+    const INTERVALSET set = ComputeIntervals(run, s, 1.0);
+    const INTERVAL& life = set.q[IQ_MODEL_LIFETIME];
+    EXPECT_FALSE(life.lo95.bOpen);
+    EXPECT_GT(life.lo95.dValue, 0.0);
+    EXPECT_TRUE(life.hi68.bOpen);
+    EXPECT_TRUE(life.hi95.bOpen);
+    EXPECT_EQ(life.hi95.dValue, HUGE_VAL);  // no finite-looking number
+    EXPECT_TRUE(std::isfinite(life.dLargestFinite));
+    EXPECT_FALSE(set.q[IQ_DI].hi95.bOpen);
+
+    // 10 % without a model: beyond both 95 % ends, inside the 68 % ones.
+    for (int i = 0; i < 6; ++i) run.replicates.push_back(REPLICATE{});
+    const INTERVALSET withFailed = ComputeIntervals(run, s, 1.0);
+    EXPECT_TRUE(withFailed.q[IQ_DI].lo95.bOpen);
+    EXPECT_TRUE(withFailed.q[IQ_DI].hi95.bOpen);
+    EXPECT_FALSE(withFailed.q[IQ_DI].lo68.bOpen);
+    EXPECT_EQ(withFailed.nReplicatesWithModel, 50);
+}
+
+// A replicate's lifetimes come from the same functions as the series'
+// own: a replicate with the series' model and characteristic function has
+// the series' lifetimes.
+TEST(Intervals, ReplicateLifetimesAreTheSeriesLifetimes) {
+    CA1TimeSeries s = FittedSeries(kTruth, 0.02, 400, 9);
+    ASSERT_EQ(s.ModelValid, 1);
+    const double a = 0.35;
+    EvaluateDirectLifetime(s, a);
+    const double model = EvaluateModelLifetime(s, a);
+    const LIFETIMELIMITS limits = ModelLifetimeLimits(s, a);
+    REPLICATE r;
+    r.bModel = true;
+    r.params = ModelParameters(s);
+    r.aDirectTrace = DirectLifetimeTrace(s.m_aCharFunc);
+    const REPLICATELIFETIMES l = ReplicateLifetimes(r, s.m_dImagePeriod, a);
+    EXPECT_EQ(l.dModel, model);
+    EXPECT_EQ(l.dP84, limits.p84);
+    EXPECT_EQ(l.dP50, limits.p50);
+    EXPECT_EQ(l.dP16, limits.p16);
+    // The reduced function keeps the direct lifetime of every tolerance.
+    for (double tol : {0.01, 0.1, 0.2, 0.3, 0.5, 2.0}) {
+        CA1TimeSeries full = s, reduced = s;
+        reduced.m_aCharFunc = r.aDirectTrace;
+        EXPECT_EQ(EvaluateDirectLifetime(full, tol), EvaluateDirectLifetime(reduced, tol)) << tol;
+        EXPECT_EQ(full.LifetimeState, reduced.LifetimeState) << tol;
+    }
+}
+
+// A small study: series drawn from a known model give goodness-of-fit
+// p-values that are uniform (Kolmogorov-Smirnov at the 1 % level). Wrong
+// replicate noise or a wrong model in the simulation pushes them to one end.
+TEST(Bootstrap, GoodnessOfFitPIsUniformOnASmallStudy) {
+    const MODELPARAMS truth{0.03, 0.02, 6.0, 0.002};
+    const int series = 24;
+    std::vector<double> ps;
+    for (int i = 0; i < series; ++i) {
+        const CA1TimeSeries s = FittedSeries(truth, 0.03, 171, 100 + static_cast<std::uint32_t>(i));
+        ASSERT_EQ(s.ModelValid, 1);
+        BOOTSTRAPOPTIONS o;
+        o.nReplicates = 30;
+        o.nSeed = 500 + static_cast<std::uint32_t>(i);
+        ps.push_back(GoodnessOfFitP(RunBootstrap(s, EVALINPUTS{}, o)));
+    }
+    std::sort(ps.begin(), ps.end());
+    double d = 0.0;
+    for (int i = 0; i < series; ++i)
+        d = std::max({d, (i + 1.0) / series - ps[static_cast<std::size_t>(i)],
+                      ps[static_cast<std::size_t>(i)] - static_cast<double>(i) / series});
+    // Critical distance of the one-sample test at 1 % for n = 24: 1.63 / sqrt(n).
+    EXPECT_LT(d, 1.63 / std::sqrt(static_cast<double>(series)));
+}

@@ -1,7 +1,9 @@
 #include "plot/DiagramContent.h"
 
 #include "eval/Lifetime.h"
+#include "plot/DiagramBand.h"
 #include "plot/DiagramWnd.h"
+#include "plot/FillBetween.h"
 #include "series/A1TimeSeries.h"
 
 #include <algorithm>
@@ -78,6 +80,7 @@ private:
     void DrawModel();
     void DrawProbability();
     void DrawGuide(double t, double v);
+    void DrawBandFill(const DIAGRAMBAND& band);
     // A curve sampled every two pixels from t = 0 up to the right end of the
     // x axis; stops at a value above the top of the y axis when asked to.
     template <class F>
@@ -329,6 +332,7 @@ void CDiagramBuilder::DrawSampledCurve(F value, bool stopAboveTop, unsigned int 
 }
 
 void CDiagramBuilder::DrawModel() {
+    if (m_style.pBand) DrawBandFill(*m_style.pBand);
     DrawGuide(m_s.ModelLifetime, m_dA2);
     const MODELPARAMS& m = m_model;
     DrawSampledCurve([&m](double tau) { return ModelBand(m, tau, kP16); }, true, PxSize(1), kBandColor);
@@ -357,11 +361,32 @@ void CDiagramBuilder::DrawModel() {
 }
 
 void CDiagramBuilder::DrawProbability() {
+    if (m_style.pBand) DrawBandFill(*m_style.pBand);
     DrawGuide(m_dT50, 0.5);
     const MODELPARAMS& m = m_model;
     const double a2 = m_dA2;
     DrawSampledCurve([&m, a2](double tau) { return tau == 0.0 ? 1.0 : StayProbability(m, tau, a2); }, false, PxSize(2),
                      m_style.crYMarker);
+}
+
+// The band of the models' f(t) or P(a,t), every 4 image pixels across the
+// plot and at its right end, filled under everything else.
+void CDiagramBuilder::DrawBandFill(const DIAGRAMBAND& band) {
+    const int W = m_rc.right - m_rc.left;
+    if (W <= 0 || !(m_x.span > 0.0) || !(m_t0 > 0.0) || band.aModels.empty()) return;
+    const double tEnd = m_x.High();
+    const double dt = 4.0 * m_x.span / W;
+    std::vector<double> taus;
+    for (int i = 0; i * dt < tEnd && i <= W; ++i) taus.push_back(i * dt / m_t0);
+    taus.push_back(tEnd / m_t0);
+    std::vector<double> lows, highs;
+    const bool probability = m_nType == DISPLAY_PROBABILITY;
+    if (probability) StayProbabilityBand(band, m_dA2, taus, lows, highs);
+    else ModelFunctionBand(band, taus, lows, highs);
+    std::vector<double> ts(taus.size());
+    for (std::size_t i = 0; i < taus.size(); ++i) ts[i] = taus[i] * m_t0;
+    FillBetweenCurves(m_wnd.m_image, CurveFor(m_y), ts.size(), ts.data(), lows.data(), highs.data(),
+                      probability ? band.crFillP : band.crFill);
 }
 
 // From the y axis across at level v to time t, then down to the x axis.

@@ -11,10 +11,12 @@
 #include "plot/Image32.h"
 
 #include <cstddef>
+#include <memory>
 #include <string>
 
 class CA1TimeSeries;
 class ITextRenderer;
+struct DIAGRAMBAND;
 class IImageEncoder;
 
 // A pixel rectangle: left, top, right, bottom.
@@ -61,6 +63,9 @@ struct DIAGRAMSTYLE {
     COLOR crLifetimeMarker = RGBColor(0, 0, 0);
     unsigned int nCFMarkerSize = 4;  // disc diameter of characteristic-function points
     double dScale = 1.0;             // image pixels per logical pixel (the device-pixel ratio)
+    // The model and probability diagrams draw this band under their curves
+    // (none: the diagram as it always was).
+    std::shared_ptr<const DIAGRAMBAND> pBand;
 };
 
 // A length of the layout given in logical pixels, in image pixels at the

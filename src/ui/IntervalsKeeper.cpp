@@ -1,0 +1,164 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/IntervalsKeeper.h"
+
+#include "boot/UncertaintyText.h"
+#include "eval/ModelFit.h"
+#include "log/LogFile.h"
+#include "series/A1TimeSeries.h"
+#include "text/Format.h"
+#include "ui/BackgroundRunner.h"
+#include "ui/DDPage.h"
+
+#include <utility>
+
+CIntervalsKeeper::CIntervalsKeeper(QObject* parent) : QObject(parent), m_pRunner(new CBackgroundRunner(this)) {
+    // Every run goes to the worker, whatever the size of the series.
+    m_pRunner->SetInlineBelow(0);
+    connect(m_pRunner, &CBackgroundRunner::Tick, this, &CIntervalsKeeper::OnTick);
+}
+
+CIntervalsKeeper::~CIntervalsKeeper() {
+    if (m_pStop) m_pStop->store(true);
+}
+
+CIntervalsKeeper::KEY CIntervalsKeeper::KeyOf(const CA1TimeSeries& s) {
+    return KEY{s.m_strSourceFile, s.m_nFirstLine, s.m_nLastLine, s.m_nImportType};
+}
+
+CIntervalsKeeper::STATE CIntervalsKeeper::StateOf(const CA1TimeSeries& s) {
+    STATE st;
+    st.nSamples = s.m_aSamples.size();
+    st.nCharFunc = s.m_aCharFunc.size();
+    st.nCharFuncValid = s.CharFuncValid;
+    st.nModelValid = s.ModelValid;
+    st.nMinDiversity = s.UsedMinDiversity;
+    st.nMirror = s.m_nMirror;
+    st.dRotation = s.m_dRotation;
+    st.dPeriod = s.m_dImagePeriod;
+    st.dErrX = s.MeasErrX;
+    st.dErrY = s.MeasErrY;
+    st.dDi = s.FitDi;
+    st.dDa = s.FitDa;
+    st.dTc = s.FitTc;
+    st.dS = s.FitS;
+    st.dSSqr = s.FitSSqr;
+    return st;
+}
+
+bool CIntervalsKeeper::IsBusy() const { return m_pRunner->IsBusy(); }
+
+bool CIntervalsKeeper::IsRunningFor(const CA1TimeSeries& series) const {
+    return IsBusy() && m_runKey == KeyOf(series) && m_runState == StateOf(series);
+}
+
+bool CIntervalsKeeper::Start(CA1TimeSeries& series, const EVALINPUTS& inputs, CLogFile* log) {
+    if (IsBusy() || series.CharFuncValid != 1 || series.ModelValid != 1) return false;
+    // The run's own copy of the series, without the log lines no step reads.
+    CLineArray lines = std::move(series.m_astrLines);
+    auto copy = std::make_shared<CA1TimeSeries>(series);
+    series.m_astrLines = std::move(lines);
+    copy->m_pLog = nullptr;
+
+    auto stop = std::make_shared<std::atomic<bool>>(false);
+    auto run = std::make_shared<BOOTSTRAPRUN>();
+    BOOTSTRAPOPTIONS options;
+    options.nReplicates = m_nReplicates;
+    options.nSeed = m_seedSource ? m_seedSource() : SeedFromUtcClock();
+    options.pCancel = stop.get();
+
+    BACKGROUNDJOB job;
+    job.strStatus = "Computing the intervals";
+    job.nSize = series.m_aSamples.size();
+    job.bCancellable = true;
+    job.pLog = log;
+    job.work = [copy, run, stop, options, inputs](CJobContext& context) mutable {
+        options.progress = [&context, stop](int done, int total) {
+            context.ReportProgress(done, total);
+            if (context.IsCancelled()) stop->store(true);
+        };
+        context.ReportProgress(0, options.nReplicates);
+        *run = RunBootstrap(*copy, inputs, options);
+    };
+    const KEY key = KeyOf(series);
+    job.finish = [this, copy, run, key, log](CJobContext& context) {
+        m_pStop.reset();
+        if (context.Failed()) LogIfAttached(log, "ERROR: " + context.Error());
+        else if (context.Cancelled() || run->status == BootstrapStatus::Cancelled)
+            LogIfAttached(log, "Intervals cancelled.");
+        else if (run->status == BootstrapStatus::Done) {
+            ENTRY entry;
+            entry.state = StateOf(*copy);
+            entry.intervals.set = ComputeIntervals(*run, *copy, copy->Tolerance);
+            auto band = std::make_shared<DIAGRAMBAND>();
+            for (const REPLICATE& r : run->replicates)
+                if (r.bModel) band->aModels.push_back(r.params);
+            entry.intervals.pBand = std::move(band);
+            entry.intervals.pRun = run;
+            m_entries[key] = std::move(entry);
+            LogIfAttached(log, "Intervals computed.");
+        }
+        emit Changed();
+    };
+    m_runKey = key;
+    m_runState = StateOf(series);
+    m_nDone = 0;
+    m_nTotal = m_nReplicates;
+    m_pStop = stop;
+    if (!m_pRunner->Start(std::move(job))) {
+        m_pStop.reset();
+        return false;
+    }
+    ++m_nRunsStarted;
+    LogIfAttached(log, FormatText("Computing the intervals from %d replicate series (seed %u).", m_nReplicates,
+                                  static_cast<unsigned>(options.nSeed)));
+    emit Changed();
+    return true;
+}
+
+void CIntervalsKeeper::Cancel() {
+    if (m_pStop) m_pStop->store(true);
+    m_pRunner->Cancel();
+}
+
+void CIntervalsKeeper::OnTick(qint64, long long done, long long total) {
+    m_nDone = done;
+    m_nTotal = total;
+    emit Changed();
+}
+
+const SERIESINTERVALS* CIntervalsKeeper::Find(const CA1TimeSeries& series) {
+    auto it = m_entries.find(KeyOf(series));
+    if (it == m_entries.end()) return nullptr;
+    if (!(it->second.state == StateOf(series))) {
+        m_entries.erase(it);
+        return nullptr;
+    }
+    SERIESINTERVALS& shown = it->second.intervals;
+    // A Refresh changed the tolerance: the kept replicates give the new lifetimes.
+    if (shown.set.dTolerance != series.Tolerance && shown.pRun)
+        shown.set = ComputeIntervals(*shown.pRun, series, series.Tolerance);
+    return &shown;
+}
+
+void CIntervalsKeeper::Forget(const CA1TimeSeries& series) {
+    const KEY key = KeyOf(series);
+    const bool dropped = m_entries.erase(key) > 0;
+    if (IsBusy() && m_runKey == key) Cancel();
+    if (dropped) emit Changed();
+}
+
+void CIntervalsKeeper::Follow(const CA1TimeSeries* series) {
+    if (IsBusy() && (!series || !IsRunningFor(*series))) Cancel();
+}
+
+CIntervalsKeeper* IntervalsOf(IPageHost* host) { return host ? host->Intervals() : nullptr; }
+
+void ForgetSeriesIntervals(IPageHost* host, const CA1TimeSeries& series) {
+    if (CIntervalsKeeper* keeper = IntervalsOf(host)) keeper->Forget(series);
+}
+
+std::string UncertaintyBlockOf(IPageHost* host, const CA1TimeSeries& series) {
+    CIntervalsKeeper* keeper = IntervalsOf(host);
+    const SERIESINTERVALS* found = keeper ? keeper->Find(series) : nullptr;
+    return found ? BuildUncertaintyBlock(found->set) : std::string();
+}

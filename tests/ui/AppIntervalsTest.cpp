@@ -47,7 +47,7 @@ protected:
         window->OnFitModel();
         EXPECT_TRUE(window->Runner()->WaitUntilIdle(60000));
         EXPECT_EQ(window->ActiveTab(), TAB_FITTED_MODEL);
-        EXPECT_EQ(window->Series()[0].ModelValid, 1);
+        EXPECT_EQ(window->SelectedSeries()->ModelValid, 1);
         return window;
     }
     static CIntervalsKeeper& Keeper(CDriftwiseDlg& window) { return *window.Intervals(); }
@@ -69,7 +69,9 @@ TEST_F(AppIntervals, RunInTheBackgroundThenFieldBandsAndSummaryShowThem) {
     EXPECT_EQ(item->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_I));
     // No other command of the window has the key.
     for (QAction* other : window->findChildren<QAction*>())
-        if (other != item) EXPECT_NE(other->shortcut(), item->shortcut()) << other->text().toStdString();
+        if (other != item) {
+            EXPECT_NE(other->shortcut(), item->shortcut()) << other->text().toStdString();
+        }
     ASSERT_TRUE(item->isEnabled());
     EXPECT_TRUE(Field(*window).empty());
     EXPECT_FALSE(HasBand(window->ModelPage()));
@@ -103,7 +105,7 @@ TEST_F(AppIntervals, RunInTheBackgroundThenFieldBandsAndSummaryShowThem) {
     // The Summary page: the report, then the "Uncertainty" block.
     window->OnEvaluationSummary();
     std::string shown = window->SummaryPage()->TextBox()->toPlainText().toStdString();
-    std::string report = BuildStabilityReport(window->Series()[0]);
+    std::string report = BuildStabilityReport(*window->SelectedSeries());
     report.erase(std::remove(report.begin(), report.end(), '\r'), report.end());
     ASSERT_EQ(shown.rfind(report, 0), 0u);
     EXPECT_NE(shown.find("Uncertainty", report.size()), std::string::npos);
@@ -117,7 +119,7 @@ TEST_F(AppIntervals, CancelStopsTheRunAndLeavesNoIntervals) {
     ASSERT_TRUE(WaitForIntervals(*window));
     EXPECT_EQ(CountLines("Intervals cancelled."), 1);
     EXPECT_TRUE(Field(*window).empty());
-    EXPECT_EQ(Keeper(*window).Find(window->Series()[0]), nullptr);
+    EXPECT_EQ(Keeper(*window).Find(*window->SelectedSeries()), nullptr);
     EXPECT_FALSE(HasBand(window->ModelPage()));
     EXPECT_TRUE(Panel(*window).IntervalsButton()->isEnabled());
 }
@@ -126,11 +128,11 @@ TEST_F(AppIntervals, ANewFitOrExtractionDropsOrStopsThem) {
     auto window = FittedWindow();
     window->ModelPage()->OnIntervals();
     ASSERT_TRUE(WaitForIntervals(*window));
-    ASSERT_NE(Keeper(*window).Find(window->Series()[0]), nullptr);
+    ASSERT_NE(Keeper(*window).Find(*window->SelectedSeries()), nullptr);
     // A new fit: the intervals of the old model go, field and band with them.
     window->OnFitModel();
     ASSERT_TRUE(window->Runner()->WaitUntilIdle(60000));
-    EXPECT_EQ(Keeper(*window).Find(window->Series()[0]), nullptr);
+    EXPECT_EQ(Keeper(*window).Find(*window->SelectedSeries()), nullptr);
     EXPECT_TRUE(Field(*window).empty());
     EXPECT_FALSE(HasBand(window->ModelPage()));
     EXPECT_FALSE(HasBand(window->ProbabilityPage()));
@@ -141,18 +143,19 @@ TEST_F(AppIntervals, ANewFitOrExtractionDropsOrStopsThem) {
     window->OnReExtract();
     ASSERT_TRUE(WaitForIntervals(*window));
     EXPECT_EQ(CountLines("Intervals cancelled."), 1);
-    EXPECT_EQ(Keeper(*window).Find(window->Series()[0]), nullptr);
+    EXPECT_EQ(Keeper(*window).Find(*window->SelectedSeries()), nullptr);
 }
 
 TEST_F(AppIntervals, ChoosingAnotherSeriesStopsTheRun) {
     auto window = FittedWindow();
     window->ModelPage()->OnIntervals();
     ASSERT_TRUE(Keeper(*window).IsBusy());
-    window->SeriesList()->setCurrentIndex(1);
+    const int fitted = window->SeriesList()->currentIndex();
+    window->SeriesList()->setCurrentIndex(1 - fitted);
     ASSERT_TRUE(WaitForIntervals(*window));
     EXPECT_EQ(CountLines("Intervals cancelled."), 1);
-    EXPECT_EQ(Keeper(*window).Find(window->Series()[0]), nullptr);
-    window->SeriesList()->setCurrentIndex(0);
+    window->SeriesList()->setCurrentIndex(fitted);
+    EXPECT_EQ(Keeper(*window).Find(*window->SelectedSeries()), nullptr);
     EXPECT_TRUE(Field(*window).empty());
 }
 
@@ -161,12 +164,12 @@ TEST_F(AppIntervals, RefreshRecomputesTheLifetimesFromTheKeptReplicates) {
     window->ModelPage()->OnIntervals();
     ASSERT_TRUE(WaitForIntervals(*window));
     const std::string before = Field(*window);
-    const double toleranceBefore = window->Series()[0].Tolerance;
+    const double toleranceBefore = window->SelectedSeries()->Tolerance;
 
     window->ModelPage()->ResolutionEdit()->setText(QStringLiteral("2.00"));
     window->ModelPage()->RefreshButton()->click();
     ASSERT_TRUE(window->Runner()->WaitUntilIdle(60000));
-    const CA1TimeSeries& series = window->Series()[0];
+    const CA1TimeSeries& series = *window->SelectedSeries();
     ASSERT_NE(series.Tolerance, toleranceBefore);
     const SERIESINTERVALS* found = Keeper(*window).Find(series);
     ASSERT_NE(found, nullptr);
@@ -189,6 +192,6 @@ TEST_F(AppIntervals, AnOpenEndIsShownAsAboveTheReplicatesBound) {
     life.hi95.dValue = HUGE_VAL;
     life.dLargestFinite = 5200.0;
     found.set.dGoodnessP = 0.42;
-    Panel(*window).Show(&window->Series()[0], &Keeper(*window), &found);
+    Panel(*window).Show(&*window->SelectedSeries(), &Keeper(*window), &found);
     EXPECT_EQ(Field(*window), "95 %: lifetime 700.0 - > 5200.0 s; P50 700.0 - 1200.0 s; model fit p = 0.42");
 }

@@ -22,12 +22,14 @@ void Band(const DIAGRAMBAND& band, const std::vector<double>& taus, std::vector<
     lows.assign(taus.size(), std::nan(""));
     highs.assign(taus.size(), std::nan(""));
     const double tail = (1.0 - std::clamp(band.dLevel, 0.0, 1.0)) / 2.0;
+    const std::size_t n = band.aModels.size();
+    const std::size_t used = std::min(n, kBandModels);
     std::vector<double> values;
-    values.reserve(band.aModels.size());
+    values.reserve(used);
     for (std::size_t k = 0; k < taus.size(); ++k) {
         values.clear();
-        for (const MODELPARAMS& m : band.aModels) {
-            const double v = value(m, taus[k]);
+        for (std::size_t j = 0; j < used; ++j) {
+            const double v = value(band.aModels[j * n / used], taus[k]);
             if (!std::isnan(v)) values.push_back(v);
         }
         if (values.empty()) continue;

@@ -8,13 +8,28 @@
 #include "eval/Lifetime.h"
 #include "plot/Image32.h"
 
+#include <cstddef>
 #include <vector>
+
+// The band is evaluated at kBandPoints + 1 times across the diagram's time
+// axis (whatever the image size) from at most kBandModels models, evenly
+// taken by index, and kept for the next drawing of the same axis.
+inline constexpr int kBandPoints = 96;
+inline constexpr std::size_t kBandModels = 400;
+
+struct DIAGRAMBANDCACHE {
+    double dA2 = 0.0, dTEnd = 0.0;
+    std::vector<double> taus, lows, highs;
+};
 
 struct DIAGRAMBAND {
     std::vector<MODELPARAMS> aModels;         // models without a value at some time are left out there
     double dLevel = 0.95;                     // central share of the models inside the band
     COLOR crFill = RGBColor(214, 224, 248);   // model diagram
     COLOR crFillP = RGBColor(214, 224, 248);  // probability diagram
+    // The last evaluation for the model [0] and the probability diagram [1]
+    // (drawing is on one thread).
+    mutable DIAGRAMBANDCACHE cache[2];
 };
 
 // Low and high end of the band of f(tau) (model diagram) or of P(a, tau)

@@ -369,23 +369,24 @@ void CDiagramBuilder::DrawProbability() {
                      m_style.crYMarker);
 }
 
-// The band of the models' f(t) or P(a,t), every 4 image pixels across the
-// plot and at its right end, filled under everything else.
+// The band of the models' f(t) or P(a,t) across the time axis, filled under
+// everything else.
 void CDiagramBuilder::DrawBandFill(const DIAGRAMBAND& band) {
-    const int W = m_rc.right - m_rc.left;
-    if (W <= 0 || !(m_x.span > 0.0) || !(m_t0 > 0.0) || band.aModels.empty()) return;
+    if (!(m_x.span > 0.0) || !(m_t0 > 0.0) || band.aModels.empty()) return;
     const double tEnd = m_x.High();
-    const double dt = 4.0 * m_x.span / W;
-    std::vector<double> taus;
-    for (int i = 0; i * dt < tEnd && i <= W; ++i) taus.push_back(i * dt / m_t0);
-    taus.push_back(tEnd / m_t0);
-    std::vector<double> lows, highs;
     const bool probability = m_nType == DISPLAY_PROBABILITY;
-    if (probability) StayProbabilityBand(band, m_dA2, taus, lows, highs);
-    else ModelFunctionBand(band, taus, lows, highs);
-    std::vector<double> ts(taus.size());
-    for (std::size_t i = 0; i < taus.size(); ++i) ts[i] = taus[i] * m_t0;
-    FillBetweenCurves(m_wnd.m_image, CurveFor(m_y), ts.size(), ts.data(), lows.data(), highs.data(),
+    DIAGRAMBANDCACHE& c = band.cache[probability ? 1 : 0];
+    if (c.taus.empty() || c.dA2 != m_dA2 || c.dTEnd != tEnd) {
+        c.dA2 = m_dA2;
+        c.dTEnd = tEnd;
+        c.taus.resize(kBandPoints + 1);
+        for (int i = 0; i <= kBandPoints; ++i) c.taus[static_cast<std::size_t>(i)] = tEnd / m_t0 * i / kBandPoints;
+        if (probability) StayProbabilityBand(band, m_dA2, c.taus, c.lows, c.highs);
+        else ModelFunctionBand(band, c.taus, c.lows, c.highs);
+    }
+    std::vector<double> ts(c.taus.size());
+    for (std::size_t i = 0; i < c.taus.size(); ++i) ts[i] = c.taus[i] * m_t0;
+    FillBetweenCurves(m_wnd.m_image, CurveFor(m_y), ts.size(), ts.data(), c.lows.data(), c.highs.data(),
                       probability ? band.crFillP : band.crFill);
 }
 

@@ -13,6 +13,7 @@
 
 #include <cmath>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -141,4 +142,8 @@ TEST_P(DiagramBandCase, BandIsFilledUnderTheCurvesAndOnlyInsideThePlot) {
 
 INSTANTIATE_TEST_SUITE_P(ModelAndProbability, DiagramBandCase,
                          ::testing::Values(BANDCASE{DISPLAY_MODEL, 1.0}, BANDCASE{DISPLAY_MODEL, 2.0},
-                                           BANDCASE{DISPLAY_PROBABILITY, 1.0}, BANDCASE{DISPLAY_PROBABILITY, 1.5}));
+                                           BANDCASE{DISPLAY_PROBABILITY, 1.0}, BANDCASE{DISPLAY_PROBABILITY, 1.5}),
+                         [](const ::testing::TestParamInfo<BANDCASE>& info) {
+                             return std::string(info.param.type == DISPLAY_MODEL ? "Model" : "Probability") +
+                                    "AtScale" + std::to_string(static_cast<int>(info.param.scale * 10));
+                         });

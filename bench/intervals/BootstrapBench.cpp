@@ -16,7 +16,7 @@
 
 namespace {
 
-// The example instrument: t0 = 2 s, Di = 0.02 nm, Da = 0.04 nm,
+// A typical instrument: t0 = 2 s, Di = 0.02 nm, Da = 0.04 nm,
 // tc = 60 s, s = 0.002 nm per image, noise 0.03 nm per component.
 const MODELPARAMS kModel{0.02, 0.04, 30.0, 0.002};
 

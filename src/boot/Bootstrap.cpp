@@ -7,8 +7,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <mutex>
 #include <new>
+#include <system_error>
 #include <thread>
 
 std::vector<A1SAMPLE> DirectLifetimeTrace(const std::vector<A1SAMPLE>& cf) {
@@ -62,24 +64,40 @@ BOOTSTRAPRUN RunBootstrap(const CA1TimeSeries& series, const EVALINPUTS& inputs,
     run.dObservedSSqr = series.FitSSqr;
     run.dImagePeriod = series.m_dImagePeriod;
 
-    const CModelSimulator simulator(run.original, ImageSpan(series.m_aSamples));
+    std::unique_ptr<CModelSimulator> made;
+    try {
+        made = std::make_unique<CModelSimulator>(run.original, ImageSpan(series.m_aSamples));
+        run.replicates.resize(static_cast<std::size_t>(std::clamp(options.nReplicates, 1, kMaxReplicates)));
+    } catch (const std::bad_alloc&) {
+        run.status = BootstrapStatus::Failed;
+        run.replicates.clear();
+        return run;
+    }
+    const CModelSimulator& simulator = *made;
     run.dClippedShare = simulator.ClippedShare();
 
-    const int total = std::clamp(options.nReplicates, 1, kMaxReplicates);
-    run.replicates.resize(static_cast<std::size_t>(total));
+    const int total = static_cast<int>(run.replicates.size());
     std::atomic<int> next{0};
-    std::atomic<bool> stopped{false};
+    std::atomic<bool> stopped{false}, failed{false};
     int done = 0;
     std::mutex progressMutex;
     auto work = [&] {
         for (;;) {
-            if (options.pCancel && options.pCancel->load()) {
+            if (stopped || (options.pCancel && options.pCancel->load())) {
                 stopped = true;
                 return;
             }
             const int i = next.fetch_add(1);
             if (i >= total) return;
-            run.replicates[static_cast<std::size_t>(i)] = EvaluateReplicate(simulator, series, inputs, run.nSeed, i);
+            try {
+                run.replicates[static_cast<std::size_t>(i)] =
+                    EvaluateReplicate(simulator, series, inputs, run.nSeed, i);
+            } catch (const std::bad_alloc&) {
+                // Out of memory: the run stops and says so; no thread ends the program.
+                failed = true;
+                stopped = true;
+                return;
+            }
             std::lock_guard<std::mutex> lock(progressMutex);
             ++done;
             if (options.progress) options.progress(done, total);
@@ -98,7 +116,7 @@ BOOTSTRAPRUN RunBootstrap(const CA1TimeSeries& series, const EVALINPUTS& inputs,
     work();
     for (std::thread& h : helpers) h.join();
     if (stopped && done < total) {
-        run.status = BootstrapStatus::Cancelled;
+        run.status = failed ? BootstrapStatus::Failed : BootstrapStatus::Cancelled;
         run.replicates.clear();
         return run;
     }

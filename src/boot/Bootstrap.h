@@ -47,7 +47,8 @@ struct REPLICATE {
     std::vector<A1SAMPLE> aDirectTrace;
 };
 
-enum class BootstrapStatus { Done, Cancelled, NoModel };
+// Failed: not enough memory for the simulation or a replicate.
+enum class BootstrapStatus { Done, Cancelled, NoModel, Failed };
 
 struct BOOTSTRAPRUN {
     BootstrapStatus status = BootstrapStatus::NoModel;

@@ -43,7 +43,9 @@ REPLICATELIFETIMES LifetimesIn(CA1TimeSeries& scratch, const REPLICATE& r, doubl
 
 double AsOrdered(double v) { return std::isnan(v) ? kInf : v; }
 
-INTERVAL MakeInterval(double estimate, std::vector<double> values, int failed, IntervalMethod method) {
+}  // namespace
+
+INTERVAL IntervalFromReplicates(double estimate, std::vector<double> values, int failed, IntervalMethod method) {
     INTERVAL iv;
     iv.dEstimate = estimate;
     std::sort(values.begin(), values.end());
@@ -68,14 +70,20 @@ INTERVAL MakeInterval(double estimate, std::vector<double> values, int failed, I
     const double p[4] = {0.025, 0.158655, 0.841345, 0.975};
     double q[4];
     for (int k = 0; k < 4; ++k) q[k] = quantile(p[k]);
-    if (method == IntervalMethod::Basic) {
+    if (method != IntervalMethod::Percentile) {
         double b[4];
         for (int k = 0; k < 4; ++k) {
             const double reflected = 2.0 * estimate - q[3 - k];
-            // The quantities are not negative.
-            b[k] = std::isfinite(reflected) ? std::max(reflected, 0.0) : (std::isnan(estimate) ? kInf : reflected);
+            // The quantities are not negative: a reflection below zero (an
+            // open upper quantile included) ends at zero, a true bound. An
+            // estimate without a result leaves the ends open above.
+            b[k] = std::isnan(reflected) ? kInf : std::max(reflected, 0.0);
         }
-        for (int k = 0; k < 4; ++k) q[k] = b[k];
+        for (int k = 0; k < 4; ++k) {
+            if (method == IntervalMethod::Basic) q[k] = b[k];
+            // The envelope: the lower of the lower ends, the higher of the upper ones.
+            else q[k] = k < 2 ? std::min(q[k], b[k]) : std::max(q[k], b[k]);
+        }
     }
     iv.lo95 = end(q[0]);
     iv.lo68 = end(q[1]);
@@ -84,20 +92,28 @@ INTERVAL MakeInterval(double estimate, std::vector<double> values, int failed, I
     return iv;
 }
 
-}  // namespace
-
 const INTERVALQUANTITYINFO& IntervalQuantityInfo(int quantity) {
     return kQuantities[std::clamp(quantity, 0, IQ_COUNT - 1)];
 }
 
 std::string IntervalMethodText(IntervalMethod method) {
-    return method == IntervalMethod::Basic ? "parametric bootstrap, basic (reflected) intervals"
-                                           : "parametric bootstrap, percentile intervals";
+    switch (method) {
+    case IntervalMethod::Basic: return "parametric bootstrap, basic (reflected) intervals";
+    case IntervalMethod::Envelope: return "parametric bootstrap, envelope of the percentile and basic intervals";
+    case IntervalMethod::Percentile: break;
+    }
+    return "parametric bootstrap, percentile intervals";
 }
 
 double SortedQuantile(const std::vector<double>& sorted, double p) {
     if (sorted.empty()) return std::nan("");
-    const double h = (static_cast<double>(sorted.size()) - 1.0) * p;
+    // Position p (n + 1) among the order statistics 1 ... n: the expected
+    // share of the law below the k-th of n draws is k / (n + 1), so the
+    // ends hold the nominal share on average whatever the number of
+    // replicates (positions n p - p + 1 would narrow a 95 % interval of
+    // 40 replicates to 90 %). Outside 1 ... n the extreme value is taken.
+    const double n = static_cast<double>(sorted.size());
+    const double h = std::clamp(p * (n + 1.0) - 1.0, 0.0, n - 1.0);
     const std::size_t lo = static_cast<std::size_t>(std::floor(h));
     const std::size_t hi = std::min(lo + 1, sorted.size() - 1);
     const double w = h - static_cast<double>(lo);
@@ -166,6 +182,48 @@ INTERVALSET ComputeIntervals(const BOOTSTRAPRUN& run, const CA1TimeSeries& serie
                                         ProbabilityLifetime(own, a, kP84),
                                         ProbabilityLifetime(own, a, kP50),
                                         ProbabilityLifetime(own, a, kP16)};
-    for (int k = 0; k < IQ_COUNT; ++k) set.q[k] = MakeInterval(estimates[k], std::move(values[k]), failed, method);
+    for (int k = 0; k < IQ_COUNT; ++k)
+        set.q[k] = IntervalFromReplicates(estimates[k], std::move(values[k]), failed, method);
     return set;
+}
+
+namespace {
+
+template <class Curve>
+std::vector<BANDPOINT> Band(const BOOTSTRAPRUN& run, const std::vector<double>& times, double coverage, double floor,
+                            double ceiling, Curve curve) {
+    std::vector<BANDPOINT> band;
+    if (run.status != BootstrapStatus::Done || run.replicates.empty()) return band;
+    const double t0 = run.dImagePeriod;
+    const double tail = 0.5 * (1.0 - coverage);
+    std::vector<double> values;
+    values.reserve(run.replicates.size());
+    for (double t : times) {
+        values.clear();
+        int failed = 0;
+        for (const REPLICATE& r : run.replicates) {
+            if (r.bModel) values.push_back(curve(r.params, t / t0));
+            else ++failed;
+        }
+        std::sort(values.begin(), values.end());
+        std::vector<double> low(static_cast<std::size_t>(failed), floor);
+        low.insert(low.end(), values.begin(), values.end());
+        values.insert(values.end(), static_cast<std::size_t>(failed), ceiling);
+        band.push_back(BANDPOINT{t, SortedQuantile(low, tail), SortedQuantile(values, 1.0 - tail)});
+    }
+    return band;
+}
+
+}  // namespace
+
+std::vector<BANDPOINT> StayProbabilityBand(const BOOTSTRAPRUN& run, double a, const std::vector<double>& times,
+                                           double coverage) {
+    const double a2 = a * a;
+    return Band(run, times, coverage, 0.0, 1.0,
+                [a2](const MODELPARAMS& m, double tau) { return tau == 0.0 ? 1.0 : StayProbability(m, tau, a2); });
+}
+
+std::vector<BANDPOINT> ModelFunctionBand(const BOOTSTRAPRUN& run, const std::vector<double>& times, double coverage) {
+    return Band(run, times, coverage, 0.0, kInf,
+                [](const MODELPARAMS& m, double tau) { return ModelFunction(m, tau); });
 }

@@ -4,6 +4,8 @@
 #include "cli/CliEval.h"
 #include "cli/CliOptions.h"
 #include "cli/JsonWriter.h"
+#include "log/LogFile.h"
+#include "series/A1TimeSeries.h"
 
 #include <cmath>
 
@@ -28,9 +30,11 @@ std::optional<INTERVALSET> CliComputeIntervals(const CA1TimeSeries& series, cons
                                                std::uint32_t seed) {
     if (series.CharFuncValid < 1 || series.ModelValid < 1) return std::nullopt;
     BOOTSTRAPOPTIONS o;
-    o.nReplicates = options.nReplicates;
+    o.nReplicates = options.nReplicates > 0 ? options.nReplicates : kDefaultReplicates;
     o.nSeed = seed;
     const BOOTSTRAPRUN run = RunBootstrap(series, CliEvalInputs(options), o);
+    if (run.status == BootstrapStatus::Failed)
+        LogIfAttached(series.m_pLog, "ERROR: Not enough memory to compute the intervals.");
     if (run.status != BootstrapStatus::Done) return std::nullopt;
     return ComputeIntervals(run, series, series.Tolerance);
 }

@@ -158,6 +158,7 @@ int RegisterFunction(FITMODULE& m, FitFunction function, FitGradient gradient, i
     m.dSSquare = -1.0;
     m.pFunction = function;
     m.pGradient = gradient;
+    m.pFunctionGradient = nullptr;
     if (nParams < 1) {
         LogIfAttached(m.pLog, "ERROR: Failed to register function, invalid parameters.");
         m.nParams = 0;
@@ -237,18 +238,30 @@ int ComputeGradient(const FITMODULE& m, double* gradient, const double* params) 
     if (!CheckModule(m) || !ArraysConsistent(m) || !m.pGradient || !gradient) return 0;
     const double* p = params ? params : m.adParams.data();
     const int np = m.nParams;
-    std::vector<double> partial;
-    try {
-        partial.assign(static_cast<std::size_t>(np), 0.0);
-    } catch (const std::bad_alloc&) {
-        return 0;
+    // The usual few parameters need no allocation per call.
+    constexpr int kLocal = 8;
+    double local[kLocal] = {};
+    std::vector<double> heap;
+    if (np > kLocal) {
+        try {
+            heap.assign(static_cast<std::size_t>(np), 0.0);
+        } catch (const std::bad_alloc&) {
+            return 0;
+        }
     }
+    double* partial = np > kLocal ? heap.data() : local;
     for (int j = 0; j < np; ++j) gradient[j] = 0.0;
     double weights = 0.0;
     for (int i = 0; i < m.nData; ++i) {
         const double x = m.adX[i];
-        const double r = 2.0 * (m.pFunction(x, p) - m.adY[i]);
-        m.pGradient(x, p, partial.data());
+        double f = 0.0;
+        if (m.pFunctionGradient) {
+            f = m.pFunctionGradient(x, p, partial);
+        } else {
+            f = m.pFunction(x, p);
+            m.pGradient(x, p, partial);
+        }
+        const double r = 2.0 * (f - m.adY[i]);
         const double wr = m.nWeighted ? m.adW[i] * r : r;
         for (int j = 0; j < np; ++j) gradient[j] += wr * partial[j];
         weights += m.adW[i];
@@ -303,6 +316,7 @@ void ResetModule(FITMODULE& m) {
     m.nWeighted = 0;
     m.pFunction = nullptr;
     m.pGradient = nullptr;
+    m.pFunctionGradient = nullptr;
 }
 
 const char* FitResultMessage(int code) {

@@ -15,6 +15,10 @@ class CLogFile;
 // written into gradient[0 ... P-1].
 using FitFunction = double (*)(double x, const double* params);
 using FitGradient = void (*)(double x, const double* params, double* gradient);
+// Optional: f(x; p) returned and its gradient written in one pass, with
+// exactly the values of the two functions above (the gradient of the
+// s-square then evaluates the shared terms once).
+using FitFunctionGradient = double (*)(double x, const double* params, double* gradient);
 
 // The module state: one plain record owned by the caller and filled by
 // the functions below. Keep the arrays at the sizes the functions give
@@ -31,6 +35,7 @@ struct FITMODULE {
     double dSSquare = -1.0;  // last s-square of the minimiser, -1 when none
     FitFunction pFunction = nullptr;
     FitGradient pGradient = nullptr;
+    FitFunctionGradient pFunctionGradient = nullptr;  // optional, see FitFunctionGradient
 };
 
 // Result codes of MinimizeSSquare.

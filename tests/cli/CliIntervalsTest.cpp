@@ -153,7 +153,12 @@ TEST_F(CliBinary, IntervalsExportAndUncertaintyBlock) {
     EXPECT_FALSE(fs::exists(table));
 }
 
-TEST_F(CliBinary, ReplicatesOutOfRangeIsAUsageError) {
+TEST_F(CliBinary, ReplicatesDefaultAndOutOfRangeIsAUsageError) {
+    const CliRun r = Cli({"--json", "--intervals", "--seed", "1", kAtlas});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const JsonValue doc = ParseJson(r.out);
+    EXPECT_EQ(doc["files"].items.at(0)["series"].items.at(0)["intervals"]["replicates"].text, "1000");
+
     for (const char* bad : {"99", "100001", "1e3", "-5", ""}) {
         const CliRun r = Cli({"--intervals", "--replicates", bad, kAtlas});
         EXPECT_EQ(r.status, 2) << bad;

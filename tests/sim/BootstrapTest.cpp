@@ -122,21 +122,23 @@ TEST(Bootstrap, GoodnessOfFitIsTheShareAtLeastAsLarge) {
     EXPECT_DOUBLE_EQ(GoodnessOfFitP(run), 3.0 / 5.0);
 }
 
-// Quantiles between order statistics (type 7): worked by hand.
+// Quantiles at position p (n + 1) between order statistics: worked by hand.
 TEST(Intervals, SortedQuantileByHand) {
     const std::vector<double> v = {1.0, 2.0, 4.0, 8.0, 16.0};
     EXPECT_DOUBLE_EQ(SortedQuantile(v, 0.0), 1.0);
     EXPECT_DOUBLE_EQ(SortedQuantile(v, 0.5), 4.0);
-    EXPECT_DOUBLE_EQ(SortedQuantile(v, 0.625), 6.0);  // h = 2.5
+    EXPECT_DOUBLE_EQ(SortedQuantile(v, 0.75), 12.0);  // position 4.5: half-way between 8 and 16
     EXPECT_DOUBLE_EQ(SortedQuantile(v, 1.0), 16.0);
     const double inf = HUGE_VAL;
-    EXPECT_EQ(SortedQuantile({1.0, 2.0, inf}, 0.75), inf);  // between 2 and infinity
-    EXPECT_EQ(SortedQuantile({1.0, 2.0, inf}, 0.5), 2.0);   // exactly on 2
+    EXPECT_EQ(SortedQuantile({1.0, 2.0, inf}, 0.6), inf);  // position 2.4: between 2 and infinity
+    EXPECT_EQ(SortedQuantile({1.0, 2.0, inf}, 0.5), 2.0);  // position 2: exactly on 2
+    EXPECT_EQ(SortedQuantile({1.0, 2.0, inf}, 0.1), 1.0);  // before the first: the first
 }
 
 // Percentile ends of Di from 101 hand-made replicates 0, 0.001 ... 0.1:
-// the 2.5 % quantile is 0.0025, the 97.5 % one 0.0975; a basic interval
-// reflects them about the estimate.
+// the 2.5 % quantile sits at position 102 * 0.025 = 2.55, i.e. 0.00155, the
+// 97.5 % one at 99.45, i.e. 0.09845; a basic interval reflects them about
+// the estimate, the envelope takes the wider end of both.
 TEST(Intervals, PercentileAndBasicEndsByHand) {
     BOOTSTRAPRUN run;
     run.status = BootstrapStatus::Done;
@@ -149,13 +151,16 @@ TEST(Intervals, PercentileAndBasicEndsByHand) {
     s.FitTc = 1.0;
     const INTERVALSET p = ComputeIntervals(run, s, 1.0, IntervalMethod::Percentile);
     ASSERT_TRUE(p.bValid);
-    EXPECT_NEAR(p.q[IQ_DI].lo95.dValue, 0.0025, 1e-15);
-    EXPECT_NEAR(p.q[IQ_DI].hi95.dValue, 0.0975, 1e-15);
-    EXPECT_NEAR(p.q[IQ_DI].lo68.dValue, 0.0158655, 1e-15);
+    EXPECT_NEAR(p.q[IQ_DI].lo95.dValue, 0.00155, 1e-15);
+    EXPECT_NEAR(p.q[IQ_DI].hi95.dValue, 0.09845, 1e-15);
+    EXPECT_NEAR(p.q[IQ_DI].lo68.dValue, 0.01518281, 1e-15);  // position 16.18281
     EXPECT_EQ(p.q[IQ_DI].dEstimate, 0.06);
     const INTERVALSET b = ComputeIntervals(run, s, 1.0, IntervalMethod::Basic);
-    EXPECT_NEAR(b.q[IQ_DI].lo95.dValue, 0.12 - 0.0975, 1e-15);
-    EXPECT_NEAR(b.q[IQ_DI].hi95.dValue, 0.12 - 0.0025, 1e-15);
+    EXPECT_NEAR(b.q[IQ_DI].lo95.dValue, 0.12 - 0.09845, 1e-15);
+    EXPECT_NEAR(b.q[IQ_DI].hi95.dValue, 0.12 - 0.00155, 1e-15);
+    const INTERVALSET e = ComputeIntervals(run, s, 1.0, IntervalMethod::Envelope);
+    EXPECT_NEAR(e.q[IQ_DI].lo95.dValue, 0.00155, 1e-15);
+    EXPECT_NEAR(e.q[IQ_DI].hi95.dValue, 0.12 - 0.00155, 1e-15);
     EXPECT_EQ(p.q[IQ_TC].lo95.dValue, 2.0);  // Tc in seconds: 1 image of 2 s
 }
 
@@ -178,7 +183,7 @@ TEST(Intervals, UnboundedEndsAreOpen) {
     s.FitDi = 0.06;
     s.FitTc = 1.0;
     s.m_aCharFunc = {{1, 0.0, 0.0, 0, 0}, {2, 0.01, 0.0, 0, 0}};
-    const INTERVALSET set = ComputeIntervals(run, s, 1.0);
+    const INTERVALSET set = ComputeIntervals(run, s, 1.0, IntervalMethod::Percentile);
     const INTERVAL& life = set.q[IQ_MODEL_LIFETIME];
     EXPECT_FALSE(life.lo95.bOpen);
     EXPECT_GT(life.lo95.dValue, 0.0);
@@ -187,10 +192,16 @@ TEST(Intervals, UnboundedEndsAreOpen) {
     EXPECT_EQ(life.hi95.dValue, HUGE_VAL);  // no finite-looking number
     EXPECT_TRUE(std::isfinite(life.dLargestFinite));
     EXPECT_FALSE(set.q[IQ_DI].hi95.bOpen);
+    // The reflection of an open upper end lies below zero: the basic lower
+    // end and with it the envelope's is zero, a true bound of a lifetime.
+    const INTERVALSET envelope = ComputeIntervals(run, s, 1.0, IntervalMethod::Envelope);
+    EXPECT_FALSE(envelope.q[IQ_MODEL_LIFETIME].lo95.bOpen);
+    EXPECT_EQ(envelope.q[IQ_MODEL_LIFETIME].lo95.dValue, 0.0);
+    EXPECT_TRUE(envelope.q[IQ_MODEL_LIFETIME].hi95.bOpen);
 
     // 10 % without a model: beyond both 95 % ends, inside the 68 % ones.
     for (int i = 0; i < 6; ++i) run.replicates.push_back(REPLICATE{});
-    const INTERVALSET withFailed = ComputeIntervals(run, s, 1.0);
+    const INTERVALSET withFailed = ComputeIntervals(run, s, 1.0, IntervalMethod::Percentile);
     EXPECT_TRUE(withFailed.q[IQ_DI].lo95.bOpen);
     EXPECT_TRUE(withFailed.q[IQ_DI].hi95.bOpen);
     EXPECT_FALSE(withFailed.q[IQ_DI].lo68.bOpen);
@@ -247,4 +258,62 @@ TEST(Bootstrap, GoodnessOfFitPIsUniformOnASmallStudy) {
                       ps[static_cast<std::size_t>(i)] - static_cast<double>(i) / series});
     // Critical distance of the one-sample test at 1 % for n = 24: 1.63 / sqrt(n).
     EXPECT_LT(d, 1.63 / std::sqrt(static_cast<double>(series)));
+}
+
+// The bands of P(a,t) and f(t): with 79 replicates Di = 0.001 ... 0.079 nm
+// (no transient, no drift) the 2.5 % and 97.5 % quantiles sit at positions
+// 2 and 78, the second and the second-last order statistic, i.e. the
+// models with Di = 0.078 and 0.002 nm (P falls and f grows with Di).
+TEST(Intervals, BandsOfTheReplicatesModels) {
+    BOOTSTRAPRUN run;
+    run.status = BootstrapStatus::Done;
+    run.dImagePeriod = 2.0;
+    for (int i = 0; i < 79; ++i) run.replicates.push_back(Rep(0.001 * (i + 1)));
+    const std::vector<double> times = {0.0, 20.0, 200.0};
+    const double a = 0.1;
+    const std::vector<BANDPOINT> p = StayProbabilityBand(run, a, times);
+    ASSERT_EQ(p.size(), 3u);
+    EXPECT_EQ(p[0].dLow, 1.0);
+    EXPECT_EQ(p[0].dHigh, 1.0);
+    for (int k = 1; k < 3; ++k) {
+        const double tau = times[static_cast<std::size_t>(k)] / 2.0;
+        EXPECT_DOUBLE_EQ(p[static_cast<std::size_t>(k)].dLow, StayProbability(MODELPARAMS{0.078, 0, 1, 0}, tau, a * a));
+        EXPECT_DOUBLE_EQ(p[static_cast<std::size_t>(k)].dHigh,
+                         StayProbability(MODELPARAMS{0.002, 0, 1, 0}, tau, a * a));
+        EXPECT_LT(p[static_cast<std::size_t>(k)].dLow, p[static_cast<std::size_t>(k)].dHigh);
+    }
+    const std::vector<BANDPOINT> f = ModelFunctionBand(run, times);
+    // f = 2 tau Di^2 at tau = 100 images.
+    EXPECT_NEAR(f[2].dLow, 2.0 * 100.0 * 0.002 * 0.002, 1e-12 * f[2].dLow);
+    EXPECT_NEAR(f[2].dHigh, 2.0 * 100.0 * 0.078 * 0.078, 1e-12 * f[2].dHigh);
+    // A replicate without a model per 20 widens the band to its limits.
+    for (int i = 0; i < 3; ++i) run.replicates.push_back(REPLICATE{});
+    EXPECT_EQ(ModelFunctionBand(run, times)[2].dHigh, HUGE_VAL);
+    EXPECT_EQ(StayProbabilityBand(run, a, times)[2].dLow, 0.0);
+}
+
+// A new tolerance (a Refresh at another energy or resolution) takes the kept
+// replicates: the parameters' intervals stay, the lifetimes' are the
+// quantiles of the replicates' lifetimes at the new tolerance.
+TEST(Intervals, NewToleranceNeedsNoNewSimulation) {
+    const CA1TimeSeries s = FittedSeries(kTruth, 0.02, 300, 12);
+    BOOTSTRAPOPTIONS o;
+    o.nReplicates = 39;
+    o.nSeed = 3;
+    const BOOTSTRAPRUN run = RunBootstrap(s, EVALINPUTS{}, o);
+    const INTERVALSET first = ComputeIntervals(run, s, 0.3, IntervalMethod::Percentile);
+    const INTERVALSET second = ComputeIntervals(run, s, 0.5, IntervalMethod::Percentile);
+    EXPECT_EQ(first.q[IQ_DI].lo95.dValue, second.q[IQ_DI].lo95.dValue);
+    EXPECT_EQ(first.q[IQ_S].hi95.dValue, second.q[IQ_S].hi95.dValue);
+    EXPECT_NE(first.q[IQ_MODEL_LIFETIME].lo95.dValue, second.q[IQ_MODEL_LIFETIME].lo95.dValue);
+    // 39 replicates: the 2.5 % and 97.5 % quantiles sit at positions 1 and 39.
+    std::vector<double> lives;
+    for (const REPLICATE& r : run.replicates) {
+        ASSERT_TRUE(r.bModel);
+        const double v = ReplicateLifetimes(r, s.m_dImagePeriod, 0.5).dModel;
+        lives.push_back(std::isnan(v) ? HUGE_VAL : v);
+    }
+    std::sort(lives.begin(), lives.end());
+    EXPECT_EQ(second.q[IQ_MODEL_LIFETIME].lo95.dValue, lives[0]);
+    EXPECT_EQ(second.q[IQ_MODEL_LIFETIME].hi95.dValue, lives[38]);
 }

@@ -369,24 +369,25 @@ void CDiagramBuilder::DrawProbability() {
                      m_style.crYMarker);
 }
 
-// The band of the models' f(t) or P(a,t) across the time axis, filled under
-// everything else.
+// The band of f(t) or P(a,t) across the time axis, filled under everything else.
 void CDiagramBuilder::DrawBandFill(const DIAGRAMBAND& band) {
-    if (!(m_x.span > 0.0) || !(m_t0 > 0.0) || band.aModels.empty()) return;
+    if (!(m_x.span > 0.0) || !(m_t0 > 0.0) || !band.evaluate) return;
     const double tEnd = m_x.High();
+    const double a = m_s.Tolerance;
     const bool probability = m_nType == DISPLAY_PROBABILITY;
     DIAGRAMBANDCACHE& c = band.cache[probability ? 1 : 0];
-    if (c.taus.empty() || c.dA2 != m_dA2 || c.dTEnd != tEnd) {
-        c.dA2 = m_dA2;
+    if (c.times.empty() || c.dTolerance != a || c.dTEnd != tEnd) {
+        c.dTolerance = a;
         c.dTEnd = tEnd;
-        c.taus.resize(kBandPoints + 1);
-        for (int i = 0; i <= kBandPoints; ++i) c.taus[static_cast<std::size_t>(i)] = tEnd / m_t0 * i / kBandPoints;
-        if (probability) StayProbabilityBand(band, m_dA2, c.taus, c.lows, c.highs);
-        else ModelFunctionBand(band, c.taus, c.lows, c.highs);
+        c.times.resize(kBandPoints + 1);
+        for (int i = 0; i <= kBandPoints; ++i) c.times[static_cast<std::size_t>(i)] = tEnd * i / kBandPoints;
+        c.lows.clear();
+        c.highs.clear();
+        band.evaluate(probability, a, c.times, c.lows, c.highs);
+        c.lows.resize(c.times.size(), std::nan(""));
+        c.highs.resize(c.times.size(), std::nan(""));
     }
-    std::vector<double> ts(c.taus.size());
-    for (std::size_t i = 0; i < c.taus.size(); ++i) ts[i] = c.taus[i] * m_t0;
-    FillBetweenCurves(m_wnd.m_image, CurveFor(m_y), ts.size(), ts.data(), c.lows.data(), c.highs.data(),
+    FillBetweenCurves(m_wnd.m_image, CurveFor(m_y), c.times.size(), c.times.data(), c.lows.data(), c.highs.data(),
                       probability ? band.crFillP : band.crFill);
 }
 

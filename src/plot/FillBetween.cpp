@@ -22,7 +22,11 @@ void FillBetweenCurves(CImage32& image, const CURVESPEC& curve, std::size_t n, c
     const double x0 = curve.dCenterX - curve.dSpanX / 2.0;
     const double y0 = curve.dCenterY - curve.dSpanY / 2.0;
     auto px = [&](double x) { return rc.left + (rc.right - rc.left) * (x - x0) / curve.dSpanX; };
-    auto py = [&](double y) { return rc.bottom + (rc.top - rc.bottom) * (y - y0) / curve.dSpanY; };
+    // Infinite ends are held far outside the image, so that they interpolate.
+    auto py = [&](double y) {
+        const double v = rc.bottom + (rc.top - rc.bottom) * (y - y0) / curve.dSpanY;
+        return std::isnan(v) ? v : std::clamp(v, -1e7, 1e7);
+    };
     // The inside of the plot rectangle, clipped to the image.
     const int colFirst = std::max({std::min(rc.left, rc.right), 0});
     const int colEnd = std::min(std::max(rc.left, rc.right), image.Width());

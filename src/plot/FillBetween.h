@@ -4,7 +4,7 @@
 // values in data coordinates (the mapping of a CURVESPEC), filled solid.
 // Between two points the ends are joined straight; a point whose low or high
 // value is not a number ends the area there and the next number starts it
-// again. Only pixels inside the curve's plot rectangle and the image are
+// again; an infinite end reaches the plot's edge. Only pixels inside the curve's plot rectangle and the image are
 // written, so a band is drawn before the curves and the frame that lie on it.
 
 #include "plot/DiagramWnd.h"

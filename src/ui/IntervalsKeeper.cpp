@@ -11,6 +11,44 @@
 
 #include <utility>
 
+namespace {
+
+// Replicates the diagrams' bands are drawn from: the band of P(a,t) costs a
+// Marcum Q per replicate and time, on the GUI thread.
+constexpr std::size_t kBandReplicates = 400;
+
+// The diagrams' 95 % bands of f(t) and P(a,t) over the run's replicates (at
+// most kBandReplicates of them, evenly taken by index; the intervals use all).
+std::shared_ptr<const DIAGRAMBAND> MakeBand(std::shared_ptr<const BOOTSTRAPRUN> full) {
+    std::shared_ptr<const BOOTSTRAPRUN> run = full;
+    const std::size_t n = full->replicates.size();
+    if (n > kBandReplicates) {
+        auto thinned = std::make_shared<BOOTSTRAPRUN>(*full);
+        thinned->replicates.clear();
+        for (std::size_t j = 0; j < kBandReplicates; ++j) {
+            REPLICATE r = full->replicates[j * n / kBandReplicates];
+            r.aDirectTrace.clear();  // the bands use the models only
+            thinned->replicates.push_back(std::move(r));
+        }
+        run = std::move(thinned);
+    }
+    auto band = std::make_shared<DIAGRAMBAND>();
+    band->evaluate = [run](bool probability, double a, const std::vector<double>& times, std::vector<double>& lows,
+                           std::vector<double>& highs) {
+        const std::vector<BANDPOINT> points =
+            probability ? StayProbabilityBand(*run, a, times, 0.95) : ModelFunctionBand(*run, times, 0.95);
+        lows.clear();
+        highs.clear();
+        for (const BANDPOINT& p : points) {
+            lows.push_back(p.dLow);
+            highs.push_back(p.dHigh);
+        }
+    };
+    return band;
+}
+
+}  // namespace
+
 CIntervalsKeeper::CIntervalsKeeper(QObject* parent) : QObject(parent), m_pRunner(new CBackgroundRunner(this)) {
     // Every run goes to the worker, whatever the size of the series.
     m_pRunner->SetInlineBelow(0);
@@ -89,10 +127,7 @@ bool CIntervalsKeeper::Start(CA1TimeSeries& series, const EVALINPUTS& inputs, CL
             ENTRY entry;
             entry.state = StateOf(*copy);
             entry.intervals.set = ComputeIntervals(*run, *copy, copy->Tolerance);
-            auto band = std::make_shared<DIAGRAMBAND>();
-            for (const REPLICATE& r : run->replicates)
-                if (r.bModel) band->aModels.push_back(r.params);
-            entry.intervals.pBand = std::move(band);
+            entry.intervals.pBand = MakeBand(run);
             entry.intervals.pRun = run;
             m_entries[key] = std::move(entry);
             LogIfAttached(log, "Intervals computed.");

@@ -3,6 +3,7 @@
 // diagrams: filled inside the plot, under the curves, at every scale.
 
 #include "plot/DiagramBand.h"
+#include "eval/Lifetime.h"
 #include "plot/DiagramWnd.h"
 #include "plot/FillBetween.h"
 #include "series/A1TimeSeries.h"
@@ -11,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -92,14 +94,28 @@ TEST_P(DiagramBandCase, BandIsFilledUnderTheCurvesAndOnlyInsideThePlot) {
     ASSERT_TRUE(plain.Create(w, h, c.scale));
     ASSERT_TRUE(banded.Create(w, h, c.scale));
     plain.m_style.nDisplayType = banded.m_style.nDisplayType = c.type;
+    // The band of three models: Di and Da times 0.8, 1 and 1.25.
     auto band = std::make_shared<DIAGRAMBAND>();
     const MODELPARAMS m = ModelParameters(series);
-    for (double k : {0.8, 1.0, 1.25}) {
-        MODELPARAMS r = m;
-        r.Di *= k;
-        r.Da *= k;
-        band->aModels.push_back(r);
-    }
+    const double t0 = series.m_dImagePeriod;
+    band->evaluate = [m, t0](bool probability, double a, const std::vector<double>& times, std::vector<double>& lows,
+                             std::vector<double>& highs) {
+        for (double t : times) {
+            double lo = HUGE_VAL, hi = -HUGE_VAL;
+            for (double k : {0.8, 1.0, 1.25}) {
+                MODELPARAMS r = m;
+                r.Di *= k;
+                r.Da *= k;
+                const double tau = t / t0;
+                const double v =
+                    probability ? (tau == 0.0 ? 1.0 : StayProbability(r, tau, a * a)) : ModelFunction(r, tau);
+                lo = std::min(lo, v);
+                hi = std::max(hi, v);
+            }
+            lows.push_back(lo);
+            highs.push_back(hi);
+        }
+    };
     band->crFill = band->crFillP = kFill;
     banded.m_style.pBand = band;
     ASSERT_TRUE(plain.Render(&series));

@@ -98,9 +98,20 @@ TEST_F(AppIntervals, RunInTheBackgroundThenFieldBandsAndSummaryShowThem) {
     // Both diagrams have the replicates' band.
     ASSERT_TRUE(HasBand(window->ModelPage()));
     EXPECT_TRUE(HasBand(window->ProbabilityPage()));
-    const std::size_t models = window->ModelPage()->View()->Diagram()->m_style.pBand->aModels.size();
-    EXPECT_GT(models, 50u);
-    EXPECT_LE(models, 100u);
+    // The band the diagram drew is the run's 95 % band of P(a,t).
+    const DIAGRAMBAND& band = *window->ProbabilityPage()->View()->Diagram()->m_style.pBand;
+    const DIAGRAMBANDCACHE& drawn = band.cache[1];
+    ASSERT_EQ(drawn.times.size(), static_cast<std::size_t>(kBandPoints + 1));
+    const CA1TimeSeries& series = *window->SelectedSeries();
+    const SERIESINTERVALS* found = Keeper(*window).Find(series);
+    ASSERT_NE(found, nullptr);
+    const std::vector<BANDPOINT> expected = StayProbabilityBand(*found->pRun, series.Tolerance, drawn.times, 0.95);
+    ASSERT_EQ(expected.size(), drawn.times.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(drawn.lows[i], expected[i].dLow) << i;
+        EXPECT_EQ(drawn.highs[i], expected[i].dHigh) << i;
+    }
+    EXPECT_LT(expected[kBandPoints / 2].dLow, expected[kBandPoints / 2].dHigh);
 
     // The Summary page: the report, then the "Uncertainty" block.
     window->OnEvaluationSummary();

@@ -123,6 +123,8 @@ bool CIntervalsKeeper::Start(CA1TimeSeries& series, const EVALINPUTS& inputs, CL
         if (context.Failed()) LogIfAttached(log, "ERROR: " + context.Error());
         else if (context.Cancelled() || run->status == BootstrapStatus::Cancelled)
             LogIfAttached(log, "Intervals cancelled.");
+        else if (run->status == BootstrapStatus::Failed)
+            LogIfAttached(log, "ERROR: Not enough memory to compute the intervals.");
         else if (run->status == BootstrapStatus::Done) {
             ENTRY entry;
             entry.state = StateOf(*copy);

@@ -1,7 +1,9 @@
 #include "plot/DiagramContent.h"
 
 #include "eval/Lifetime.h"
+#include "plot/DiagramBand.h"
 #include "plot/DiagramWnd.h"
+#include "plot/FillBetween.h"
 #include "plot/PlotMetrics.h"
 #include "series/A1TimeSeries.h"
 
@@ -71,6 +73,7 @@ private:
     void DrawModel();
     void DrawProbability();
     void DrawGuide(double t, double v);
+    void DrawBandFill(const DIAGRAMBAND& band);
     // A curve sampled every two pixels from t = 0 up to the right end of the
     // x axis; stops at a value above the top of the y axis when asked to.
     template <class F>
@@ -325,6 +328,7 @@ void CDiagramBuilder::DrawSampledCurve(F value, bool stopAboveTop, unsigned int 
 }
 
 void CDiagramBuilder::DrawModel() {
+    if (m_style.pBand) DrawBandFill(*m_style.pBand);
     DrawGuide(m_s.ModelLifetime, m_dA2);
     const MODELPARAMS& m = m_model;
     DrawSampledCurve([&m](double tau) { return ModelBand(m, tau, kP16); }, true, PxSize(1), kBandColor);
@@ -353,11 +357,34 @@ void CDiagramBuilder::DrawModel() {
 }
 
 void CDiagramBuilder::DrawProbability() {
+    if (m_style.pBand) DrawBandFill(*m_style.pBand);
     DrawGuide(m_dT50, 0.5);
     const MODELPARAMS& m = m_model;
     const double a2 = m_dA2;
     DrawSampledCurve([&m, a2](double tau) { return tau == 0.0 ? 1.0 : StayProbability(m, tau, a2); }, false, PxSize(2),
                      m_style.crYMarker);
+}
+
+// The band of f(t) or P(a,t) across the time axis, filled under everything else.
+void CDiagramBuilder::DrawBandFill(const DIAGRAMBAND& band) {
+    if (!(m_x.span > 0.0) || !(m_t0 > 0.0) || !band.evaluate) return;
+    const double tEnd = m_x.High();
+    const double a = m_s.Tolerance;
+    const bool probability = m_nType == DISPLAY_PROBABILITY;
+    DIAGRAMBANDCACHE& c = band.cache[probability ? 1 : 0];
+    if (c.times.empty() || c.dTolerance != a || c.dTEnd != tEnd) {
+        c.dTolerance = a;
+        c.dTEnd = tEnd;
+        c.times.resize(kBandPoints + 1);
+        for (int i = 0; i <= kBandPoints; ++i) c.times[static_cast<std::size_t>(i)] = tEnd * i / kBandPoints;
+        c.lows.clear();
+        c.highs.clear();
+        band.evaluate(probability, a, c.times, c.lows, c.highs);
+        c.lows.resize(c.times.size(), std::nan(""));
+        c.highs.resize(c.times.size(), std::nan(""));
+    }
+    FillBetweenCurves(m_wnd.m_image, CurveFor(m_y), c.times.size(), c.times.data(), c.lows.data(), c.highs.data(),
+                      probability ? band.crFillP : band.crFill);
 }
 
 // From the y axis across at level v to time t, then down to the x axis.

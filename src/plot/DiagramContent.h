@@ -11,9 +11,11 @@
 
 #include "plot/DiagramWnd.h"
 
+#include <memory>
 #include <string>
 
 class CA1TimeSeries;
+struct DIAGRAMBAND;
 
 // The five diagrams (DIAGRAMSTYLE::nDisplayType). The A22-time page offers
 // the first two; the program parameter DataDisplayType stores that choice as
@@ -51,6 +53,9 @@ struct DIAGRAMSTYLE {
     COLOR crLifetimeMarker = RGBColor(0, 0, 0);
     unsigned int nCFMarkerSize = 4;  // disc diameter of characteristic-function points
     double dScale = 1.0;             // image pixels per logical pixel (the device-pixel ratio)
+    // The model and probability diagrams draw this band under their curves
+    // (none: the diagram as it always was).
+    std::shared_ptr<const DIAGRAMBAND> pBand;
 };
 
 class CA1Diagram {

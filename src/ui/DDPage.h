@@ -6,6 +6,7 @@
 
 class CA1TimeSeries;
 class CBackgroundRunner;
+class CIntervalsKeeper;
 class CLogFile;
 class CMainParameters;
 class IDialogs;
@@ -19,6 +20,8 @@ public:
     virtual void RebuildTabs() = 0;
     // The runner of long work; null: the pages run their steps at once.
     virtual CBackgroundRunner* Runner() { return nullptr; }
+    // The bootstrap intervals of the series; null: the pages offer none.
+    virtual CIntervalsKeeper* Intervals() { return nullptr; }
 };
 
 class CDDPage : public QWidget {

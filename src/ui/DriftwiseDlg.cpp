@@ -9,6 +9,7 @@
 #include "text/Format.h"
 #include "ui/BackgroundRunner.h"
 #include "ui/ImportFileTypes.h"
+#include "ui/IntervalsKeeper.h"
 #include "ui/PdfExport.h"
 #include "ui/Pictures.h"
 #include "ui/SplashDlg.h"
@@ -95,6 +96,8 @@ CDriftwiseDlg::~CDriftwiseDlg() {
     // series and the log go.
     delete m_pRunner;
     m_pRunner = nullptr;
+    delete m_pIntervals;
+    m_pIntervals = nullptr;
     // The pages keep pointers into the series list; drop them first.
     ForgetSeriesLinks();
 }
@@ -178,6 +181,7 @@ void CDriftwiseDlg::CreateControls() {
     // Long evaluation steps run in the background: their progress and, where
     // they can stop, a Cancel button sit at the right of the status bar.
     m_pRunner = new CBackgroundRunner(this);
+    m_pIntervals = new CIntervalsKeeper(this);
     m_pJobProgress = new QProgressBar(this);
     m_pJobProgress->setMaximumWidth(160);
     m_pJobCancel = new QPushButton(QStringLiteral("Cancel"), this);
@@ -190,6 +194,7 @@ void CDriftwiseDlg::CreateControls() {
     connect(m_pRunner, &CBackgroundRunner::Started, this, &CDriftwiseDlg::OnJobStarted);
     connect(m_pRunner, &CBackgroundRunner::Tick, this, &CDriftwiseDlg::OnJobTick);
     connect(m_pRunner, &CBackgroundRunner::Finished, this, &CDriftwiseDlg::OnJobFinished);
+    connect(m_pIntervals, &CIntervalsKeeper::Changed, this, &CDriftwiseDlg::UpdateIntervalsItem);
 
     connect(m_pImport, &QPushButton::clicked, this, &CDriftwiseDlg::OnImport);
     connect(m_pDelete, &QPushButton::clicked, this, &CDriftwiseDlg::OnDelete);

@@ -66,6 +66,8 @@ public:
     // The runner of the long evaluation steps; while it is busy the commands
     // that would touch the series are off.
     CBackgroundRunner* Runner() override { return m_pRunner; }
+    // The bootstrap intervals of the series (their own runner).
+    CIntervalsKeeper* Intervals() override { return m_pIntervals; }
 
     // Imports files chosen outside the Import dialog (command line, drops,
     // recent logs): the format is decided by content; a folder imports the
@@ -93,6 +95,7 @@ public:
     void OnFitModel();
     void OnProbabilityPlot();
     void OnEvaluationSummary();
+    void OnIntervals();
     void OnProgramParameters();
     void OnAbout();
     void OnDisclaimer();
@@ -125,6 +128,7 @@ public:
         FitModel,
         ProbabilityPlot,
         EvaluationSummary,
+        Intervals,
         ProgramParameters,
         About,
         Disclaimer
@@ -188,6 +192,9 @@ private:
     void OnJobTick(qint64 elapsedMs, long long done, long long total);
     void OnJobFinished();
     void SetBusyControls(bool busy);
+    // The page whose "Intervals" the menu runs (the active tab's), or null.
+    CDDModelDiagramDlg* IntervalsPage();
+    void UpdateIntervalsItem();
 
     // Members of the window, in the order the program has always kept them.
     std::string m_strDataFolder;
@@ -231,6 +238,7 @@ private:
     };
     std::vector<PAGEROW> m_aPages;
     CBackgroundRunner* m_pRunner = nullptr;
+    CIntervalsKeeper* m_pIntervals = nullptr;
     QProgressBar* m_pJobProgress = nullptr;
     QPushButton* m_pJobCancel = nullptr;
     QTimer* m_pFrameCheck = nullptr;

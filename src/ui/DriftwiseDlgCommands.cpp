@@ -48,6 +48,8 @@ void CDriftwiseDlg::CreateMenus() {
          "Show the probability plot.", &CDriftwiseDlg::OnProbabilityPlot},
         {Command::EvaluationSummary, "Evaluation Summary\tCtrl+S", QKeySequence(Qt::CTRL | Qt::Key_S),
          "Show the evaluation summary.", &CDriftwiseDlg::OnEvaluationSummary},
+        {Command::Intervals, "Intervals\tCtrl+I", QKeySequence(Qt::CTRL | Qt::Key_I),
+         "Compute the intervals of the fitted model and its lifetimes.", &CDriftwiseDlg::OnIntervals},
         {Command::ProgramParameters,
          "Program Parameters",
          {},
@@ -88,6 +90,7 @@ void CDriftwiseDlg::CreateMenus() {
     analyze->addSeparator();
     analyze->addAction(Action(Command::ProbabilityPlot));
     analyze->addAction(Action(Command::EvaluationSummary));
+    analyze->addAction(Action(Command::Intervals));
     QMenu* settings = bar->addMenu(QStringLiteral("&Settings"));
     settings->addAction(Action(Command::ProgramParameters));
     bar->addAction(Action(Command::About));
@@ -170,6 +173,7 @@ void CDriftwiseDlg::UpdateMenuState() {
     Action(Command::FitModel)->setEnabled(state.bFitModel);
     Action(Command::ProbabilityPlot)->setEnabled(state.bProbPlot);
     Action(Command::EvaluationSummary)->setEnabled(state.bSummary);
+    UpdateIntervalsItem();
 }
 
 // --- exports ---

@@ -11,6 +11,7 @@
 #include "series/A1TimeSeries.h"
 #include "text/Format.h"
 #include "text/Parse.h"
+#include "ui/IntervalsKeeper.h"
 #include "ui/SeriesJob.h"
 #include "ui/pages/DiagramView.h"
 #include "ui/pages/PageLayout.h"
@@ -184,6 +185,7 @@ void CDDA1TimeDiagramDlg::OnReExtract() {
     if (CA1TimeSeries* series = m_pSeries) {
         const int sign = m_bMirrorY ? -1 : 1;
         series->m_pLog = m_pLog;
+        ForgetSeriesIntervals(m_pHost, *series);
         if (series->m_nImportType == IMPORT_C1A1) ExtractC1A1(*series, sign, m_dRotationDeg);
         else if (series->m_nImportType == IMPORT_ATLAS) ExtractATLASStab(*series, sign, m_dRotationDeg);
         if (m_pHost) m_pHost->RebuildTabs();
@@ -204,6 +206,7 @@ void CDDA1TimeDiagramDlg::OnCharFunc() {
     if (CA1TimeSeries* series = m_pSeries; series && m_pParams) {
         series->m_pLog = m_pLog;
         const bool hadResults = series->CharFuncValid > 0 || series->ModelValid > 0 || !series->m_aCharFunc.empty();
+        ForgetSeriesIntervals(m_pHost, *series);
         const EVALINPUTS inputs = ParameterEvalInputs();
         RunSeriesStep(
             Runner(), *series, "Evaluating the characteristic function",

@@ -8,6 +8,7 @@
 #include "plot/DiagramContent.h"
 #include "series/A1TimeSeries.h"
 #include "text/Format.h"
+#include "ui/IntervalsKeeper.h"
 #include "ui/SeriesJob.h"
 #include "ui/pages/DiagramView.h"
 
@@ -64,6 +65,7 @@ void CDDCFuncDiagramDlg::OnFitModel() {
             m_pParams->TargetResAng = resolution;
             EVALINPUTS inputs = StepInputs(energy, resolution);
             inputs.nSeed = m_seedSource ? m_seedSource() : SeedFromUtcClock();
+            ForgetSeriesIntervals(m_pHost, *series);
             RunSeriesStep(
                 Runner(), *series, "Fitting the model",
                 [inputs](CA1TimeSeries& copy) {

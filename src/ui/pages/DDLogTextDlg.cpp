@@ -3,6 +3,7 @@
 #include "eval/Report.h"
 #include "log/LogFile.h"
 #include "series/A1TimeSeries.h"
+#include "ui/IntervalsKeeper.h"
 #include "ui/pages/PageLayout.h"
 
 #include <QFontDatabase>
@@ -82,7 +83,8 @@ void CDDLogTextDlg::UpdatePage(CA1TimeSeries* series) {
             if (m_nDisplayMode == 1) ShowLogLines(*series);
             else {
                 // The report always opens at its top.
-                m_pTextEdit->setPlainText(AsDisplayText(BuildStabilityReport(*series)));
+                m_pTextEdit->setPlainText(
+                    AsDisplayText(BuildStabilityReport(*series) + UncertaintyBlockOf(m_pHost, *series)));
                 m_pTextEdit->verticalScrollBar()->setValue(0);
                 m_pTextEdit->horizontalScrollBar()->setValue(0);
             }

@@ -14,7 +14,7 @@ CDDModelDiagramDlg::~CDDModelDiagramDlg() = default;
 void CDDModelDiagramDlg::Initialize() {
     if (m_pView) return;
     FillInputsFromParameters();
-    BuildPage("Model parameters", nullptr);
+    BuildIntervals();
     m_pView->Diagram()->m_style.nDisplayType = m_nDisplayType;
     WriteControls();
 }
@@ -26,6 +26,7 @@ void CDDModelDiagramDlg::UpdatePage(CA1TimeSeries* series) {
     if (series) {
         m_pSeries = series;
         series->m_pLog = m_pLog;
+        ApplyIntervals(series);
         if (m_pView) m_pView->Render(series);
         if (series->ModelValid <= 0) {
             m_strLine1 = "No model fittted.";
@@ -38,6 +39,7 @@ void CDDModelDiagramDlg::UpdatePage(CA1TimeSeries* series) {
         }
     } else {
         m_pSeries = nullptr;
+        ApplyIntervals(nullptr);
         m_strLine1 = "No data.";
         m_strLine2.clear();
     }

@@ -6,6 +6,8 @@
 #include "plot/DiagramContent.h"
 #include "ui/pages/DDStabilityPage.h"
 
+class CIntervalsPanel;
+
 class CDDModelDiagramDlg : public CDDStabilityPage {
     Q_OBJECT
 public:
@@ -19,9 +21,21 @@ public:
     void OnExportTable() override;
     void OnExportBinary() override;
 
+    // "Intervals": runs the bootstrap of the shown series in the background.
+    void OnIntervals();
+    CIntervalsPanel* IntervalsPanel() const { return m_pIntervals; }
+
 protected:
     std::string StateText(const CA1TimeSeries& series) const override;
+    void AfterRefresh(CA1TimeSeries& series) override;
 
 private:
+    // The intervals row (IntervalsPanel.h); ShowIntervals brings it and the
+    // diagram's band up to date, ApplyIntervals before a series is drawn.
+    void BuildIntervals();
+    void ApplyIntervals(const CA1TimeSeries* series);
+    void ShowIntervals();
+
     int m_nDisplayType = DISPLAY_MODEL;
+    CIntervalsPanel* m_pIntervals = nullptr;
 };

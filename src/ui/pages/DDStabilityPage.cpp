@@ -24,13 +24,17 @@
 CDDStabilityPage::CDDStabilityPage(QWidget* parent) : CDDDiagramPage(parent) {}
 CDDStabilityPage::~CDDStabilityPage() = default;
 
-void CDDStabilityPage::BuildPage(const char* line1Label, QPushButton* extraButton) {
+void CDDStabilityPage::BuildPage(const char* line1Label, QPushButton* extraButton, QWidget* besideStability) {
     auto* top = new QGridLayout;
     m_pLine1 = MakeReadOnlyLine(this);
     m_pLine2 = MakeReadOnlyLine(this);
     AddLabelledRow(top, 0, line1Label, m_pLine1, this);
     AddLabelledRow(top, 1, "Stability", m_pLine2, this);
     top->setColumnStretch(1, 1);
+    if (besideStability) {
+        top->addWidget(besideStability, 1, 2);
+        top->setColumnStretch(2, 1);
+    }
 
     MakeDiagramView();
 
@@ -150,6 +154,7 @@ void CDDStabilityPage::OnRefresh() {
                     if (m_pView) m_pView->Render(&done);
                     m_strLine2 = StateText(done);
                     WriteControls();
+                    AfterRefresh(done);
                 });
         }
     }

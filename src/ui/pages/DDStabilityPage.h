@@ -40,8 +40,11 @@ public:
     void WriteControls();
 
 protected:
-    // Builds the page; the side column ends with the optional extra button.
-    void BuildPage(const char* line1Label, QPushButton* extraButton);
+    // Builds the page; the side column ends with the optional extra button,
+    // the optional widget sits beside the stability field.
+    void BuildPage(const char* line1Label, QPushButton* extraButton, QWidget* besideStability = nullptr);
+    // After a Refresh was applied to the shown series.
+    virtual void AfterRefresh(CA1TimeSeries& /*series*/) {}
     // "%.1f" of ElEnergykV and "%.2f" of TargetResAng, or "300.0" and "1.00".
     void FillInputsFromParameters();
     // The typed energy [keV] and resolution [A]; a text without a leading

@@ -39,10 +39,14 @@ void Levels(CJsonWriter& j, double p84, double p50, double p16) {
     j.Number(p16);
 }
 
-void WriteSeries(CJsonWriter& j, int index, const CA1TimeSeries& s, const CliEvaluation& evaluation) {
+void WriteSeries(CJsonWriter& j, int index, const CA1TimeSeries& s, const CliEvaluation& evaluation, bool provisional) {
     j.BeginObject();
     j.Key("index");
     j.Integer(index);
+    if (provisional) {
+        j.Key("provisional");
+        j.Bool(true);
+    }
     j.Key("first_line");
     j.Integer(s.m_nFirstLine);
     j.Key("last_line");
@@ -159,7 +163,8 @@ std::string CliJsonDocument(const std::vector<CliFileOutcome>& outcomes) {
         j.Key("series");
         j.BeginArray();
         for (std::size_t i = 0; i < o.aSeries.size(); ++i)
-            WriteSeries(j, o.anIndex[i], o.aSeries[i], i < o.aEval.size() ? o.aEval[i] : CliEvaluation{});
+            WriteSeries(j, o.anIndex[i], o.aSeries[i], i < o.aEval.size() ? o.aEval[i] : CliEvaluation{},
+                        i < o.abProvisional.size() && o.abProvisional[i]);
         j.EndArray();
         j.EndObject();
     }

@@ -23,6 +23,7 @@ struct CliFileOutcome {
     std::vector<CA1TimeSeries> aSeries;  // the series that are output
     std::vector<int> anIndex;            // their 1-based numbers within the file
     std::vector<CliEvaluation> aEval;    // how each was evaluated
+    std::vector<bool> abProvisional;     // while following: which series have not stopped yet
     std::string strError;                // empty when the file gave at least one series
 };
 

@@ -1,6 +1,7 @@
 // driftwise-cli: the batch tool. All logic is in plain C++ (CliRun); here are
 // the application object and the Qt back ends of the exported diagrams.
 
+#include "cli/CliFollow.h"
 #include "cli/CliRun.h"
 #include "platform/qt/QtImageEncoder.h"
 #include "platform/qt/QtTextRenderer.h"
@@ -36,7 +37,13 @@ int main(int argc, char** argv) {
     // Fonts need the GUI application, and only the diagram export uses them.
     // The tool runs headless: without a platform of the user's choice it
     // takes the offscreen one.
-    const CliParseResult parsed = ParseCliOptions(args);
+    // The following options are not in the main table; taken off a copy only
+    // to see what the application object must be.
+    std::vector<std::string> mainArgs = args;
+    CliFollowOptions follow;
+    std::string followError;
+    TakeCliFollowOptions(mainArgs, follow, followError);
+    const CliParseResult parsed = ParseCliOptions(mainArgs);
     const bool diagrams =
         parsed.bOk && parsed.options.action == CliOptions::Action::Run && !parsed.options.strExportDir.empty();
     g_bVerbose = parsed.bOk && parsed.options.bVerbose;
@@ -54,5 +61,5 @@ int main(int argc, char** argv) {
     CliPlatform platform;
     platform.pText = &text;
     platform.pEncoder = &encoder;
-    return CliMain(args, stdout, stderr, platform);
+    return CliFollowMain(args, stdout, stderr, platform);
 }

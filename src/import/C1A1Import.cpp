@@ -54,6 +54,11 @@ public:
         : m_request(request), m_list(list), m_scratch(request.pLog), m_log(request.pLog) {}
 
     ImportResult Read(std::string_view content);
+    // After Read: the series still open at the end of the text (see
+    // ReadC1A1LogWithOpenSeries).
+    bool TakeOpenSeries(CA1TimeSeries& open);
+    // No warning about a series still open at the end of the text.
+    void QuietAboutOpenSeries() { m_bReportOpen = false; }
 
 private:
     void Line(std::string_view line);
@@ -70,6 +75,7 @@ private:
     int m_nData = 0;
     int m_nAdded = 0;
     bool m_bStartStampValid = false;
+    bool m_bReportOpen = true;  // the warning about a series open at the end
 };
 
 ImportResult CC1A1Reader::Read(std::string_view content) {
@@ -81,7 +87,7 @@ ImportResult CC1A1Reader::Read(std::string_view content) {
         Line(line);
     }
     LogDebugIfAttached(m_log, 3, "Finished reading log file lines.");
-    if (m_nState != 0)
+    if (m_nState != 0 && m_bReportOpen)
         LogIfAttached(m_log,
                       FormatText("Warning: The series that starts in line %d is incomplete and was not imported.",
                                  m_scratch.m_nFirstLine));
@@ -94,6 +100,18 @@ ImportResult CC1A1Reader::Read(std::string_view content) {
     result.nSeriesAdded = m_nAdded;
     if (m_nAdded == 0) result.strError = "The file holds no complete C1A1 series.";
     return result;
+}
+
+bool CC1A1Reader::TakeOpenSeries(CA1TimeSeries& open) {
+    if ((m_nState != 2 && m_nState != 3) || !m_bStartStampValid) return false;
+    m_scratch.m_nLastLine = m_nLine;
+    m_scratch.m_nStopTime = m_scratch.m_nStartTime;
+    m_scratch.m_nDataLines = m_nData;
+    m_scratch.m_nImportType = IMPORT_C1A1;
+    open = std::move(m_scratch);
+    m_scratch = CA1TimeSeries(m_log);
+    m_nState = 0;
+    return true;
 }
 
 void CC1A1Reader::StartSeries() {
@@ -208,6 +226,15 @@ bool LooksLikeC1A1Log(std::string_view content) { return content.find(kStartMark
 ImportResult ReadC1A1Log(std::string_view content, const ImportRequest& request, std::vector<CA1TimeSeries>& list) {
     LogIfAttached(request.pLog, "Importing CEOS C1A1 log from file [" + request.strPath + "].");
     return CC1A1Reader(request, list).Read(content);
+}
+
+bool ReadC1A1LogWithOpenSeries(std::string_view content, const ImportRequest& request, std::vector<CA1TimeSeries>& list,
+                               ImportResult& result, CA1TimeSeries& open) {
+    LogIfAttached(request.pLog, "Importing CEOS C1A1 log from file [" + request.strPath + "].");
+    CC1A1Reader reader(request, list);
+    reader.QuietAboutOpenSeries();
+    result = reader.Read(content);
+    return reader.TakeOpenSeries(open);
 }
 
 ImportResult ImportC1A1Log(const ImportRequest& request, std::vector<CA1TimeSeries>& list) {

@@ -7,6 +7,7 @@
 #include "platform/FileLock.h"
 #include "text/Format.h"
 #include "ui/BackgroundRunner.h"
+#include "ui/FollowController.h"
 #include "ui/ImportFileTypes.h"
 #include "ui/Pictures.h"
 #include "ui/SplashDlg.h"
@@ -74,6 +75,7 @@ CDriftwiseDlg::CDriftwiseDlg(DRIFTWISESETUP setup, QWidget* parent) : QMainWindo
     CreateControls();
     CreateMenus();
     CreatePages();
+    m_pFollow = new CFollowController(*this);
     RestoreLayout();
 
     m_log.WriteDebug(1, "Program Initialization.");
@@ -93,6 +95,8 @@ CDriftwiseDlg::~CDriftwiseDlg() {
     // series and the log go.
     delete m_pRunner;
     m_pRunner = nullptr;
+    delete m_pFollow;
+    m_pFollow = nullptr;
     // The pages keep pointers into the series list; drop them first.
     ForgetSeriesLinks();
 }
@@ -268,6 +272,7 @@ void CDriftwiseDlg::RefreshSeriesList() {
         const int line = m_nSelected < 0 || m_nSelected >= static_cast<int>(m_aSeries.size()) ? 0 : m_nSelected;
         m_pSeriesList->setCurrentIndex(line);
     }
+    if (m_pFollow) m_pFollow->LabelSeriesList();
     m_pSeriesList->setEnabled(any);
     m_pDelete->setEnabled(any);
     m_pDeleteAll->setEnabled(any);
@@ -307,6 +312,7 @@ void CDriftwiseDlg::ShowActivePage() {
             page->update();
         }
     }
+    if (m_pFollow) m_pFollow->NotePages();
     UpdateMenuState();
 }
 
@@ -405,6 +411,7 @@ ImportRequest CDriftwiseDlg::MakeImportRequest(const std::string& path) {
 }
 
 bool CDriftwiseDlg::ImportOneFile(const std::string& path, int importType, ImportResult& result) {
+    if (m_pFollow) m_pFollow->BeforeImport(path);
     const std::size_t before = m_aSeries.size();
     result = ImportLogFile(MakeImportRequest(path), importType, m_aSeries);
     // Appending may have moved the series: the pages' links are stale (they
@@ -486,6 +493,7 @@ void CDriftwiseDlg::OnDelete() {
     if (m_bShutDown || Busy()) return;
     ReadControls();
     if (m_nSelected >= 0 && m_nSelected < static_cast<int>(m_aSeries.size())) {
+        if (m_pFollow) m_pFollow->BeforeDelete(m_nSelected);
         ForgetSeriesLinks();
         m_aSeries.erase(m_aSeries.begin() + m_nSelected);
         m_nSelected -= 1;
@@ -501,6 +509,7 @@ void CDriftwiseDlg::OnDeleteAll() {
     ReadControls();
     if (!m_aSeries.empty() && m_setup.pDialogs &&
         m_setup.pDialogs->AskYesNo(static_cast<QWidget*>(this), kDeleteAllQuestion, "Warning", MessageIcon::Warning)) {
+        if (m_pFollow) m_pFollow->BeforeDelete(-1);
         ForgetSeriesLinks();
         m_aSeries.clear();
         RefreshSeriesList();
@@ -573,6 +582,7 @@ void CDriftwiseDlg::OnQuit() {
 }
 
 void CDriftwiseDlg::Shutdown(const char* lastLine) {
+    if (m_pFollow) m_pFollow->Shutdown();
     ReadControls();
     m_params.DataDisplayType = StoredOfDisplayValue(m_pA1TimePage->DisplayType());
     SaveToProfile(m_setup.pStore, m_params);

@@ -25,6 +25,7 @@ class CDDA1TimeDiagramDlg;
 class CDDCFuncDiagramDlg;
 class CDDLogTextDlg;
 class CDDModelDiagramDlg;
+class CFollowController;
 class IDialogs;
 class ISettingsStore;
 class QAction;
@@ -139,6 +140,8 @@ public:
     CDDCFuncDiagramDlg* CFuncPage() const { return m_pCFuncPage; }
     CDDModelDiagramDlg* ModelPage() const { return m_pModelPage; }
     CDDModelDiagramDlg* ProbabilityPage() const { return m_pProbabilityPage; }
+    // "Follow Log..." and what belongs to it.
+    CFollowController* Follow() const { return m_pFollow; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -149,6 +152,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    friend class CFollowController;
     void StartUp();
     void CreateControls();
     void CreateMenus();
@@ -228,4 +232,5 @@ private:
     QPushButton* m_pJobCancel = nullptr;
     QTimer* m_pFrameCheck = nullptr;
     int m_nFrameChecks = 0;
+    CFollowController* m_pFollow = nullptr;
 };

@@ -166,7 +166,6 @@ void CFollowController::Start(const std::string& path, int importType) {
     m_nEvalSamples = 0;
     m_dEvalSpan = 0.0;
     m_notes.clear();
-    m_window.Log().Write("Following log file [" + path + "].");
 
     m_window.m_recentLogs.Add(path);
     m_window.RebuildRecentLogsMenu();
@@ -201,7 +200,6 @@ void CFollowController::Stop() {
     m_pFollower->Finish();
     m_bStopping = true;
     m_pPollTimer->stop();
-    m_window.Log().Write("Stopped following log file [" + m_strPath + "].");
     Sync();
     // Behind a job of the runner the last sync waits for its end.
     if (!m_bSyncPending) Release();
@@ -282,6 +280,8 @@ void CFollowController::Sync() {
 void CFollowController::Render(bool listChanged) {
     if (m_window.IsShutDown()) return;
     m_bRenderListPending = m_bRenderListPending || listChanged;
+    // The list's lines cost little: they are always current.
+    if (!m_bRenderListPending) LabelSeriesList();
     if (!m_bRenderListPending && m_lastRender.isValid() && m_lastRender.elapsed() < kMinRenderMs) {
         if (!m_pRenderTimer->isActive()) m_pRenderTimer->start(static_cast<int>(kMinRenderMs - m_lastRender.elapsed()));
         return;
@@ -293,7 +293,6 @@ void CFollowController::Render(bool listChanged) {
         m_window.RefreshSeriesList();
         m_window.RebuildTabs();
     } else {
-        LabelSeriesList();
         const int selected = m_window.Selected();
         if (selected >= m_nFirst && selected < m_nFirst + m_nCount) m_window.ShowActivePage();
     }
@@ -352,8 +351,11 @@ void CFollowController::MaybeEvaluate() {
     }
     const std::size_t samples = series->m_aSamples.size();
     const double span = RecordedSpan(*series);
-    if (samples < kMinEvaluateSamples || samples <= m_nEvalSamples) return;
-    const bool grown = static_cast<double>(samples) >= (1.0 + kEvaluateGrowth) * static_cast<double>(m_nEvalSamples);
+    // The characteristic function needs ten image distances of the minimum
+    // diversity; a shorter series would only log that it is too short.
+    const int diversity = std::max(1, m_window.Parameters().MinDiversity);
+    if (samples < 10 * static_cast<std::size_t>(diversity) + 1 || samples <= m_nEvalSamples) return;
+    const bool grown = samples * 100 >= m_nEvalSamples * (100 + kEvaluateGrowthPercent);
     if (!grown && span - m_dEvalSpan < kEvaluateSeconds) return;
 
     m_nEvalFollowed = followed;
@@ -412,7 +414,7 @@ void CFollowController::BeforeImport(const std::string& path) {
 void CFollowController::BeforeDelete(int index) {
     if (!m_pFollower) return;
     if (index < 0 || (index >= m_nFirst && index < m_nFirst + m_nCount)) {
-        m_window.Log().Write("Stopped following log file [" + m_strPath + "].");
+        m_window.Log().Write("Stopped following file [" + m_strPath + "].");
         Release();
     } else if (index < m_nFirst) {
         --m_nFirst;

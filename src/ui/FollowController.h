@@ -43,10 +43,8 @@ public:
     static constexpr int kDefaultPollMs = 1000;
     static constexpr int kMinRenderMs = 250;
     // Evaluate again after this share more samples or this much more recording.
-    static constexpr double kEvaluateGrowth = 0.10;
+    static constexpr std::size_t kEvaluateGrowthPercent = 10;
     static constexpr double kEvaluateSeconds = 30.0;
-    // Fewer samples than this are not evaluated while following.
-    static constexpr std::size_t kMinEvaluateSamples = 20;
 
     explicit CFollowController(CDriftwiseDlg& window);
     ~CFollowController() override;

@@ -86,7 +86,7 @@ CFollowController::CFollowController(CDriftwiseDlg& window)
     // shares none may ever come.
     m_pWatcher = new QFileSystemWatcher(this);
     connect(m_pWatcher, &QFileSystemWatcher::fileChanged, this, [this] {
-        if (m_pFollower && !m_bStopping) QTimer::singleShot(0, this, &CFollowController::PollNow);
+        if (m_pFollower && !m_bStopping && m_bChangeHints) QTimer::singleShot(0, this, &CFollowController::PollNow);
     });
 
     m_pStatus = new QLabel(&m_window);

@@ -66,6 +66,8 @@ public:
     void SetClock(IFollowClock* clock) { m_pClock = clock; }
     void SetPollIntervalMs(int ms);
     int PollIntervalMs() const;
+    // Whether change notifications bring polls forward (on by default).
+    void SetChangeHints(bool on) { m_bChangeHints = on; }
 
     QAction* FollowAction() const { return m_pFollowAction; }
     QAction* StopAction() const { return m_pStopAction; }
@@ -135,4 +137,5 @@ private:
     QAction* m_pEvaluateAction = nullptr;
     QElapsedTimer m_lastRender;
     bool m_bRenderListPending = false;
+    bool m_bChangeHints = true;
 };

@@ -15,6 +15,7 @@
 #include "ui/pages/DDCFuncDiagramDlg.h"
 
 #include <QAction>
+#include <QLineEdit>
 
 #include <algorithm>
 
@@ -190,5 +191,10 @@ TEST_F(AppFollow, EvaluatesAgainOnTenPercentMoreSamplesOnTheRunner) {
     follow->PollNow();
     EXPECT_TRUE(window->Runner()->IsBusy());
     ASSERT_TRUE(window->Runner()->WaitUntilIdle(60000));
-    EXPECT_EQ(follow->EvaluationNote(window->Series()[0]).rfind("at 66 samples, ", 0), 0u);
+    const std::string note = follow->EvaluationNote(window->Series()[0]);
+    EXPECT_EQ(note.rfind("at 66 samples, ", 0), 0u);
+    // The stability lines say when the result was made.
+    window->Tabs()->setCurrentIndex(TAB_CHAR_FUNC);
+    EXPECT_TRUE(window->CFuncPage()->Line2Edit()->text().toStdString().ends_with(" (" + note + ")"))
+        << window->CFuncPage()->Line2Edit()->text().toStdString();
 }

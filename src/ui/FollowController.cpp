@@ -243,6 +243,11 @@ void CFollowController::Sync() {
     }
     m_bSyncPending = false;
     std::vector<CA1TimeSeries>& list = m_window.Series();
+    if (m_nFirst < 0 || m_nFirst + m_nCount > static_cast<int>(list.size())) {
+        // The list lost followed series without telling: nothing to update.
+        Release();
+        return;
+    }
     const std::vector<CA1TimeSeries>& followed = m_pFollower->Series();
     const int have = m_nCount;
     const int want = static_cast<int>(followed.size());

@@ -384,15 +384,18 @@ void CFollowController::MaybeEvaluate() {
     job.strStatus = "Evaluating the followed series";
     job.nSize = std::numeric_limits<std::size_t>::max();  // never on the GUI thread
     job.bCancellable = false;
-    job.pLog = &m_window.Log();
+    // The lines are replayed by finish: not after the program's last line.
+    job.pLog = nullptr;
     job.work = [copy, inputs](CJobContext& context) {
         copy->m_pLog = &context.Log();
         if (RunCharFuncStep(*copy, inputs)) RunModelFitStep(*copy, inputs, FitStepStart::FitOnly);
     };
     const unsigned generation = m_nGeneration;
     job.finish = [this, copy, generation, followed, samples](CJobContext& context) {
+        if (m_window.IsShutDown()) return;
+        static_cast<CJobLog&>(context.Log()).ReplayTo(m_window.Log());
         if (context.Failed()) m_window.Log().Write("ERROR: " + context.Error());
-        if (context.Failed() || context.Cancelled() || generation != m_nGeneration || m_window.IsShutDown()) return;
+        if (context.Failed() || context.Cancelled() || generation != m_nGeneration) return;
         CA1TimeSeries* target = Followed(followed);
         if (!target) return;
         TakeStepResults(*target, std::move(*copy));

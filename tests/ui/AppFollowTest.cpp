@@ -16,6 +16,7 @@
 
 #include <QAction>
 #include <QLineEdit>
+#include <QTest>
 
 #include <algorithm>
 
@@ -197,4 +198,25 @@ TEST_F(AppFollow, EvaluatesAgainOnTenPercentMoreSamplesOnTheRunner) {
     window->Tabs()->setCurrentIndex(TAB_CHAR_FUNC);
     EXPECT_TRUE(window->CFuncPage()->Line2Edit()->text().toStdString().ends_with(" (" + note + ")"))
         << window->CFuncPage()->Line2Edit()->text().toStdString();
+}
+
+TEST_F(AppFollow, QuittingEndsFollowingCleanly) {
+    const std::string atlas = ATLASStabLogText(300);
+    const std::string path = FilePath("quit.dat");
+    WriteTextFile(path, Head(atlas, 150));
+    auto window = FollowingWindow(path);
+    window->Follow()->EvaluateAction()->setChecked(true);
+    window->Runner()->SetInlineBelow(0);
+    window->Follow()->SetPollIntervalMs(5);
+    ASSERT_TRUE(AppendWrites(path, {{atlas.substr(Head(atlas, 150).size(), 40), 0.0}}));
+    window->OnQuit();
+    EXPECT_FALSE(window->Follow()->IsFollowing());
+    ASSERT_TRUE(AppendWrites(path, {{atlas.substr(Head(atlas, 150).size() + 40), 0.0}}));
+    QTest::qWait(50);  // no poll runs after the end
+    EXPECT_EQ(window->Series().size(), 1u);
+    EXPECT_EQ(window->Series()[0].m_aSamples.size(), 149u);
+    const std::vector<std::string> messages = LogFileMessages();
+    ASSERT_GE(messages.size(), 2u);
+    EXPECT_EQ(messages[messages.size() - 2], "Program Quit.");
+    window.reset();  // with an evaluation possibly still running
 }

@@ -55,6 +55,8 @@ CLogFollower::CLogFollower(FOLLOWSETTINGS settings, IFollowFileSystem& files, IF
     Log("Following file [" + m_settings.strPath + "].");
 }
 
+CLogFollower::~CLogFollower() = default;
+
 void CLogFollower::Log(const std::string& message) { LogIfAttached(m_pLog, message); }
 
 FOLLOWPOLL CLogFollower::Poll() { return Read(false); }
@@ -80,6 +82,8 @@ void CLogFollower::Restart() {
     m_aSeries.clear();
     m_bProvisional = false;
     m_nOpenFirstLine = 0;
+    m_pAtlas.reset();
+    m_pC1A1.reset();
 }
 
 FOLLOWPOLL CLogFollower::Read(bool finishing) {
@@ -200,33 +204,64 @@ void CLogFollower::Reimport(std::size_t chunkStart) {
     request.strPath = m_settings.strPath;
     request.nMirror = m_settings.nMirror;
     request.dRotationDeg = m_settings.dRotationDeg;
-    std::vector<CA1TimeSeries> list;
-    ImportResult result;
-    bool provisional = false;
-    if (m_nFormat == IMPORT_C1A1) {
-        CA1TimeSeries open;
-        if (ReadC1A1LogWithOpenSeries(m_strComplete, request, list, result, open)) {
-            EstimateProvisionalSpan(open);
-            // Evaluated like the others: it needs the two data lines and the
-            // span an extraction needs.
-            if (open.m_nDataLines >= 2 && open.m_nStopTime > open.m_nStartTime) {
-                open.ExtractC1A1(request.nMirror, request.dRotationDeg);
-                list.push_back(std::move(open));
-                provisional = true;
-            }
-        } else {
-            m_nOpenFirstLine = 0;
+    if (m_nFormat == IMPORT_ATLAS) {
+        // The one series grows line by line: only the new lines are read.
+        std::string_view lines = std::string_view(m_strComplete).substr(chunkStart);
+        if (!m_pAtlas) {
+            m_pAtlas = std::make_unique<CATLASStabLineReader>(request);
+            lines = m_strComplete;
+        } else if (!m_aSeries.empty()) {
+            m_pAtlas->Series() = std::move(m_aSeries.front());
         }
-    } else if (m_nFormat == IMPORT_ATLAS) {
-        result = ReadATLASStabLog(m_strComplete, request, list);
-    } else {
-        result.bOpened = true;
-        result.strError = reason;
+        m_aSeries.clear();
+        m_pAtlas->Add(lines);
+        m_lastImport = m_pAtlas->Result();
+        if (m_lastImport.nSeriesAdded == 1) {
+            m_aSeries.push_back(std::move(m_pAtlas->Series()));
+            m_aSeries.back().m_pLog = m_pLog;
+        }
+        m_bProvisional = false;
+        return;
     }
-    for (CA1TimeSeries& s : list) s.m_pLog = m_pLog;
-    m_aSeries = std::move(list);
-    m_bProvisional = provisional;
-    m_lastImport = result;
+    m_pAtlas.reset();
+    if (m_nFormat == IMPORT_C1A1) {
+        // Series are cut out as their lines arrive; the open one is kept apart.
+        std::string_view lines = std::string_view(m_strComplete).substr(chunkStart);
+        if (!m_pC1A1) {
+            m_pC1A1 = std::make_unique<CC1A1LineReader>(request);
+            lines = m_strComplete;
+            m_aSeries.clear();
+        } else if (m_bProvisional) {
+            m_pC1A1->OpenSlot() = std::move(m_aSeries.back());
+            m_aSeries.pop_back();
+        }
+        m_bProvisional = false;
+        const std::size_t before = m_aSeries.size();
+        m_pC1A1->Add(lines, m_aSeries);
+        for (std::size_t i = before; i < m_aSeries.size(); ++i) m_aSeries[i].m_pLog = m_pLog;
+        m_lastImport = m_pC1A1->Result();
+        CA1TimeSeries* open = m_pC1A1->UpdateOpenSeries();
+        if (!open) {
+            m_nOpenFirstLine = 0;
+            return;
+        }
+        EstimateProvisionalSpan(*open);
+        // Evaluated like the others: it needs the two data lines and the
+        // span an extraction needs.
+        if (open->m_nDataLines >= 2 && open->m_nStopTime > open->m_nStartTime) {
+            m_pC1A1->ExtractOpenSeries();
+            m_aSeries.push_back(std::move(*open));
+            m_aSeries.back().m_pLog = m_pLog;
+            m_bProvisional = true;
+        }
+        return;
+    }
+    m_pC1A1.reset();
+    m_aSeries.clear();
+    m_bProvisional = false;
+    m_lastImport = ImportResult{};
+    m_lastImport.bOpened = true;
+    m_lastImport.strError = reason;
 }
 
 void CLogFollower::EstimateProvisionalSpan(CA1TimeSeries& open) {

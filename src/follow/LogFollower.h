@@ -20,9 +20,12 @@
 #include "series/A1TimeSeries.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+class CATLASStabLineReader;
+class CC1A1LineReader;
 class CLogFile;
 
 struct FOLLOWSETTINGS {
@@ -47,6 +50,9 @@ public:
     // The file system and the clock must outlive the follower; the log may
     // be null.
     CLogFollower(FOLLOWSETTINGS settings, IFollowFileSystem& files, IFollowClock& clock, CLogFile* log);
+    ~CLogFollower();
+    CLogFollower(const CLogFollower&) = delete;
+    CLogFollower& operator=(const CLogFollower&) = delete;
 
     FOLLOWPOLL Poll();
     // Ends following: reads what is left and takes a last line without its
@@ -98,6 +104,9 @@ private:
     ImportResult m_lastImport;
     std::vector<CA1TimeSeries> m_aSeries;
     bool m_bProvisional = false;
+    // The log is read on line by line instead of again from the start.
+    std::unique_ptr<CATLASStabLineReader> m_pAtlas;
+    std::unique_ptr<CC1A1LineReader> m_pC1A1;
 
     // The series that has started but not stopped: its first line and, when
     // it was first seen, the clock time and its data lines then.

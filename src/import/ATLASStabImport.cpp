@@ -405,3 +405,137 @@ void CA1TimeSeries::ExtractATLASStab(int mirror, double rotationDeg) {
                                  skipped, m_nDataLines));
     FinishExtraction(mirror, rotationDeg);
 }
+
+// ---------------------------------------------------------------------------
+// The same reading, line by line as the lines arrive.
+
+struct CATLASStabLineReader::STATE {
+    ImportRequest request;
+    ImportResult result;
+    CA1TimeSeries series;
+    HEADERCOLUMNS columns;
+    bool bStarted = false;  // the first text was added (a byte order mark is only there)
+    bool bHeader = false;
+    bool bEnded = false;
+    int nLineNo = 0;
+    int nData = 0;            // data lines, blank ones at the end included
+    int nLastFilledData = 0;  // data lines up to the last one that is not blank
+    int nLastFilledLineNo = 0;
+    std::size_t nFirstFilled = 0;     // index of the first stored line that is not blank
+    std::vector<std::string> aBlank;  // blank lines after the last filled one, as they would be stored
+    std::size_t nExtracted = 0;       // stored data lines whose samples are taken
+
+    void Line(std::string_view line);
+    void Conclude();
+};
+
+CATLASStabLineReader::CATLASStabLineReader(const ImportRequest& request) : m_p(std::make_unique<STATE>()) {
+    m_p->request = request;
+    m_p->request.pLog = nullptr;
+    m_p->series = CA1TimeSeries(nullptr);
+    m_p->Conclude();
+}
+
+CATLASStabLineReader::~CATLASStabLineReader() = default;
+
+const ImportResult& CATLASStabLineReader::Result() const { return m_p->result; }
+
+CA1TimeSeries& CATLASStabLineReader::Series() { return m_p->series; }
+
+void CATLASStabLineReader::Add(std::string_view lines) {
+    if (!m_p->bStarted) lines = StripByteOrderMark(lines);
+    m_p->bStarted = true;
+    CLineSplitter splitter(lines);
+    std::string_view line;
+    while (splitter.Next(line)) m_p->Line(line);
+    m_p->Conclude();
+}
+
+void CATLASStabLineReader::STATE::Line(std::string_view line) {
+    ++nLineNo;
+    if (!bHeader) {
+        if (!IsATLASStabHeader(line)) return;
+        bHeader = true;
+        series.Reset();
+        series.m_strSourceFile = request.strPath;
+        series.m_nFirstLine = nLineNo;
+        series.m_astrLines.push_back(line);
+        columns = ReadHeaderColumns(line);
+        return;
+    }
+    if (bEnded) return;
+    if (line.starts_with('#')) {
+        bEnded = true;
+        series.m_nLastLine = nLineNo;
+        aBlank.clear();
+        series.m_astrLines.push_back("#");
+        return;
+    }
+    ++nData;
+    if (IsBlankLine(line)) {
+        aBlank.emplace_back(TrimBlanks(line));
+        return;
+    }
+    for (const std::string& blank : aBlank) series.m_astrLines.push_back(blank);
+    aBlank.clear();
+    series.m_astrLines.push_back(TrimBlanks(line));
+    if (nLastFilledData == 0) nFirstFilled = static_cast<std::size_t>(nData);
+    nLastFilledData = nData;
+    nLastFilledLineNo = nLineNo;
+}
+
+void CATLASStabLineReader::STATE::Conclude() {
+    result = ImportResult{};
+    result.bOpened = true;
+    result.nImportType = IMPORT_ATLAS;
+    if (!bEnded) series.m_nLastLine = nLastFilledLineNo;
+    series.m_nDataLines = nLastFilledData;
+    if (nLastFilledData == 0) {
+        result.strError = bHeader ? "The file holds no data lines after the ATLASStab header."
+                                  : "The file holds no ATLASStab header line.";
+        return;
+    }
+    CA1TimeSeries& s = series;
+    const bool startValid = LastColumnSeconds(s.m_astrLines[nFirstFilled], s.m_nStartTime);
+    const bool stopValid = LastColumnSeconds(s.m_astrLines[static_cast<std::size_t>(nLastFilledData)], s.m_nStopTime);
+    s.m_nImportType = IMPORT_ATLAS;
+    if (!startValid || !stopValid) {
+        result.strError = "The filetime column of the first or last data line is not a valid number.";
+        return;
+    }
+    const long long span = static_cast<long long>(s.m_nStopTime) - s.m_nStartTime;
+    if (span <= 0 || span > INT_MAX) {
+        result.strError = "The last data line's time stamp is not after the first one's.";
+        return;
+    }
+    // The shared first steps of an extraction, without clearing the samples
+    // of the lines read before: a line's sample depends on nothing else.
+    s.m_aCharFunc.clear();
+    s.CharFuncValid = s.ModelValid = s.LifetimeState = 0;
+    if (s.m_nCurrentTab >= TAB_CHAR_FUNC) s.m_nCurrentTab = TAB_A22_TIME;
+    s.Tolerance = s.DirectLifetime = 0.0;
+    s.FitDi = s.FitDa = s.FitTc = s.FitS = 0.0;
+    s.ModelLifetime = s.FitSSqr = 0.0;
+    const std::uint32_t span32 = static_cast<std::uint32_t>(s.m_nStopTime) - static_cast<std::uint32_t>(s.m_nStartTime);
+    s.m_dImagePeriod = static_cast<double>(span32) / s.m_nDataLines;
+    const std::size_t last = static_cast<std::size_t>(nLastFilledData);
+    if (last > nExtracted) {
+        const double rr = request.dRotationDeg * kRadPerDeg;
+        EXTRACTION e;
+        e.pLines = &s.m_astrLines;
+        e.pColumns = &columns;
+        e.nMirror = request.nMirror;
+        e.bRotate = std::fabs(request.dRotationDeg) > 1e-8;
+        e.dCos = std::cos(rr);
+        e.dSin = std::sin(rr);
+        const std::size_t before = s.m_aSamples.size();
+        s.m_aSamples.resize(before + (last - nExtracted));
+        int skipped = 0;
+        const std::size_t found = ExtractLineRange(e, nExtracted + 1, last, s.m_aSamples.data() + before, skipped);
+        s.m_aSamples.resize(before + found);
+        nExtracted = last;
+    }
+    s.m_nMirror = request.nMirror;
+    s.m_dRotation = request.dRotationDeg;
+    result.nSeriesAdded = 1;
+}

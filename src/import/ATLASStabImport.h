@@ -4,6 +4,8 @@
 
 #include "import/LogImport.h"
 
+#include <memory>
+
 // Reads the single series of the text (messages from "Importing ATLAS
 // Stability log from file [...]." on).
 ImportResult ReadATLASStabLog(std::string_view content, const ImportRequest& request, std::vector<CA1TimeSeries>& list);
@@ -19,3 +21,28 @@ ImportResult ImportATLASStabLog(const ImportRequest& request, std::vector<CA1Tim
 bool IsATLASStabHeader(std::string_view line);
 // True when some line of the text is such a header.
 bool LooksLikeATLASStabLog(std::string_view content);
+
+// An ATLASStab log read as its lines arrive: after each Add, Result and
+// Series are what ReadATLASStabLog gives for all lines so far without a log
+// attached, byte for byte, at a cost in proportion to the lines added.
+class CATLASStabLineReader {
+public:
+    explicit CATLASStabLineReader(const ImportRequest& request);
+    ~CATLASStabLineReader();
+    CATLASStabLineReader(const CATLASStabLineReader&) = delete;
+    CATLASStabLineReader& operator=(const CATLASStabLineReader&) = delete;
+
+    // The lines after those added before (the first call's text starts the
+    // file). Every line ends in LF but perhaps the last one, which is then
+    // taken as complete: no line may follow it.
+    void Add(std::string_view lines);
+    const ImportResult& Result() const;
+    // The series of the lines so far; it belongs in a list only when
+    // Result().nSeriesAdded is 1. A caller may move it out and must move it
+    // back before the next Add.
+    CA1TimeSeries& Series();
+
+private:
+    struct STATE;
+    std::unique_ptr<STATE> m_p;
+};

@@ -54,11 +54,20 @@ public:
         : m_request(request), m_list(list), m_scratch(request.pLog), m_log(request.pLog) {}
 
     ImportResult Read(std::string_view content);
-    // After Read: the series still open at the end of the text (see
-    // ReadC1A1LogWithOpenSeries).
-    bool TakeOpenSeries(CA1TimeSeries& open);
     // No warning about a series still open at the end of the text.
     void QuietAboutOpenSeries() { m_bReportOpen = false; }
+
+    // Reading the lines as they arrive: Lines takes lines that follow those
+    // read before (the line count goes on); Outcome is what Read returns.
+    void Lines(std::string_view text);
+    ImportResult Outcome() const;
+    // The series that has started but not stopped, when the reader is past
+    // its start time stamp: its lines so far (null otherwise).
+    const CA1TimeSeries* OpenSeries() const {
+        return (m_nState == 2 || m_nState == 3) && m_bStartStampValid ? &m_scratch : nullptr;
+    }
+    int LineCount() const { return m_nLine; }
+    int DataCount() const { return m_nData; }
 
 private:
     void Line(std::string_view line);
@@ -78,22 +87,16 @@ private:
     bool m_bReportOpen = true;  // the warning about a series open at the end
 };
 
-ImportResult CC1A1Reader::Read(std::string_view content) {
-    LogDebugIfAttached(m_log, 3, "Reading log file lines ...");
-    CLineSplitter lines(StripByteOrderMark(content));
+void CC1A1Reader::Lines(std::string_view text) {
+    CLineSplitter lines(text);
     std::string_view line;
     while (lines.Next(line)) {
         ++m_nLine;
         Line(line);
     }
-    LogDebugIfAttached(m_log, 3, "Finished reading log file lines.");
-    if (m_nState != 0 && m_bReportOpen)
-        LogIfAttached(m_log,
-                      FormatText("Warning: The series that starts in line %d is incomplete and was not imported.",
-                                 m_scratch.m_nFirstLine));
-    LogDebugIfAttached(m_log, 2, "Successfully loaded log data from file [" + m_request.strPath + "].");
-    LogIfAttached(m_log, FormatText("Added %d new A1-time series to the data list.", m_nAdded));
+}
 
+ImportResult CC1A1Reader::Outcome() const {
     ImportResult result;
     result.bOpened = true;
     result.nImportType = IMPORT_C1A1;
@@ -102,16 +105,17 @@ ImportResult CC1A1Reader::Read(std::string_view content) {
     return result;
 }
 
-bool CC1A1Reader::TakeOpenSeries(CA1TimeSeries& open) {
-    if ((m_nState != 2 && m_nState != 3) || !m_bStartStampValid) return false;
-    m_scratch.m_nLastLine = m_nLine;
-    m_scratch.m_nStopTime = m_scratch.m_nStartTime;
-    m_scratch.m_nDataLines = m_nData;
-    m_scratch.m_nImportType = IMPORT_C1A1;
-    open = std::move(m_scratch);
-    m_scratch = CA1TimeSeries(m_log);
-    m_nState = 0;
-    return true;
+ImportResult CC1A1Reader::Read(std::string_view content) {
+    LogDebugIfAttached(m_log, 3, "Reading log file lines ...");
+    Lines(StripByteOrderMark(content));
+    LogDebugIfAttached(m_log, 3, "Finished reading log file lines.");
+    if (m_nState != 0 && m_bReportOpen)
+        LogIfAttached(m_log,
+                      FormatText("Warning: The series that starts in line %d is incomplete and was not imported.",
+                                 m_scratch.m_nFirstLine));
+    LogDebugIfAttached(m_log, 2, "Successfully loaded log data from file [" + m_request.strPath + "].");
+    LogIfAttached(m_log, FormatText("Added %d new A1-time series to the data list.", m_nAdded));
+    return Outcome();
 }
 
 void CC1A1Reader::StartSeries() {
@@ -228,15 +232,6 @@ ImportResult ReadC1A1Log(std::string_view content, const ImportRequest& request,
     return CC1A1Reader(request, list).Read(content);
 }
 
-bool ReadC1A1LogWithOpenSeries(std::string_view content, const ImportRequest& request, std::vector<CA1TimeSeries>& list,
-                               ImportResult& result, CA1TimeSeries& open) {
-    LogIfAttached(request.pLog, "Importing CEOS C1A1 log from file [" + request.strPath + "].");
-    CC1A1Reader reader(request, list);
-    reader.QuietAboutOpenSeries();
-    result = reader.Read(content);
-    return reader.TakeOpenSeries(open);
-}
-
 ImportResult ImportC1A1Log(const ImportRequest& request, std::vector<CA1TimeSeries>& list) {
     LogIfAttached(request.pLog, "Importing CEOS C1A1 log from file [" + request.strPath + "].");
     ImportResult result;
@@ -305,4 +300,84 @@ void CA1TimeSeries::ExtractC1A1(int mirror, double rotationDeg) {
                       FormatText("Warning: %d of %d data lines held no readable astigmatism value and were skipped.",
                                  skipped, m_nDataLines));
     FinishExtraction(mirror, rotationDeg);
+}
+
+// ---------------------------------------------------------------------------
+// The same reading, as the lines arrive.
+
+struct CC1A1LineReader::STATE {
+    explicit STATE(const ImportRequest& r) : request(r), reader(request, finished) {}
+    ImportRequest request;
+    std::vector<CA1TimeSeries> finished;  // the reader's list; handed on after each Add
+    CC1A1Reader reader;
+    bool bStarted = false;
+    // The copy of the open series: its lines, and the data texts whose
+    // samples are taken.
+    CA1TimeSeries open;
+    std::size_t nOpenLines = 0;
+    std::size_t nOpenExtracted = 0;
+};
+
+CC1A1LineReader::CC1A1LineReader(const ImportRequest& request) {
+    ImportRequest quiet = request;
+    quiet.pLog = nullptr;
+    m_p = std::make_unique<STATE>(quiet);
+    m_p->reader.QuietAboutOpenSeries();
+}
+
+CC1A1LineReader::~CC1A1LineReader() = default;
+
+void CC1A1LineReader::Add(std::string_view lines, std::vector<CA1TimeSeries>& finished) {
+    if (!m_p->bStarted) lines = StripByteOrderMark(lines);
+    m_p->bStarted = true;
+    m_p->reader.Lines(lines);
+    for (CA1TimeSeries& s : m_p->finished) finished.push_back(std::move(s));
+    m_p->finished.clear();
+}
+
+ImportResult CC1A1LineReader::Result() const { return m_p->reader.Outcome(); }
+
+CA1TimeSeries& CC1A1LineReader::OpenSlot() { return m_p->open; }
+
+CA1TimeSeries* CC1A1LineReader::UpdateOpenSeries() {
+    const CA1TimeSeries* scratch = m_p->reader.OpenSeries();
+    if (!scratch) return nullptr;
+    CA1TimeSeries& open = m_p->open;
+    if (open.m_nFirstLine != scratch->m_nFirstLine || open.m_astrLines.empty()) {
+        open = CA1TimeSeries(static_cast<CLogFile*>(nullptr));
+        open.m_strSourceFile = scratch->m_strSourceFile;
+        open.m_nFirstLine = scratch->m_nFirstLine;
+        open.m_nStartTime = scratch->m_nStartTime;
+        m_p->nOpenLines = 0;
+        m_p->nOpenExtracted = 0;
+    }
+    for (std::size_t i = m_p->nOpenLines; i < scratch->m_astrLines.size(); ++i)
+        open.m_astrLines.push_back(scratch->m_astrLines[i]);
+    m_p->nOpenLines = scratch->m_astrLines.size();
+    open.m_nLastLine = m_p->reader.LineCount();
+    open.m_nStopTime = open.m_nStartTime;
+    open.m_nDataLines = m_p->reader.DataCount();
+    open.m_nImportType = IMPORT_C1A1;
+    return &open;
+}
+
+void CC1A1LineReader::ExtractOpenSeries() {
+    CA1TimeSeries& s = m_p->open;
+    const int mirror = m_p->request.nMirror;
+    const double rotationDeg = m_p->request.dRotationDeg;
+    if (s.m_nDataLines < 2) return;
+    const std::uint32_t span = static_cast<std::uint32_t>(s.m_nStopTime) - static_cast<std::uint32_t>(s.m_nStartTime);
+    s.m_dImagePeriod = static_cast<double>(span) / s.m_nDataLines;
+    // Data texts stand at indexes 2 ... m_nDataLines + 1; each sample depends
+    // on its own text only, so those taken before stay.
+    const std::size_t last = std::min<std::size_t>(static_cast<std::size_t>(s.m_nDataLines) + 1,
+                                                   s.m_astrLines.empty() ? 0 : s.m_astrLines.size() - 1);
+    const double rotationRad = rotationDeg * kRadPerDeg;
+    for (std::size_t i = std::max<std::size_t>(2, m_p->nOpenExtracted + 2); i <= last; ++i) {
+        A1SAMPLE sample;
+        if (ExtractC1A1Sample(s, s.m_astrLines[i], rotationRad, mirror, sample)) s.m_aSamples.push_back(sample);
+    }
+    if (last >= 2) m_p->nOpenExtracted = std::max(m_p->nOpenExtracted, last - 1);
+    s.m_nMirror = mirror;
+    s.m_dRotation = rotationDeg;
 }

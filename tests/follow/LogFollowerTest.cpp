@@ -193,6 +193,29 @@ std::vector<FOLLOWCASE> Cases() {
              return Writes(log, {.nLinesPerWrite = 4});
          },
          IMPORT_ATLAS},
+        {"ATLASStabLinesOfEveryKindOneByOne",
+         [] {
+             // Blank lines (at the start, inside, at the end, of tabs), lines
+             // without a sample, a time going back for a while, CR LF.
+             const std::string log = "\xEF\xBB\xBFStability run 12\r\n"
+                                     "img   a22x err(a22x)  a22y err(a22y)  c1 filetime\r\n"
+                                     "   \r\n"
+                                     "1  0.5 0.01  -0.3 0.01  1.0 1000\r\n"
+                                     "2  0.6 0.01  -0.2 0.01  1.0 1002  \r\n"
+                                     "\r\n"
+                                     "\t\r\n"
+                                     "3  not used\r\n"
+                                     "4  0.7 x  -0.1 0.01  1.0 1006\r\n"
+                                     "5  0.8 0.01  -0.1 0.01  1.0 999\r\n"
+                                     "  6  0.9 0.01  0.1 0.01  1.0 1010\r\n"
+                                     "\r\n"
+                                     " \r\n"
+                                     "7  1.0 0.01  0.2 0.01  1.0 1012\r\n"
+                                     "\r\n"
+                                     "#\r\n"
+                                     "8  1.1 0.01  0.3 0.01  1.0 1014\r\n";
+             return Writes(log, {});
+         }},
         {"NoChangeOfTheModificationTimeEver", [] { return Writes(AtlasLog(100, 15), {.nLinesPerWrite = 9}); },
          IMPORT_NONE, 0, 0, true},
     };

@@ -326,18 +326,21 @@ TEST_F(AppXcb, EventLoopTurnsWhileTheCharFuncAndFitRun) {
     });
     clock.start();
     input.start();
+    // The figure of record may take minutes on a loaded machine.
+    const int waitMs = samples > 200000 ? 1800000 : 240000;
     QTest::keyClick(window->SeriesList(), Qt::Key_F, Qt::ControlModifier);
-    ASSERT_TRUE(window->Runner()->WaitUntilIdle(240000));
-    ASSERT_EQ(window->Series()[1].CharFuncValid, 1) << window->Log().m_strCollectedText;
+    const bool charFuncDone = window->Runner()->WaitUntilIdle(waitMs);
     const qint64 charFuncMs = clock.elapsed();
     QTest::keyClick(window->SeriesList(), Qt::Key_M, Qt::ControlModifier);
-    ASSERT_TRUE(window->Runner()->WaitUntilIdle(240000));
+    const bool fitDone = window->Runner()->WaitUntilIdle(waitMs);
     input.stop();
-    EXPECT_EQ(window->Series()[1].ModelValid, 1);
     std::printf("%d samples: characteristic function %lld ms, fit %lld ms; longest pause of the event loop "
                 "%lld ms while the work ran, %lld ms in all (%d ticks while busy)\n",
                 samples, static_cast<long long>(charFuncMs), static_cast<long long>(clock.elapsed() - charFuncMs),
                 static_cast<long long>(longestWhileBusy), static_cast<long long>(longest), ticksWhileBusy);
+    ASSERT_TRUE(charFuncDone && fitDone);
+    EXPECT_EQ(window->Series()[1].CharFuncValid, 1);
+    EXPECT_EQ(window->Series()[1].ModelValid, 1);
     // On the GUI thread the timer could not tick at all while the work ran.
     EXPECT_GE(ticksWhileBusy, 10) << "the event loop stood still while the work ran";
 }

@@ -11,6 +11,7 @@
 #include "support/WriterSimulator.h"
 #include "ui/BackgroundRunner.h"
 #include "ui/FollowController.h"
+#include "ui/ImportFileTypes.h"
 #include "ui/TabTable.h"
 #include "ui/pages/DDCFuncDiagramDlg.h"
 
@@ -219,4 +220,25 @@ TEST_F(AppFollow, QuittingEndsFollowingCleanly) {
     ASSERT_GE(messages.size(), 2u);
     EXPECT_EQ(messages[messages.size() - 2], "Program Quit.");
     window.reset();  // with an evaluation possibly still running
+}
+
+TEST_F(AppFollow, FollowLogChoosesTheFileWithTheImportFiltersUnderItsOwnAccelerator) {
+    const std::string path = MakeATLASFile("chosen.dat", 20);
+    auto window = MakeWindow();
+    QAction* follow = window->Follow()->FollowAction();
+    EXPECT_EQ(follow->text().toStdString().substr(0, 14), "Follow Log...\t");
+    ASSERT_FALSE(follow->shortcut().isEmpty());
+    for (QAction* other : window->findChildren<QAction*>()) {
+        if (other != follow) EXPECT_NE(other->shortcut(), follow->shortcut()) << other->text().toStdString();
+    }
+
+    m_dialogs.QueueOpenFile(path, 2);  // the ATLASStab filter
+    follow->trigger();
+    ASSERT_EQ(m_dialogs.m_openRequests.size(), 1u);
+    EXPECT_EQ(m_dialogs.m_openRequests[0].filters.size(), ImportFilters().size());
+    EXPECT_TRUE(window->Follow()->IsFollowing());
+    EXPECT_EQ(window->Follow()->Path(), path);
+    ASSERT_EQ(window->Series().size(), 1u);
+    EXPECT_EQ(window->Series()[0].m_nImportType, IMPORT_ATLAS);
+    window->Follow()->Stop();
 }

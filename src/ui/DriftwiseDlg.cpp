@@ -8,6 +8,7 @@
 #include "platform/FileSystem.h"
 #include "text/Format.h"
 #include "ui/BackgroundRunner.h"
+#include "ui/FollowController.h"
 #include "ui/ImportFileTypes.h"
 #include "ui/IntervalsKeeper.h"
 #include "ui/PdfExport.h"
@@ -77,6 +78,7 @@ CDriftwiseDlg::CDriftwiseDlg(DRIFTWISESETUP setup, QWidget* parent) : QMainWindo
     CreateControls();
     CreateMenus();
     CreatePages();
+    m_pFollow = new CFollowController(*this);
     RestoreLayout();
 
     m_log.WriteDebug(1, "Program Initialization.");
@@ -98,6 +100,8 @@ CDriftwiseDlg::~CDriftwiseDlg() {
     m_pRunner = nullptr;
     delete m_pIntervals;
     m_pIntervals = nullptr;
+    delete m_pFollow;
+    m_pFollow = nullptr;
     // The pages keep pointers into the series list; drop them first.
     ForgetSeriesLinks();
 }
@@ -276,6 +280,7 @@ void CDriftwiseDlg::RefreshSeriesList() {
         const int line = m_nSelected < 0 || m_nSelected >= static_cast<int>(m_aSeries.size()) ? 0 : m_nSelected;
         m_pSeriesList->setCurrentIndex(line);
     }
+    if (m_pFollow) m_pFollow->LabelSeriesList();
     m_pSeriesList->setEnabled(any);
     m_pDelete->setEnabled(any);
     m_pDeleteAll->setEnabled(any);
@@ -315,6 +320,7 @@ void CDriftwiseDlg::ShowActivePage() {
             page->update();
         }
     }
+    if (m_pFollow) m_pFollow->NotePages();
     UpdateMenuState();
 }
 
@@ -413,6 +419,7 @@ ImportRequest CDriftwiseDlg::MakeImportRequest(const std::string& path) {
 }
 
 bool CDriftwiseDlg::ImportOneFile(const std::string& path, int importType, ImportResult& result) {
+    if (m_pFollow) m_pFollow->BeforeImport(path);
     const std::size_t before = m_aSeries.size();
     result = ImportLogFile(MakeImportRequest(path), importType, m_aSeries);
     // Appending may have moved the series: the pages' links are stale (they
@@ -495,6 +502,7 @@ void CDriftwiseDlg::OnDelete() {
     if (m_bShutDown || Busy()) return;
     ReadControls();
     if (m_nSelected >= 0 && m_nSelected < static_cast<int>(m_aSeries.size())) {
+        if (m_pFollow) m_pFollow->BeforeDelete(m_nSelected);
         ForgetSeriesLinks();
         m_aSeries.erase(m_aSeries.begin() + m_nSelected);
         m_nSelected -= 1;
@@ -510,6 +518,7 @@ void CDriftwiseDlg::OnDeleteAll() {
     ReadControls();
     if (!m_aSeries.empty() && m_setup.pDialogs &&
         m_setup.pDialogs->AskYesNo(static_cast<QWidget*>(this), kDeleteAllQuestion, "Warning", MessageIcon::Warning)) {
+        if (m_pFollow) m_pFollow->BeforeDelete(-1);
         ForgetSeriesLinks();
         m_aSeries.clear();
         RefreshSeriesList();
@@ -582,6 +591,7 @@ void CDriftwiseDlg::OnQuit() {
 }
 
 void CDriftwiseDlg::Shutdown(const char* lastLine) {
+    if (m_pFollow) m_pFollow->Shutdown();
     ReadControls();
     m_params.DataDisplayType = StoredOfDisplayValue(m_pA1TimePage->DisplayType());
     SaveToProfile(m_setup.pStore, m_params);

@@ -26,6 +26,7 @@ class CDDCFuncDiagramDlg;
 class CDDLogTextDlg;
 class CDDModelDiagramDlg;
 class CPdfExport;
+class CFollowController;
 class IDialogs;
 class ISettingsStore;
 class QAction;
@@ -149,6 +150,8 @@ public:
     CDDCFuncDiagramDlg* CFuncPage() const { return m_pCFuncPage; }
     CDDModelDiagramDlg* ModelPage() const { return m_pModelPage; }
     CDDModelDiagramDlg* ProbabilityPage() const { return m_pProbabilityPage; }
+    // "Follow Log..." and what belongs to it.
+    CFollowController* Follow() const { return m_pFollow; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -159,6 +162,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    friend class CFollowController;
     void StartUp();
     void CreateControls();
     void CreateMenus();
@@ -243,4 +247,5 @@ private:
     QPushButton* m_pJobCancel = nullptr;
     QTimer* m_pFrameCheck = nullptr;
     int m_nFrameChecks = 0;
+    CFollowController* m_pFollow = nullptr;
 };

@@ -23,97 +23,7 @@ namespace {
 
 // The options of the main table that take a value: their value is never
 // one of the following options, even when it looks like one.
-constexpr std::array<std::string_view, 15> kValueOptions = {
-    "--format",       "--series",     "--rotation",   "--min-diversity", "--energy",
-    "--resolution",   "--phase",      "--cf-route",   "--seed",          "--export",
-    "--image-format", "--image-size", "--replicates", "--summary",       "--log"};
-
-bool TakesValue(std::string_view arg) {
-    for (std::string_view o : kValueOptions)
-        if (arg == o) return true;
-    return false;
-}
-
-bool ParseSeconds(const std::string& text, double& value) {
-    if (text.empty() || text.front() == ' ' || text.front() == '\t') return false;
-    std::size_t used = 0;
-    value = ReadLeadingDouble(text, &used);
-    return used == text.size() && std::isfinite(value);
-}
-
 }  // namespace
-
-bool TakeCliFollowOptions(std::vector<std::string>& args, CliFollowOptions& follow, std::string& error) {
-    std::vector<std::string> rest;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--") {
-            rest.insert(rest.end(), args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
-            break;
-        }
-        if (TakesValue(arg)) {
-            rest.push_back(arg);
-            if (i + 1 < args.size()) rest.push_back(args[++i]);
-            continue;
-        }
-        const std::size_t eq = arg.find('=');
-        const std::string name = arg.substr(0, eq);
-        if (name != "--follow" && name != "--follow-interval" && name != "--until-idle") {
-            rest.push_back(arg);
-            continue;
-        }
-        if (name == "--follow") {
-            if (eq != std::string::npos) {
-                error = "--follow: takes no value";
-                return false;
-            }
-            follow.bFollow = true;
-            continue;
-        }
-        std::string value;
-        if (eq != std::string::npos) {
-            value = arg.substr(eq + 1);
-        } else if (i + 1 < args.size()) {
-            value = args[++i];
-        } else {
-            error = name + ": missing value";
-            return false;
-        }
-        double seconds = 0.0;
-        if (name == "--follow-interval") {
-            if (!ParseSeconds(value, seconds) || seconds < kCliFollowIntervalMin || seconds > kCliFollowIntervalMax) {
-                error = "--follow-interval: expected seconds from 1 to 3600, not \"" + value + "\"";
-                return false;
-            }
-            follow.dIntervalS = seconds;
-            follow.bIntervalGiven = true;
-        } else {
-            if (!ParseSeconds(value, seconds) || seconds <= 0 || seconds > 1e9) {
-                error = "--until-idle: expected a positive number of seconds, not \"" + value + "\"";
-                return false;
-            }
-            follow.dUntilIdleS = seconds;
-            follow.bUntilIdle = true;
-        }
-    }
-    args = std::move(rest);
-    return true;
-}
-
-std::string CliFollowUsageText() {
-    return "\n"
-           "Following:\n"
-           "  --follow                  with one LOGFILE: evaluate it, then keep following\n"
-           "                            it while another program appends to it and\n"
-           "                            evaluate it again after each change; --json then\n"
-           "                            prints one JSON document per line, --summary\n"
-           "                            appends rows with a last column provisional; ends\n"
-           "                            on SIGINT or SIGTERM or by --until-idle\n"
-           "  --follow-interval S       least seconds between two evaluations while\n"
-           "                            following, 1 ... 3600 (default 10)\n"
-           "  --until-idle S            while following, end when the file has not grown\n"
-           "                            for S seconds\n";
-}
 
 std::string CliJsonLine(const std::string& document) {
     std::string line;
@@ -268,8 +178,8 @@ int CFollowOutput::Evaluate(const CLogFollower& follower) {
 
 }  // namespace
 
-int RunCliFollow(const CliOptions& options, const CliFollowOptions& follow, std::FILE* out, std::FILE* err,
-                 const CliPlatform& platform, const CliFollowHooks& hooks) {
+int RunCliFollow(const CliOptions& options, std::FILE* out, std::FILE* err, const CliPlatform& platform,
+                 const CliFollowHooks& hooks) {
     CCliLog log(options.strLogFile, options.bVerbose ? err : nullptr);
     bool failed = false;
     if (!log.FileUsable()) {
@@ -307,13 +217,13 @@ int RunCliFollow(const CliOptions& options, const CliFollowOptions& follow, std:
     while (hooks.wait(hooks.dPollS)) {
         if (follower.Poll().bSeriesChanged) pending = true;
         const double now = clock.Now();
-        if (follow.bUntilIdle && now - follower.LastGrowth() >= follow.dUntilIdleS) {
+        if (options.follow.bUntilIdle && now - follower.LastGrowth() >= options.follow.dUntilIdleS) {
             // The writer has finished: a last line without its end counts.
             if (follower.Finish().bSeriesChanged) pending = true;
             if (pending) status = output.Evaluate(follower);
             break;
         }
-        if (pending && now - lastEvaluation >= follow.dIntervalS) {
+        if (pending && now - lastEvaluation >= options.follow.dIntervalS) {
             status = output.Evaluate(follower);
             lastEvaluation = clock.Now();
             pending = false;
@@ -323,25 +233,13 @@ int RunCliFollow(const CliOptions& options, const CliFollowOptions& follow, std:
 }
 
 int CliFollowMain(const std::vector<std::string>& args, std::FILE* out, std::FILE* err, const CliPlatform& platform) {
-    std::vector<std::string> rest = args;
-    CliFollowOptions follow;
-    std::string error;
+    const CliParseResult parsed = ParseCliOptions(args);
+    if (!parsed.bOk || parsed.options.action != CliOptions::Action::Run || !parsed.options.follow.bFollow)
+        return CliMain(args, out, err, platform);
     auto usageError = [err](const std::string& message) {
         std::fprintf(err, "driftwise-cli: %s (see driftwise-cli --help)\n", message.c_str());
         return 2;
     };
-    if (!TakeCliFollowOptions(rest, follow, error)) return usageError(error);
-    const CliParseResult parsed = ParseCliOptions(rest);
-    if (parsed.bOk && parsed.options.action == CliOptions::Action::Help) {
-        std::fputs((CliUsageText() + CliFollowUsageText()).c_str(), out);
-        return 0;
-    }
-    if (!follow.bFollow) {
-        if (follow.bIntervalGiven) return usageError("--follow-interval: only with --follow");
-        if (follow.bUntilIdle) return usageError("--until-idle: only with --follow");
-        return CliMain(rest, out, err, platform);
-    }
-    if (!parsed.bOk || parsed.options.action != CliOptions::Action::Run) return CliMain(rest, out, err, platform);
     const CliOptions& options = parsed.options;
     if (options.astrFiles.size() != 1) return usageError("--follow: expected one log file");
     std::error_code ec;
@@ -363,5 +261,5 @@ int CliFollowMain(const std::vector<std::string>& args, std::FILE* out, std::FIL
     hooks.pFiles = &files;
     hooks.pClock = &clock;
     hooks.wait = [](double seconds) { return SleepUnlessStopped(seconds); };
-    return RunCliFollow(options, follow, out, err, platform, hooks);
+    return RunCliFollow(options, out, err, platform, hooks);
 }

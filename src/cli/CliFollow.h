@@ -15,27 +15,8 @@
 class IFollowClock;
 class IFollowFileSystem;
 
-struct CliFollowOptions {
-    bool bFollow = false;
-    double dIntervalS = 10.0;  // --follow-interval, 1 ... 3600
-    bool bIntervalGiven = false;
-    double dUntilIdleS = 0.0;  // --until-idle; used only when bUntilIdle
-    bool bUntilIdle = false;
-};
-
-inline constexpr double kCliFollowIntervalMin = 1.0;
-inline constexpr double kCliFollowIntervalMax = 3600.0;
 // Seconds between two looks at the file.
 inline constexpr double kCliFollowPollS = 1.0;
-
-// Takes --follow, --follow-interval and --until-idle off the arguments (the
-// others stay, in their order; the value of another option is never taken
-// for one of them). False, with a one-line message naming the option, for
-// a malformed or out-of-range value.
-bool TakeCliFollowOptions(std::vector<std::string>& args, CliFollowOptions& follow, std::string& error);
-
-// The --help lines of the following options.
-std::string CliFollowUsageText();
 
 // What the follow loop waits with and reads through, so tests can drive it.
 struct CliFollowHooks {
@@ -48,8 +29,8 @@ struct CliFollowHooks {
 
 // Follows options.astrFiles[0]; returns the exit status of the last
 // evaluation (0 or 1).
-int RunCliFollow(const CliOptions& options, const CliFollowOptions& follow, std::FILE* out, std::FILE* err,
-                 const CliPlatform& platform, const CliFollowHooks& hooks);
+int RunCliFollow(const CliOptions& options, std::FILE* out, std::FILE* err, const CliPlatform& platform,
+                 const CliFollowHooks& hooks);
 
 // One JSON document on one line (JSON Lines): the writer's line breaks and
 // indentation removed (strings hold no raw line break).

@@ -72,7 +72,7 @@ void Store(T& field, double value) {
     else field = static_cast<T>(value);
 }
 
-enum class Section { Import, Evaluation, Output };
+enum class Section { Import, Evaluation, Output, Follow };
 
 using ApplyFn = bool (*)(CliOptions& options, const std::string& value, std::string& error);
 
@@ -231,6 +231,37 @@ const std::vector<OptionRow>& OptionTable() {
              return error.empty();
          }},
         DW_FLAG(Section::Output, "--verbose", "also print the message log lines to standard error", o.bVerbose = true;),
+        DW_FLAG(Section::Follow, "--follow",
+                "with one LOGFILE: evaluate it, then keep following\n"
+                "it while another program appends to it and\n"
+                "evaluate it again after each change; --json then\n"
+                "prints one JSON document per line, --summary\n"
+                "appends rows with a last column provisional; ends\n"
+                "on SIGINT or SIGTERM or by --until-idle",
+                o.follow.bFollow = true;),
+        {Section::Follow, "--follow-interval", "S",
+         "least seconds between two evaluations while\nfollowing, 1 ... 3600 (default 10)",
+         [](CliOptions& o, const std::string& v, std::string& error) {
+             double seconds = 0.0;
+             if (!ParseNumber(v, seconds) || seconds < kCliFollowIntervalMin || seconds > kCliFollowIntervalMax) {
+                 error = "--follow-interval: expected seconds from 1 to 3600, not " + Quoted(v);
+                 return false;
+             }
+             o.follow.dIntervalS = seconds;
+             o.follow.bIntervalGiven = true;
+             return true;
+         }},
+        {Section::Follow, "--until-idle", "S", "while following, end when the file has not grown\nfor S seconds",
+         [](CliOptions& o, const std::string& v, std::string& error) {
+             double seconds = 0.0;
+             if (!ParseNumber(v, seconds) || seconds <= 0 || seconds > 1e9) {
+                 error = "--until-idle: expected a positive number of seconds, not " + Quoted(v);
+                 return false;
+             }
+             o.follow.dUntilIdleS = seconds;
+             o.follow.bUntilIdle = true;
+             return true;
+         }},
         DW_FLAG(Section::Output, "--help", "this text", o.action = CliOptions::Action::Help;),
         DW_FLAG(Section::Output, "--version", "the version",
                 if (o.action != CliOptions::Action::Help) o.action = CliOptions::Action::Version;),
@@ -284,6 +315,10 @@ CliParseResult ParseCliOptions(const std::vector<std::string>& args) {
         if (!row->apply(o, value, error)) return fail(error);
     }
     if (o.action == CliOptions::Action::Run && o.astrFiles.empty()) return fail("no log file given");
+    if (o.action == CliOptions::Action::Run && !o.follow.bFollow) {
+        if (o.follow.bIntervalGiven) return fail("--follow-interval: only with --follow");
+        if (o.follow.bUntilIdle) return fail("--until-idle: only with --follow");
+    }
     if (o.action == CliOptions::Action::Run && o.bPdf && o.strExportDir.empty())
         return fail("--pdf: needs --export DIR");
     if (o.bJson && o.strSummaryFile == "-")
@@ -302,8 +337,10 @@ std::string CliUsageText() {
                        "path order, for the files that are logs by content under --format; other\n"
                        "files are skipped (named with --verbose), a folder without a log is an error.\n";
     constexpr std::size_t kHelpColumn = 28;
-    const std::pair<Section, const char*> sections[] = {
-        {Section::Import, "Import:"}, {Section::Evaluation, "Evaluation:"}, {Section::Output, "Output:"}};
+    const std::pair<Section, const char*> sections[] = {{Section::Import, "Import:"},
+                                                        {Section::Evaluation, "Evaluation:"},
+                                                        {Section::Output, "Output:"},
+                                                        {Section::Follow, "Following:"}};
     for (const auto& [section, title] : sections) {
         text += std::string("\n") + title + "\n";
         for (const OptionRow& row : OptionTable()) {

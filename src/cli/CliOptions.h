@@ -11,6 +11,18 @@
 #include <string>
 #include <vector>
 
+// --follow, --follow-interval, --until-idle.
+struct CliFollowOptions {
+    bool bFollow = false;
+    double dIntervalS = 10.0;  // --follow-interval, 1 ... 3600
+    bool bIntervalGiven = false;
+    double dUntilIdleS = 0.0;  // --until-idle; used only when bUntilIdle
+    bool bUntilIdle = false;
+};
+
+inline constexpr double kCliFollowIntervalMin = 1.0;
+inline constexpr double kCliFollowIntervalMax = 3600.0;
+
 struct CliOptions {
     enum class Action { Run, Help, Version };
     Action action = Action::Run;
@@ -38,6 +50,7 @@ struct CliOptions {
     bool bVerbose = false;
     bool bIntervals = false;  // --intervals
     int nReplicates = 0;      // --replicates; 0: the default
+    CliFollowOptions follow;
     std::vector<std::string> astrFiles;
 };
 

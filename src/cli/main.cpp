@@ -40,13 +40,7 @@ int main(int argc, char** argv) {
     // Fonts need the GUI application, and only the diagram export uses them.
     // The tool runs headless: without a platform of the user's choice it
     // takes the offscreen one.
-    // The following options are not in the main table; taken off a copy only
-    // to see what the application object must be.
-    std::vector<std::string> mainArgs = args;
-    CliFollowOptions follow;
-    std::string followError;
-    TakeCliFollowOptions(mainArgs, follow, followError);
-    const CliParseResult parsed = ParseCliOptions(mainArgs);
+    const CliParseResult parsed = ParseCliOptions(args);
     const bool diagrams =
         parsed.bOk && parsed.options.action == CliOptions::Action::Run && !parsed.options.strExportDir.empty();
     g_bVerbose = parsed.bOk && parsed.options.bVerbose;

@@ -17,27 +17,27 @@ namespace {
 struct FOLLOWARGS {
     std::vector<std::string> args;
     bool bOk;
-    std::vector<std::string> rest;  // what is left for the main table
+    std::vector<std::string> rest;  // the files
     bool bFollow = false;
     double dInterval = 10.0;
     double dUntilIdle = 0.0;  // 0: not given
     std::string strError;
 };
 
-TEST(CliFollowOptions, TakesItsOptionsAndLeavesTheOthers) {
+TEST(CliFollowOptions, AreRowsOfTheOptionTable) {
     const std::vector<FOLLOWARGS> cases = {
         {{"--follow", "a.log"}, true, {"a.log"}, true, 10.0, 0.0, ""},
         {{"--json", "--follow", "--follow-interval", "2.5", "--until-idle=3", "a.log"},
          true,
-         {"--json", "a.log"},
+         {"a.log"},
          true,
          2.5,
          3.0,
          ""},
         {{"--follow-interval=1", "--follow", "a.log"}, true, {"a.log"}, true, 1.0, 0.0, ""},
         // The value of another option is never taken for one of these.
-        {{"--log", "--follow", "a.log"}, true, {"--log", "--follow", "a.log"}, false, 10.0, 0.0, ""},
-        {{"--", "--follow"}, true, {"--", "--follow"}, false, 10.0, 0.0, ""},
+        {{"--log", "--follow", "a.log"}, true, {"a.log"}, false, 10.0, 0.0, ""},
+        {{"--", "--follow"}, true, {"--follow"}, false, 10.0, 0.0, ""},
         {{"--follow-interval", "0.5", "a.log"},
          false,
          {},
@@ -68,16 +68,17 @@ TEST(CliFollowOptions, TakesItsOptionsAndLeavesTheOthers) {
          "--until-idle: expected a positive number of seconds, not \"3s\""},
         {{"--until-idle"}, false, {}, false, 10.0, 0.0, "--until-idle: missing value"},
         {{"--follow=yes"}, false, {}, false, 10.0, 0.0, "--follow: takes no value"},
+        {{"--follow-interval", "2", "a.log"}, false, {}, false, 10.0, 0.0, "--follow-interval: only with --follow"},
+        {{"--until-idle", "2", "a.log"}, false, {}, false, 10.0, 0.0, "--until-idle: only with --follow"},
     };
     for (const FOLLOWARGS& c : cases) {
-        std::vector<std::string> args = c.args;
-        CliFollowOptions follow;
-        std::string error;
+        const CliParseResult r = ParseCliOptions(c.args);
         const std::string what = c.args.front() + (c.args.size() > 1 ? " " + c.args[1] : "");
-        ASSERT_EQ(TakeCliFollowOptions(args, follow, error), c.bOk) << what;
-        EXPECT_EQ(error, c.strError) << what;
+        ASSERT_EQ(r.bOk, c.bOk) << what << ": " << r.strError;
+        EXPECT_EQ(r.strError, c.strError) << what;
         if (!c.bOk) continue;
-        EXPECT_EQ(args, c.rest) << what;
+        const CliFollowOptions& follow = r.options.follow;
+        EXPECT_EQ(r.options.astrFiles, c.rest) << what;
         EXPECT_EQ(follow.bFollow, c.bFollow) << what;
         EXPECT_EQ(follow.dIntervalS, c.dInterval) << what;
         EXPECT_EQ(follow.bUntilIdle, c.dUntilIdle > 0) << what;

@@ -4,7 +4,9 @@
 
 #include "ui/DriftwiseDlg.h"
 
+#include "boot/UncertaintyText.h"
 #include "files/ReportDocument.h"
+#include "ui/IntervalsKeeper.h"
 #include "ui/PdfExport.h"
 
 void CDriftwiseDlg::RunReportCommand(bool (CPdfExport::*command)(const CA1TimeSeries&, int)) {
@@ -12,6 +14,9 @@ void CDriftwiseDlg::RunReportCommand(bool (CPdfExport::*command)(const CA1TimeSe
     if (CA1TimeSeries* series = SelectedSeries()) {
         const std::size_t index = static_cast<std::size_t>(series - m_aSeries.data());
         CPdfExport report(m_setup.pDialogs, &m_log, m_setup.pStore, this, m_setup.runDialog);
+        // The intervals, when computed for this series, follow the report.
+        if (const SERIESINTERVALS* found = m_pIntervals ? m_pIntervals->Find(*series) : nullptr)
+            report.SetUncertainty(SplitReportLines(BuildUncertaintyBlock(found->set)));
         (report.*command)(*series, SeriesNumberInLog(m_aSeries, index));
     }
     WriteControls();

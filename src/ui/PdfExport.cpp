@@ -55,10 +55,11 @@ private:
     QStatusBar* m_pBar = nullptr;
 };
 
-REPORTDOCUMENT Document(const CA1TimeSeries& series, int number) {
+REPORTDOCUMENT Document(const CA1TimeSeries& series, int number, const std::vector<std::string>& uncertainty) {
     REPORTINPUTS inputs;
     inputs.nSeriesNumber = number;
     inputs.nEvaluationTime = ReportClockTime();
+    inputs.astrUncertainty = uncertainty;
     return BuildReportDocument(series, inputs);
 }
 
@@ -96,7 +97,7 @@ bool CPdfExport::WritePdf(const CA1TimeSeries& series, int number, const std::st
     CBusy busy(m_pOwner, "Writing the PDF report...");
     CQtTextRenderer text;
     CQtPdfReport writer(&text, ReportPaper(m_pStore));
-    return writer.WritePdf(Document(series, number), series, path, error);
+    return writer.WritePdf(Document(series, number, m_astrUncertainty), series, path, error);
 }
 
 bool CPdfExport::WriteReportText(const CA1TimeSeries& series, const std::string& path, std::string& error) {
@@ -166,7 +167,7 @@ bool CPdfExport::PrintTo(QPrinter& printer, const CA1TimeSeries& series, int num
     CBusy busy(m_pOwner, "Printing the report...");
     CQtTextRenderer text;
     CQtPdfReport writer(&text);
-    return writer.PaintPages(printer, Document(series, number), series, error) > 0;
+    return writer.PaintPages(printer, Document(series, number, m_astrUncertainty), series, error) > 0;
 }
 
 bool CPdfExport::Print(const CA1TimeSeries& series, int number) {
@@ -174,7 +175,7 @@ bool CPdfExport::Print(const CA1TimeSeries& series, int number) {
     printer.setPageLayout(QPageLayout(QPageSize(ReportPaper(m_pStore)), QPageLayout::Portrait,
                                       QMarginsF(kReportMarginMm, kReportMarginMm, kReportMarginMm, kReportMarginMm),
                                       QPageLayout::Millimeter));
-    printer.setDocName(QString::fromStdString(Document(series, number).strDocumentTitle));
+    printer.setDocName(QString::fromStdString(Document(series, number, m_astrUncertainty).strDocumentTitle));
     QPrintDialog dialog(&printer, m_pOwner);
     const int answer = m_runDialog ? m_runDialog(dialog) : dialog.exec();
     if (answer != QDialog::Accepted) return false;

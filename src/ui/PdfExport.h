@@ -15,6 +15,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 class CA1TimeSeries;
 class CLogFile;
@@ -36,6 +37,10 @@ public:
     CPdfExport(IDialogs* dialogs, CLogFile* log, ISettingsStore* store, QWidget* owner,
                std::function<int(QDialog&)> runDialog = {});
 
+    // The "Uncertainty" block that follows the report (the intervals, when
+    // computed); none by default.
+    void SetUncertainty(std::vector<std::string> lines) { m_astrUncertainty = std::move(lines); }
+
     // Each returns true when a file was written or the pages were printed.
     bool ExportPdf(const CA1TimeSeries& series, int seriesNumber);
     bool Print(const CA1TimeSeries& series, int seriesNumber);
@@ -55,6 +60,7 @@ private:
     ISettingsStore* m_pStore;
     QWidget* m_pOwner;
     std::function<int(QDialog&)> m_runDialog;
+    std::vector<std::string> m_astrUncertainty;
 };
 
 // Puts the "Export..." button under the Summary page's text; clicked runs

@@ -7,6 +7,7 @@
 
 #include "AppTestSupport.h"
 
+#include "../platform/PdfTools.h"
 #include "boot/UncertaintyText.h"
 #include "eval/Report.h"
 #include "plot/DiagramBand.h"
@@ -120,6 +121,14 @@ TEST_F(AppIntervals, RunInTheBackgroundThenFieldBandsAndSummaryShowThem) {
     report.erase(std::remove(report.begin(), report.end(), '\r'), report.end());
     ASSERT_EQ(shown.rfind(report, 0), 0u);
     EXPECT_NE(shown.find("Uncertainty", report.size()), std::string::npos);
+
+    // The PDF report carries the block too.
+    if (pdftools::Available()) {
+        const std::string pdf = FilePath("with_intervals");
+        m_dialogs.QueueSaveFile(pdf);
+        window->Action(CDriftwiseDlg::Command::ExportPdf)->trigger();
+        EXPECT_NE(pdftools::PageText(pdf + ".pdf", 1, 2).find("Uncertainty"), std::string::npos);
+    }
 }
 
 TEST_F(AppIntervals, CancelStopsTheRunAndLeavesNoIntervals) {

@@ -81,6 +81,9 @@ template <typename... Ts>
 struct Overloaded : Ts... {
     using Ts::operator()...;
 };
+// Spelled out for compilers without aggregate deduction (clang 14).
+template <class... Ts>
+Overloaded(Ts...) -> Overloaded<Ts...>;
 
 int WriteAll(std::FILE* file, CMainParameters& p, const std::string& path) {
     if (!WriteHeader(file, p, path)) return 0;

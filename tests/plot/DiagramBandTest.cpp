@@ -22,7 +22,7 @@ namespace {
 constexpr COLOR kFill = RGBColor(201, 202, 203);
 
 // Data 0..100 on x map to pixel columns 10..110, data 0..10 on y to rows 60..10.
-CURVESPEC Spec() {
+CURVESPEC UnitCurve() {
     CURVESPEC c;
     c.dCenterX = 50.0;
     c.dSpanX = 100.0;
@@ -40,7 +40,7 @@ TEST(FillBetween, FillsThePixelsBetweenTheCurvesInsideThePlot) {
     const double xs[] = {0.0, 50.0, 100.0};
     const double lows[] = {2.0, 2.0, 2.0};   // row 50
     const double highs[] = {6.0, 6.0, 6.0};  // row 30
-    FillBetweenCurves(image, Spec(), 3, xs, lows, highs, kFill);
+    FillBetweenCurves(image, UnitCurve(), 3, xs, lows, highs, kFill);
     // Rows whose centres lie within 30 .. 50, the 100 columns of the plot.
     EXPECT_EQ(CountIn(image, kFill, 10, 30, 109, 49), 100 * 20);
     EXPECT_EQ(CountIn(image, kFill, 0, 0, 119, 69), 100 * 20);
@@ -48,11 +48,11 @@ TEST(FillBetween, FillsThePixelsBetweenTheCurvesInsideThePlot) {
     // A high end above the plot is cut at its top; a NaN leaves a gap.
     ASSERT_TRUE(image.Create(120, 70));
     const double high2[] = {20.0, 20.0, 20.0};
-    FillBetweenCurves(image, Spec(), 3, xs, lows, high2, kFill);
+    FillBetweenCurves(image, UnitCurve(), 3, xs, lows, high2, kFill);
     EXPECT_EQ(CountIn(image, kFill, 0, 0, 119, 69), 100 * 40);
     ASSERT_TRUE(image.Create(120, 70));
     const double lowGap[] = {2.0, std::nan(""), 2.0};
-    FillBetweenCurves(image, Spec(), 3, xs, lowGap, highs, kFill);
+    FillBetweenCurves(image, UnitCurve(), 3, xs, lowGap, highs, kFill);
     EXPECT_EQ(CountIn(image, kFill, 0, 0, 119, 69), 0);
 }
 

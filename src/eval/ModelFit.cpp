@@ -14,13 +14,9 @@
 namespace {
 
 // The drift model in units of images: with tau = t/t0 and the parameters
-// (Di, Da, Tc, s),  f(tau) = 2 tau (Di^2 + Da^2 exp(-tau/Tc)) + s^2 tau^2.
-double DriftModel(double tau, const double* p) {
-    const double di = p[0], da = p[1], tc = p[2], s = p[3];
-    return 2.0 * tau * (di * di + da * da * std::exp(-tau / tc)) + s * s * tau * tau;
-}
-
-void DriftModelGradient(double tau, const double* p, double* g) {
+// (Di, Da, Tc, s),  f(tau) = 2 tau (Di^2 + Da^2 exp(-tau/Tc)) + s^2 tau^2,
+// and its gradient, in one pass (one exponential for both).
+double DriftModelWithGradient(double tau, const double* p, double* g) {
     const double di = p[0], da = p[1], tc = p[2], s = p[3];
     const double e = std::exp(-tau / tc);
     const double r = tau / tc;
@@ -30,20 +26,15 @@ void DriftModelGradient(double tau, const double* p, double* g) {
     // limit of the product is 0 (the plain product would be 0 * inf).
     g[2] = e == 0.0 ? 0.0 : 2.0 * da * da * e * (r * r);
     g[3] = 2.0 * s * tau * tau;
-}
-
-// Both in one pass, with the same expressions as the two above (the same
-// exponential), so the values are those two give bit for bit.
-double DriftModelWithGradient(double tau, const double* p, double* g) {
-    const double di = p[0], da = p[1], tc = p[2], s = p[3];
-    const double e = std::exp(-tau / tc);
-    const double r = tau / tc;
-    g[0] = 4.0 * di * tau;
-    g[1] = 4.0 * da * tau * e;
-    g[2] = e == 0.0 ? 0.0 : 2.0 * da * da * e * (r * r);
-    g[3] = 2.0 * s * tau * tau;
     return 2.0 * tau * (di * di + da * da * e) + s * s * tau * tau;
 }
+
+double DriftModel(double tau, const double* p) {
+    double g[4];
+    return DriftModelWithGradient(tau, p, g);
+}
+
+void DriftModelGradient(double tau, const double* p, double* g) { DriftModelWithGradient(tau, p, g); }
 
 constexpr double kGradientTolerance = 2.220446049250313e-15;
 constexpr int kMaxTrials = 20;

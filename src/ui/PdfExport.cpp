@@ -7,6 +7,7 @@
 #include "log/LogFile.h"
 #include "platform/Dialogs.h"
 #include "platform/qt/QtPdfReport.h"
+#include "platform/qt/QtSaveFile.h"
 #include "platform/qt/QtTextRenderer.h"
 #include "series/A1TimeSeries.h"
 #include "ui/pages/DDLogTextDlg.h"
@@ -22,7 +23,6 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QStatusBar>
 #include <QString>
 
@@ -102,18 +102,7 @@ bool CPdfExport::WritePdf(const CA1TimeSeries& series, int number, const std::st
 
 bool CPdfExport::WriteReportText(const CA1TimeSeries& series, const std::string& path, std::string& error) {
     const std::string text = BuildStabilityReport(series);
-    QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size())) {
-        error = file.errorString().toStdString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        error = file.errorString().toStdString();
-        return false;
-    }
-    return true;
+    return SaveFileWhole(path, QByteArray(text.data(), static_cast<qsizetype>(text.size())), error);
 }
 
 bool CPdfExport::ExportPdf(const CA1TimeSeries& series, int number) {

@@ -65,7 +65,7 @@ std::string Repeat(const std::string& s, std::size_t n) {
 std::string PseudoRandomBytes(std::size_t n, std::uint64_t seed) {
     loggen::CSplitMix random(seed);
     std::string out(n, '\0');
-    for (char& c : out) c = static_cast<char>(random.Next() & 0xff);
+    for (char& c : out) c = static_cast<char>(random.Next64() & 0xff);
     return out;
 }
 

@@ -11,31 +11,7 @@ namespace loggen {
 
 namespace {
 constexpr double kRadPerDeg = 0.01745329252;
-constexpr double kPi = 3.14159265358979323846;
 }  // namespace
-
-std::uint64_t CSplitMix::Next() {
-    std::uint64_t z = (m_state += 0x9E3779B97F4A7C15ull);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    return z ^ (z >> 31);
-}
-
-double CSplitMix::Uniform() { return static_cast<double>(Next() >> 11) * 0x1.0p-53; }
-
-double CSplitMix::Gauss() {
-    if (m_bSpare) {
-        m_bSpare = false;
-        return m_dSpare;
-    }
-    double u1 = Uniform();
-    while (u1 <= 0.0) u1 = Uniform();
-    const double u2 = Uniform();
-    const double r = std::sqrt(-2.0 * std::log(u1));
-    m_dSpare = r * std::sin(2.0 * kPi * u2);
-    m_bSpare = true;
-    return r * std::cos(2.0 * kPi * u2);
-}
 
 GeneratedSeries SimulateSeries(const SeriesSetup& setup, CSplitMix& random) {
     GeneratedSeries out;
@@ -48,7 +24,7 @@ GeneratedSeries SimulateSeries(const SeriesSetup& setup, CSplitMix& random) {
     // the drift is added here in its own direction.
     const CModelSimulator model(MODELPARAMS{m.dDiffusionNm, m.dTransientNm, m.dTransientImages, 0.0},
                                 setup.nImages - 1);
-    CRandomStream paths(random.Next());
+    CRandomStream paths(random.Next64());
     std::vector<double> walkX(static_cast<std::size_t>(setup.nImages)), walkY(walkX.size());
     model.DrawPath(paths, walkX.data());
     model.DrawPath(paths, walkY.data());

@@ -10,26 +10,17 @@
 // simulated values, the values exactly as printed, so a test can compare what
 // a reader gives back with what the file holds.
 
+#include "eval/Random.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace loggen {
 
-// Deterministic generator (SplitMix64): the same seed gives the same log on
-// every platform and standard library.
-class CSplitMix {
-public:
-    explicit CSplitMix(std::uint64_t seed) : m_state(seed) {}
-    std::uint64_t Next();
-    double Uniform();  // [0, 1)
-    double Gauss();    // standard normal (Box-Muller)
-
-private:
-    std::uint64_t m_state;
-    bool m_bSpare = false;
-    double m_dSpare = 0.0;
-};
+// Deterministic generator (SplitMix64): the core's random stream, so the same
+// seed gives the same log on every platform and standard library.
+using CSplitMix = CRandomStream;
 
 struct DriftModel {
     double dDiffusionNm = 0.02;        // Di: random-walk step per image and component

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/qt/QtPdfReport.h"
 
+#include "platform/qt/QtSaveFile.h"
+
 #include "plot/DiagramContent.h"
 
 #include <QBuffer>
@@ -17,7 +19,6 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QString>
 #include <QStringList>
 #include <QTimeZone>
@@ -315,20 +316,5 @@ bool CQtPdfReport::WritePdf(const REPORTDOCUMENT& doc, const CA1TimeSeries& seri
                             std::string& error) {
     QByteArray bytes;
     if (!RenderPdf(doc, series, bytes, error)) return false;
-    // Into a temporary file beside the target, renamed over it when complete.
-    QSaveFile file(Q(path));
-    if (!file.open(QIODevice::WriteOnly)) {
-        error = file.errorString().toStdString();
-        return false;
-    }
-    if (file.write(bytes) != bytes.size()) {
-        error = file.errorString().toStdString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        error = file.errorString().toStdString();
-        return false;
-    }
-    return true;
+    return SaveFileWhole(path, bytes, error);
 }

@@ -71,8 +71,9 @@ void BM_StepExtract(benchmark::State& state) {
 void BM_StepFit(benchmark::State& state) {
     CA1TimeSeries s = FittedSeries(static_cast<int>(state.range(0)));
     std::uint32_t seed = 1;
+    const auto arithmetic = state.range(1) ? FitArithmetic::WholeData : FitArithmetic::PointByPoint;
     for (auto _ : state) {
-        FitModel(s, seed++ % 16);
+        FitModel(s, seed++ % 16, arithmetic);
         benchmark::DoNotOptimize(s.FitSSqr);
     }
 }
@@ -97,7 +98,8 @@ BENCHMARK(BM_Bootstrap)
     ->UseRealTime();
 BENCHMARK(BM_StepSimulate)->Arg(1500)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StepExtract)->Arg(1500)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_StepFit)->Arg(1500)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+// Second argument: 0 the program's point-by-point fit, 1 the bootstrap's whole-data arithmetic.
+BENCHMARK(BM_StepFit)->ArgsProduct({{1500, 10000, 100000}, {0, 1}})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StepLifetimes)->Arg(1500)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -214,32 +214,37 @@ int Run(int argc, char** argv) {
                     line += "\t" + Num(q < 4 ? se[q] : std::nan(""));
                 }
                 // The replicates' own values (x: no model), for constructions
-                // worked out afterwards.
-                for (int q = 0; q < IQ_COUNT; ++q) {
-                    line += "\t";
-                    for (std::size_t k = 0; k < run.replicates.size(); ++k) {
-                        const REPLICATE& rep = run.replicates[k];
-                        if (k) line += ",";
-                        if (!rep.bModel) {
-                            line += "x";
-                            continue;
+                // worked out afterwards: the fitted model's, then those of its
+                // random-walk reading (empty cells when the run has none).
+                const auto valueColumns = [&](const std::vector<REPLICATE>& replicates) {
+                    for (int q = 0; q < IQ_COUNT; ++q) {
+                        line += "\t";
+                        for (std::size_t k = 0; k < replicates.size(); ++k) {
+                            const REPLICATE& rep = replicates[k];
+                            if (k) line += ",";
+                            if (!rep.bModel) {
+                                line += "x";
+                                continue;
+                            }
+                            double v = 0.0;
+                            if (q == IQ_DI) v = rep.params.Di;
+                            else if (q == IQ_DA) v = rep.params.Da;
+                            else if (q == IQ_TC) v = rep.params.Tc * kPeriod;
+                            else if (q == IQ_S) v = rep.params.s;
+                            else {
+                                const REPLICATELIFETIMES l = ReplicateLifetimes(rep, kPeriod, a);
+                                v = q == IQ_MODEL_LIFETIME ? l.dModel
+                                    : q == IQ_P84          ? l.dP84
+                                    : q == IQ_P50          ? l.dP50
+                                                           : l.dP16;
+                                if (std::isnan(v)) v = HUGE_VAL;
+                            }
+                            line += Num(v);
                         }
-                        double v = 0.0;
-                        if (q == IQ_DI) v = rep.params.Di;
-                        else if (q == IQ_DA) v = rep.params.Da;
-                        else if (q == IQ_TC) v = rep.params.Tc * kPeriod;
-                        else if (q == IQ_S) v = rep.params.s;
-                        else {
-                            const REPLICATELIFETIMES l = ReplicateLifetimes(rep, kPeriod, a);
-                            v = q == IQ_MODEL_LIFETIME ? l.dModel
-                                : q == IQ_P84          ? l.dP84
-                                : q == IQ_P50          ? l.dP50
-                                                       : l.dP16;
-                            if (std::isnan(v)) v = HUGE_VAL;
-                        }
-                        line += Num(v);
                     }
-                }
+                };
+                valueColumns(run.replicates);
+                valueColumns(run.walkReplicates);
             }
             const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
             line += "\t" + Num(secs) + "\n";
@@ -370,7 +375,7 @@ int Summarize(int argc, char** argv) {
         const auto& list = rows[name];
         std::vector<double> ps, clipped, secs, needLife, needP50;
         Tally t[IQ_COUNT];
-        int fitted = 0, b = 0;
+        int fitted = 0, b = 0, walkRuns = 0;
         for (const auto& f : list) {
             b = std::stoi(f[2]);
             secs.push_back(num(f.back()));
@@ -392,20 +397,32 @@ int Summarize(int argc, char** argv) {
                 // by the program's own construction (as it stands now).
                 const std::size_t vq = 6 + 11 * static_cast<std::size_t>(IQ_COUNT) + static_cast<std::size_t>(q);
                 if (f.size() > vq + 1) {
-                    std::vector<double> values;
-                    int failed = 0;
-                    std::stringstream ss(f[vq]);
-                    std::string x;
-                    while (std::getline(ss, x, ',')) {
-                        if (x == "x") ++failed;
-                        else values.push_back(num(x));
-                    }
+                    const auto interval = [&](const std::string& cell, IntervalMethod method) {
+                        std::vector<double> values;
+                        int failed = 0;
+                        std::stringstream ss(cell);
+                        std::string x;
+                        while (std::getline(ss, x, ',')) {
+                            if (x == "x") ++failed;
+                            else values.push_back(num(x));
+                        }
+                        return IntervalFromReplicates(est, values, failed, method);
+                    };
                     const auto ends = [](const INTERVAL& iv, double out[4]) {
                         const INTERVALEND* e[4] = {&iv.lo95, &iv.lo68, &iv.hi68, &iv.hi95};
                         for (int j = 0; j < 4; ++j) out[j] = e[j]->dValue;
                     };
-                    ends(IntervalFromReplicates(est, values, failed, IntervalMethod::Percentile), pc);
-                    ends(IntervalFromReplicates(est, values, failed, IntervalMethod::Basic), bs);
+                    INTERVAL p = interval(f[vq], IntervalMethod::Percentile);
+                    INTERVAL b = interval(f[vq], IntervalMethod::Basic);
+                    // Runs with the random-walk reading: the union over both sets.
+                    const std::size_t wq = vq + static_cast<std::size_t>(IQ_COUNT);
+                    if (f.size() > wq + 1 && !f[wq].empty()) {
+                        p = IntervalUnion(p, interval(f[wq], IntervalMethod::Percentile));
+                        b = IntervalUnion(b, interval(f[wq], IntervalMethod::Basic));
+                        if (q == 0) ++walkRuns;
+                    }
+                    ends(p, pc);
+                    ends(b, bs);
                 }
                 const double se = num(f[o + 10]);
                 // A lifetime without a result counts as longer than any bound.
@@ -483,14 +500,15 @@ int Summarize(int argc, char** argv) {
             std::sort(v.begin(), v.end());
             return v.empty() ? std::nan("") : v[v.size() * 9 / 10];
         };
-        gof.push_back(FormatText("| %s | %d of %d | %.3f | %.3f | %.3g | %.0f / %.0f | %.0f / %.0f | %.1f s |",
-                                 name.c_str(), fitted, static_cast<int>(list.size()), d, p,
+        gof.push_back(FormatText("| %s | %d of %d | %d | %.3f | %.3f | %.3g | %.0f / %.0f | %.0f / %.0f | %.1f s |",
+                                 name.c_str(), fitted, static_cast<int>(list.size()), walkRuns, d, p,
                                  clipped.empty() ? 0.0 : clipped[clipped.size() / 2], median(needLife), upper(needLife),
                                  median(needP50), upper(needP50), secs.empty() ? 0.0 : secs[secs.size() / 2]));
     }
-    std::printf("\n| regime | series with a model | KS distance of the p-values | KS p | median clipped share of "
-                "the simulator's spectrum | B for the 5 %% rule, model lifetime (median / 90 %%) | B for the 5 %% "
-                "rule, P50 (median / 90 %%) | median seconds per series |\n|---|---|---|---|---|---|---|---|\n");
+    std::printf("\n| regime | series with a model | of them with the random-walk reading | KS distance of the "
+                "p-values | KS p | median clipped share of the simulator's spectrum | B for the 5 %% rule, model "
+                "lifetime (median / 90 %%) | B for the 5 %% rule, P50 (median / 90 %%) | median seconds per series "
+                "|\n|---|---|---|---|---|---|---|---|---|\n");
     for (const std::string& g : gof) std::printf("%s\n", g.c_str());
     return 0;
 }

@@ -47,13 +47,20 @@ REPLICATE EvaluateReplicate(const CModelSimulator& simulator, const CA1TimeSerie
     rep.m_aSamples = SimulateSamples(simulator, NoiseOfSeries(series), series.m_aSamples, random);
     REPLICATE out;
     if (!RunCharFuncStep(rep, in)) return out;
-    FitModel(rep, in.nSeed);
+    FitModel(rep, in.nSeed, FitArithmetic::WholeData);
     if (rep.ModelValid != 1) return out;
     out.bModel = true;
     out.params = ModelParameters(rep);
     out.dSSqr = rep.FitSSqr;
     out.aDirectTrace = DirectLifetimeTrace(rep.m_aCharFunc);
     return out;
+}
+
+MODELPARAMS RandomWalkReading(const MODELPARAMS& model) {
+    MODELPARAMS reading = model;
+    reading.Di = std::hypot(model.Di, model.Da);
+    reading.Da = 0.0;
+    return reading;
 }
 
 BOOTSTRAPRUN RunBootstrap(const CA1TimeSeries& series, const EVALINPUTS& inputs, const BOOTSTRAPOPTIONS& options) {
@@ -64,19 +71,26 @@ BOOTSTRAPRUN RunBootstrap(const CA1TimeSeries& series, const EVALINPUTS& inputs,
     run.dObservedSSqr = series.FitSSqr;
     run.dImagePeriod = series.m_dImagePeriod;
 
-    std::unique_ptr<CModelSimulator> made;
+    std::unique_ptr<CModelSimulator> made, walk;
+    const int count = std::clamp(options.nReplicates, 1, kMaxReplicates);
     try {
         made = std::make_unique<CModelSimulator>(run.original, ImageSpan(series.m_aSamples));
-        run.replicates.resize(static_cast<std::size_t>(std::clamp(options.nReplicates, 1, kMaxReplicates)));
+        run.replicates.resize(static_cast<std::size_t>(count));
+        if (made->ClippedShare() > 0.0) {
+            run.walkReading = RandomWalkReading(run.original);
+            walk = std::make_unique<CModelSimulator>(run.walkReading, ImageSpan(series.m_aSamples));
+            run.walkReplicates.resize(static_cast<std::size_t>(count));
+        }
     } catch (const std::bad_alloc&) {
         run.status = BootstrapStatus::Failed;
         run.replicates.clear();
+        run.walkReplicates.clear();
         return run;
     }
     const CModelSimulator& simulator = *made;
     run.dClippedShare = simulator.ClippedShare();
 
-    const int total = static_cast<int>(run.replicates.size());
+    const int total = count + static_cast<int>(run.walkReplicates.size());
     std::atomic<int> next{0};
     std::atomic<bool> stopped{false}, failed{false};
     int done = 0;
@@ -90,8 +104,12 @@ BOOTSTRAPRUN RunBootstrap(const CA1TimeSeries& series, const EVALINPUTS& inputs,
             const int i = next.fetch_add(1);
             if (i >= total) return;
             try {
-                run.replicates[static_cast<std::size_t>(i)] =
-                    EvaluateReplicate(simulator, series, inputs, run.nSeed, i);
+                if (i < count)
+                    run.replicates[static_cast<std::size_t>(i)] =
+                        EvaluateReplicate(simulator, series, inputs, run.nSeed, i);
+                else
+                    run.walkReplicates[static_cast<std::size_t>(i - count)] =
+                        EvaluateReplicate(*walk, series, inputs, run.nSeed, i);
             } catch (const std::bad_alloc&) {
                 // Out of memory: the run stops and says so; no thread ends the program.
                 failed = true;
@@ -118,6 +136,7 @@ BOOTSTRAPRUN RunBootstrap(const CA1TimeSeries& series, const EVALINPUTS& inputs,
     if (stopped && done < total) {
         run.status = failed ? BootstrapStatus::Failed : BootstrapStatus::Cancelled;
         run.replicates.clear();
+        run.walkReplicates.clear();
         return run;
     }
     run.status = BootstrapStatus::Done;

@@ -11,6 +11,16 @@
 // the last bit whatever the number of threads. The replicates' parameters,
 // s-squares and what their direct lifetime needs are kept, so the lifetimes
 // of another tolerance are computed again without simulating (Intervals.h).
+//
+// A fitted model whose random walk is too small to carry its transient is
+// not a process (the simulator has to clip its spectrum): the fit has
+// traded the random walk for a transient, and replicates drawn from it
+// alone have too little long-range randomness, so their spread of the
+// drift and the lifetimes is too small (the coverage study's drift regime
+// covered 19 % of its model lifetimes that way). Such a run draws a second
+// set of replicates from the model's random-walk reading, the transient's
+// short-range slope continued: Di^2 + Da^2 as the random walk, no
+// transient. The intervals span both sets, which is conservative.
 
 #include "eval/EvalSteps.h"
 #include "eval/Lifetime.h"
@@ -58,7 +68,15 @@ struct BOOTSTRAPRUN {
     double dImagePeriod = 1.0;          // t0 [s]
     double dClippedShare = 0.0;         // of the simulator's spectrum (0: exact)
     std::vector<REPLICATE> replicates;  // in index order, all of them when Done
+    // Only when the fitted model is not a process (dClippedShare > 0): the
+    // model the second set is drawn from, and that set (replicate i draws
+    // from the stream of index B + i).
+    MODELPARAMS walkReading;
+    std::vector<REPLICATE> walkReplicates;
 };
+
+// Di^2 + Da^2 as the random walk, no transient, the same Tc and drift.
+MODELPARAMS RandomWalkReading(const MODELPARAMS& model);
 
 // Runs the bootstrap of a series with a fitted model (status NoModel
 // otherwise). `inputs` gives the route; the minimum diversity is the one
@@ -69,8 +87,8 @@ BOOTSTRAPRUN RunBootstrap(const CA1TimeSeries& series, const EVALINPUTS& inputs,
 REPLICATE EvaluateReplicate(const class CModelSimulator& simulator, const CA1TimeSeries& series,
                             const EVALINPUTS& inputs, std::uint32_t seed, int index);
 
-// The share of replicates with a model whose s-square is at least the
-// observed one (NaN without any).
+// The share of the fitted model's replicates with a model whose s-square
+// is at least the observed one (NaN without any).
 double GoodnessOfFitP(const BOOTSTRAPRUN& run);
 
 // The reduced characteristic function of REPLICATE::aDirectTrace.

@@ -43,7 +43,49 @@ REPLICATELIFETIMES LifetimesIn(CA1TimeSeries& scratch, const REPLICATE& r, doubl
 
 double AsOrdered(double v) { return std::isnan(v) ? kInf : v; }
 
+// The replicates' values of every quantity at tolerance a; returns the
+// number of replicates without a model.
+int CollectValues(const std::vector<REPLICATE>& replicates, double t0, double a,
+                  std::vector<double> (&values)[IQ_COUNT]) {
+    int failed = 0;
+    CA1TimeSeries scratch;
+    for (const REPLICATE& r : replicates) {
+        if (!r.bModel) {
+            ++failed;
+            continue;
+        }
+        values[IQ_DI].push_back(r.params.Di);
+        values[IQ_DA].push_back(r.params.Da);
+        values[IQ_TC].push_back(r.params.Tc * t0);
+        values[IQ_S].push_back(r.params.s);
+        const REPLICATELIFETIMES l = LifetimesIn(scratch, r, t0, a);
+        values[IQ_MODEL_LIFETIME].push_back(AsOrdered(l.dModel));
+        values[IQ_P84].push_back(AsOrdered(l.dP84));
+        values[IQ_P50].push_back(AsOrdered(l.dP50));
+        values[IQ_P16].push_back(AsOrdered(l.dP16));
+    }
+    return failed;
+}
+
+INTERVALEND Lower(const INTERVALEND& a, const INTERVALEND& b) { return a.dValue <= b.dValue ? a : b; }
+INTERVALEND Higher(const INTERVALEND& a, const INTERVALEND& b) { return a.dValue >= b.dValue ? a : b; }
+
+// NaN-aware: a value that is not a number gives way to the other.
+double Least(double a, double b) { return std::isnan(a) ? b : std::isnan(b) ? a : std::min(a, b); }
+double Most(double a, double b) { return std::isnan(a) ? b : std::isnan(b) ? a : std::max(a, b); }
+
 }  // namespace
+
+INTERVAL IntervalUnion(const INTERVAL& a, const INTERVAL& b) {
+    INTERVAL u = a;
+    u.lo95 = Lower(a.lo95, b.lo95);
+    u.lo68 = Lower(a.lo68, b.lo68);
+    u.hi68 = Higher(a.hi68, b.hi68);
+    u.hi95 = Higher(a.hi95, b.hi95);
+    u.dSmallestFinite = Least(a.dSmallestFinite, b.dSmallestFinite);
+    u.dLargestFinite = Most(a.dLargestFinite, b.dLargestFinite);
+    return u;
+}
 
 INTERVAL IntervalFromReplicates(double estimate, std::vector<double> values, int failed, IntervalMethod method) {
     INTERVAL iv;
@@ -96,13 +138,13 @@ const INTERVALQUANTITYINFO& IntervalQuantityInfo(int quantity) {
     return kQuantities[std::clamp(quantity, 0, IQ_COUNT - 1)];
 }
 
-std::string IntervalMethodText(IntervalMethod method) {
-    switch (method) {
-    case IntervalMethod::Basic: return "parametric bootstrap, basic (reflected) intervals";
-    case IntervalMethod::Envelope: return "parametric bootstrap, envelope of the percentile and basic intervals";
-    case IntervalMethod::Percentile: break;
-    }
-    return "parametric bootstrap, percentile intervals";
+std::string IntervalMethodText(IntervalMethod method, bool walkReading) {
+    std::string text = "parametric bootstrap, percentile intervals";
+    if (method == IntervalMethod::Basic) text = "parametric bootstrap, basic (reflected) intervals";
+    else if (method == IntervalMethod::Envelope)
+        text = "parametric bootstrap, envelope of the percentile and basic intervals";
+    if (walkReading) text += ", spanning replicates of the model's random-walk reading too";
+    return text;
 }
 
 double SortedQuantile(const std::vector<double>& sorted, double p) {
@@ -141,26 +183,12 @@ INTERVALSET ComputeIntervals(const BOOTSTRAPRUN& run, const CA1TimeSeries& serie
     set.dGoodnessP = GoodnessOfFitP(run);
     set.dClippedShare = run.dClippedShare;
 
-    std::vector<double> values[IQ_COUNT];
-    int failed = 0;
-    CA1TimeSeries scratch;
     const double t0 = run.dImagePeriod;
-    for (const REPLICATE& r : run.replicates) {
-        if (!r.bModel) {
-            ++failed;
-            continue;
-        }
-        values[IQ_DI].push_back(r.params.Di);
-        values[IQ_DA].push_back(r.params.Da);
-        values[IQ_TC].push_back(r.params.Tc * t0);
-        values[IQ_S].push_back(r.params.s);
-        const REPLICATELIFETIMES l = LifetimesIn(scratch, r, t0, a);
-        values[IQ_MODEL_LIFETIME].push_back(AsOrdered(l.dModel));
-        values[IQ_P84].push_back(AsOrdered(l.dP84));
-        values[IQ_P50].push_back(AsOrdered(l.dP50));
-        values[IQ_P16].push_back(AsOrdered(l.dP16));
-    }
+    std::vector<double> values[IQ_COUNT], walkValues[IQ_COUNT];
+    const int failed = CollectValues(run.replicates, t0, a, values);
+    const int walkFailed = CollectValues(run.walkReplicates, t0, a, walkValues);
     set.nReplicatesWithModel = set.nReplicates - failed;
+    set.bWalkReading = !run.walkReplicates.empty();
 
     // The estimates are the series' own, at the same tolerance.
     const MODELPARAMS m = ModelParameters(series);
@@ -182,26 +210,28 @@ INTERVALSET ComputeIntervals(const BOOTSTRAPRUN& run, const CA1TimeSeries& serie
                                         ProbabilityLifetime(own, a, kP84),
                                         ProbabilityLifetime(own, a, kP50),
                                         ProbabilityLifetime(own, a, kP16)};
-    for (int k = 0; k < IQ_COUNT; ++k)
+    for (int k = 0; k < IQ_COUNT; ++k) {
         set.q[k] = IntervalFromReplicates(estimates[k], std::move(values[k]), failed, method);
+        if (set.bWalkReading)
+            set.q[k] = IntervalUnion(set.q[k], IntervalFromReplicates(estimates[k], std::move(walkValues[k]),
+                                                                      walkFailed, method));
+    }
     return set;
 }
 
 namespace {
 
 template <class Curve>
-std::vector<BANDPOINT> Band(const BOOTSTRAPRUN& run, const std::vector<double>& times, double coverage, double floor,
-                            double ceiling, Curve curve) {
+std::vector<BANDPOINT> SetBand(const std::vector<REPLICATE>& replicates, double t0, const std::vector<double>& times,
+                               double coverage, double floor, double ceiling, Curve curve) {
     std::vector<BANDPOINT> band;
-    if (run.status != BootstrapStatus::Done || run.replicates.empty()) return band;
-    const double t0 = run.dImagePeriod;
     const double tail = 0.5 * (1.0 - coverage);
     std::vector<double> values;
-    values.reserve(run.replicates.size());
+    values.reserve(replicates.size());
     for (double t : times) {
         values.clear();
         int failed = 0;
-        for (const REPLICATE& r : run.replicates) {
+        for (const REPLICATE& r : replicates) {
             if (r.bModel) values.push_back(curve(r.params, t / t0));
             else ++failed;
         }
@@ -210,6 +240,23 @@ std::vector<BANDPOINT> Band(const BOOTSTRAPRUN& run, const std::vector<double>& 
         low.insert(low.end(), values.begin(), values.end());
         values.insert(values.end(), static_cast<std::size_t>(failed), ceiling);
         band.push_back(BANDPOINT{t, SortedQuantile(low, tail), SortedQuantile(values, 1.0 - tail)});
+    }
+    return band;
+}
+
+// The band of the fitted model's replicates, widened to the band of the
+// random-walk reading's where the run has one.
+template <class Curve>
+std::vector<BANDPOINT> Band(const BOOTSTRAPRUN& run, const std::vector<double>& times, double coverage, double floor,
+                            double ceiling, Curve curve) {
+    if (run.status != BootstrapStatus::Done || run.replicates.empty()) return {};
+    std::vector<BANDPOINT> band = SetBand(run.replicates, run.dImagePeriod, times, coverage, floor, ceiling, curve);
+    if (run.walkReplicates.empty()) return band;
+    const std::vector<BANDPOINT> walk =
+        SetBand(run.walkReplicates, run.dImagePeriod, times, coverage, floor, ceiling, curve);
+    for (std::size_t i = 0; i < band.size() && i < walk.size(); ++i) {
+        band[i].dLow = Least(band[i].dLow, walk[i].dLow);
+        band[i].dHigh = Most(band[i].dHigh, walk[i].dHigh);
     }
     return band;
 }

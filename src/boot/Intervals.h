@@ -57,6 +57,7 @@ struct INTERVALSET {
     double dTolerance = 0.0;  // a [nm] of the lifetimes
     double dGoodnessP = 0.0;
     double dClippedShare = 0.0;
+    bool bWalkReading = false;  // the ends span the random-walk reading's replicates too (Bootstrap.h)
     INTERVAL q[IQ_COUNT];
 };
 
@@ -65,8 +66,9 @@ struct INTERVALSET {
 // it misses the goal it is the least anti-conservative of them.
 inline constexpr IntervalMethod kDefaultIntervalMethod = IntervalMethod::Envelope;
 
-// Short description of a construction (the JSON "method").
-std::string IntervalMethodText(IntervalMethod method);
+// Short description of a construction (the JSON "method"), saying whether
+// the intervals span the random-walk reading's replicates too.
+std::string IntervalMethodText(IntervalMethod method, bool walkReading = false);
 
 // The intervals of a finished run at tolerance a [nm]; `series` gives the
 // estimates. Not valid for a run that did not finish.
@@ -103,6 +105,9 @@ std::vector<BANDPOINT> ModelFunctionBand(const BOOTSTRAPRUN& run, const std::vec
 // The interval of one quantity from its estimate and the replicates'
 // values (no result: +infinity), `failed` replicates without a model.
 INTERVAL IntervalFromReplicates(double estimate, std::vector<double> values, int failed, IntervalMethod method);
+
+// The lower of the lower ends and the higher of the upper ends (an open end wins).
+INTERVAL IntervalUnion(const INTERVAL& a, const INTERVAL& b);
 
 // Quantile of sorted values that may hold +-infinity: position p (n + 1)
 // among the order statistics 1 ... n, linear between them, the extreme

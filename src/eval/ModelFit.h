@@ -15,7 +15,14 @@ std::uint32_t SeedFromUtcClock();
 // The same formula for a given UTC date and time (month and day from 1).
 std::uint32_t SeedFromUtcTime(int year, unsigned month, unsigned day, unsigned hour, unsigned minute, unsigned second);
 
-void FitModel(CA1TimeSeries& series, std::uint32_t seed);
+// How the fit evaluates the s-square: point by point (the program's own
+// fit, whose results are kept to the last bit), or over the whole data at
+// once with the exponentials carried by products (the same estimator with
+// rounding differences of a few machine epsilons in the s-square, several
+// times faster; for the many fits of the bootstrap).
+enum class FitArithmetic { PointByPoint, WholeData };
+
+void FitModel(CA1TimeSeries& series, std::uint32_t seed, FitArithmetic arithmetic = FitArithmetic::PointByPoint);
 
 // The trial loop of the fit: minimise from the module's current parameters,
 // then from random points inside the parameter ranges, until the sixth

@@ -159,6 +159,7 @@ int RegisterFunction(FITMODULE& m, FitFunction function, FitGradient gradient, i
     m.pFunction = function;
     m.pGradient = gradient;
     m.pFunctionGradient = nullptr;
+    m.pDataEvaluator = nullptr;
     if (nParams < 1) {
         LogIfAttached(m.pLog, "ERROR: Failed to register function, invalid parameters.");
         m.nParams = 0;
@@ -214,6 +215,10 @@ int RegisterData(FITMODULE& m, int count, const double* x, const double* y, cons
 int ComputeSSquare(const FITMODULE& m, const double* params, double& sSquare) {
     if (!CheckModule(m) || !ArraysConsistent(m)) return 0;
     const double* p = params ? params : m.adParams.data();
+    if (m.pDataEvaluator) {
+        sSquare = m.pDataEvaluator(m, p, nullptr);
+        return 1;
+    }
     const FitFunction f = m.pFunction;
     if (m.nWeighted) {
         double sum = 0.0, weights = 0.0;
@@ -237,6 +242,10 @@ int ComputeSSquare(const FITMODULE& m, const double* params, double& sSquare) {
 int ComputeGradient(const FITMODULE& m, double* gradient, const double* params) {
     if (!CheckModule(m) || !ArraysConsistent(m) || !m.pGradient || !gradient) return 0;
     const double* p = params ? params : m.adParams.data();
+    if (m.pDataEvaluator) {
+        m.pDataEvaluator(m, p, gradient);
+        return 1;
+    }
     const int np = m.nParams;
     // The usual few parameters need no allocation per call.
     constexpr int kLocal = 8;
@@ -317,6 +326,7 @@ void ResetModule(FITMODULE& m) {
     m.pFunction = nullptr;
     m.pGradient = nullptr;
     m.pFunctionGradient = nullptr;
+    m.pDataEvaluator = nullptr;
 }
 
 const char* FitResultMessage(int code) {

@@ -88,9 +88,11 @@ TEST(Bootstrap, CancelStopsAndSaysSo) {
     o.nThreads = 2;
     o.pCancel = &cancel;
     int calls = 0, last = 0;
+    // A fitted model that is not a process gets the random-walk reading's 200 too.
+    const bool process = CModelSimulator(ModelParameters(s), ImageSpan(s.m_aSamples)).ClippedShare() == 0.0;
     o.progress = [&](int done, int total) {
         ++calls;
-        EXPECT_EQ(total, 200);
+        EXPECT_EQ(total, process ? 200 : 400);
         EXPECT_EQ(done, last + 1);  // one call at a time, counting up
         last = done;
         if (done == 5) cancel = true;
@@ -104,6 +106,48 @@ TEST(Bootstrap, CancelStopsAndSaysSo) {
     o.progress = nullptr;
     cancel = true;
     EXPECT_EQ(RunBootstrap(s, EVALINPUTS{}, o).status, BootstrapStatus::Cancelled);
+}
+
+// A fit that traded its random walk for a transient (Di near 0: the model
+// is not a process) gets a second set of replicates from the random-walk
+// reading, Di^2 + Da^2 without transient, and its intervals span both sets;
+// a fit that is a process gets none.
+TEST(Bootstrap, AModelThatIsNoProcessIsAlsoReadAsARandomWalk) {
+    CA1TimeSeries s = FittedSeries(kTruth, 0.02, 260, 6);
+    ASSERT_EQ(s.ModelValid, 1);
+    s.FitDi = 1e-9;
+    s.FitDa = 0.03;
+    s.FitTc = 20.0;
+    BOOTSTRAPOPTIONS o;
+    o.nReplicates = 100;
+    o.nSeed = 3;
+    BOOTSTRAPRUN run = RunBootstrap(s, EVALINPUTS{}, o);
+    ASSERT_EQ(run.status, BootstrapStatus::Done);
+    EXPECT_GT(run.dClippedShare, 0.0);
+    ASSERT_EQ(run.walkReplicates.size(), 100u);
+    EXPECT_DOUBLE_EQ(run.walkReading.Di, std::sqrt(1e-18 + 0.03 * 0.03));
+    EXPECT_EQ(run.walkReading.Da, 0.0);
+    EXPECT_EQ(run.walkReading.s, s.FitS);
+
+    const INTERVALSET both = ComputeIntervals(run, s, 0.3);
+    EXPECT_TRUE(both.bWalkReading);
+    EXPECT_NE(IntervalMethodText(both.method, true).find("random-walk reading"), std::string::npos);
+    run.walkReplicates.clear();
+    const INTERVALSET fitted = ComputeIntervals(run, s, 0.3);
+    bool wider = false;
+    for (int q = 0; q < IQ_COUNT; ++q) {
+        EXPECT_LE(both.q[q].lo95.dValue, fitted.q[q].lo95.dValue) << q;
+        EXPECT_GE(both.q[q].hi95.dValue, fitted.q[q].hi95.dValue) << q;
+        wider = wider || both.q[q].hi95.dValue > fitted.q[q].hi95.dValue;
+    }
+    // The walk's replicates have a random walk of 0.03 nm where the fitted
+    // model's have none: their Di reaches far above.
+    EXPECT_TRUE(wider);
+    EXPECT_GT(both.q[IQ_DI].hi95.dValue, 0.01);
+
+    s.FitDi = 0.03;
+    s.FitDa = 0.0;
+    EXPECT_TRUE(RunBootstrap(s, EVALINPUTS{}, o).walkReplicates.empty());
 }
 
 TEST(Bootstrap, NoModelNoRun) {

@@ -328,12 +328,23 @@ TEST_F(AppXcb, EventLoopTurnsWhileTheCharFuncAndFitRun) {
     input.start();
     // The figure of record may take minutes on a loaded machine.
     const int waitMs = samples > 200000 ? 1800000 : 240000;
+    // A diagram of the series is in view while each step runs (the samples'
+    // first, then the characteristic function's), so each step ends with
+    // the drawing of the diagrams it changed.
+    window->Tabs()->setCurrentWidget(window->A1TimePage());
+    ASSERT_TRUE(window->A1TimePage()->isVisible());
     QTest::keyClick(window->SeriesList(), Qt::Key_F, Qt::ControlModifier);
     const bool charFuncDone = window->Runner()->WaitUntilIdle(waitMs);
     const qint64 charFuncMs = clock.elapsed();
+    window->Tabs()->setCurrentWidget(window->CFuncPage());
+    ASSERT_TRUE(window->CFuncPage()->isVisible());
     QTest::keyClick(window->SeriesList(), Qt::Key_M, Qt::ControlModifier);
     const bool fitDone = window->Runner()->WaitUntilIdle(waitMs);
     input.stop();
+    std::printf("in view at the end: %s\n", window->ModelPage()->isVisible()       ? "fitted model"
+                                             : window->CFuncPage()->isVisible()   ? "characteristic function"
+                                             : window->A1TimePage()->isVisible() ? "samples"
+                                                                                 : "another page");
     std::printf("%d samples: characteristic function %lld ms, fit %lld ms; longest pause of the event loop "
                 "%lld ms while the work ran, %lld ms in all (%d ticks while busy)\n",
                 samples, static_cast<long long>(charFuncMs), static_cast<long long>(clock.elapsed() - charFuncMs),

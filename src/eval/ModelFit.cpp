@@ -38,58 +38,80 @@ double DriftModel(double tau, const double* p) {
 void DriftModelGradient(double tau, const double* p, double* g) { DriftModelWithGradient(tau, p, g); }
 
 // The drift model's s-square over all points at once, for distances that
-// are whole numbers of images (as the characteristic function's are):
-// exp(-tau/Tc) = q^tau with q = exp(-1/Tc) is carried from one distance to
-// the next by one product and computed afresh every kAnchorPoints points and
-// after any step that is not one image, so its relative error stays below
-// about kAnchorPoints machine epsilons. Same model and sums as the
-// point-by-point route, without an exponential and two divisions per point,
-// but rounded differently.
-constexpr int kAnchorPoints = 64;
+// are whole numbers of images (as the characteristic function's are). The
+// points go in blocks of kBlock; in a block of consecutive distances
+// exp(-tau/Tc) is one exponential at the block's first distance times the
+// powers q^j of q = exp(-1/Tc) (relative error within about kBlock machine
+// epsilons), other blocks take one exponential per point. The sums of a
+// block are vector reductions. Same model and sums as the point-by-point
+// route, rounded differently.
+constexpr int kBlock = 64;
 
-// Sums of w*r^2 and w and, for the gradient, of u = w*2r*tau times 1 and e
-// and of v = u*tau times 1 and e.
 struct DRIFTSUMS {
     double sum = 0.0, weights = 0.0, u = 0.0, ue = 0.0, v = 0.0, ve = 0.0;
 };
 
 template <bool Weighted, bool Gradient>
-DRIFTSUMS DriftSums(const FITMODULE& m, double di2, double da2, double s2, double inv) {
-    const double q = std::exp(-inv);
-    const double* x = m.adX.data();
-    const double* y = m.adY.data();
-    const double* w = m.adW.data();
-    DRIFTSUMS a;
-    double e = 0.0, previous = 0.0;
-    for (int i = 0; i < m.nData; ++i) {
-        const double tau = x[i];
-        if (i % kAnchorPoints == 0 || tau != previous + 1.0) e = std::exp(-tau * inv);
-        else e *= q;
-        previous = tau;
-        const double r = tau * (2.0 * (di2 + da2 * e) + s2 * tau) - y[i];
-        const double wr = Weighted ? w[i] * r : r;
-        a.sum += wr * r;
-        a.weights += w[i];
+void BlockSums(DRIFTSUMS& a, int len, const double* x, const double* y, const double* w, const double* e, double di2,
+               double da2, double s2) {
+    double sum = 0.0, weights = 0.0, su = 0.0, sue = 0.0, sv = 0.0, sve = 0.0;
+#pragma omp simd reduction(+ : sum, weights, su, sue, sv, sve)
+    for (int j = 0; j < len; ++j) {
+        const double tau = x[j];
+        const double r = tau * (2.0 * (di2 + da2 * e[j]) + s2 * tau) - y[j];
+        const double wr = Weighted ? w[j] * r : r;
+        sum += wr * r;
+        weights += w[j];
         if constexpr (Gradient) {
             const double u = 2.0 * wr * tau;
             const double v = u * tau;
-            a.u += u;
-            a.ue += u * e;
-            a.v += v;
-            a.ve += v * e;
+            su += u;
+            sue += u * e[j];
+            sv += v;
+            sve += v * e[j];
         }
     }
-    return a;
+    a.sum += sum;
+    a.weights += weights;
+    a.u += su;
+    a.ue += sue;
+    a.v += sv;
+    a.ve += sve;
 }
 
 double DriftModelOverData(const FITMODULE& m, const double* p, double* gradient) {
     const double di2 = p[0] * p[0], da2 = p[1] * p[1], s2 = p[3] * p[3];
     const double inv = 1.0 / p[2];
+    double powers[kBlock];
+    powers[0] = 1.0;
+    const double q = std::exp(-inv);
+    for (int j = 1; j < kBlock; ++j) powers[j] = powers[j - 1] * q;
+
+    const int n = m.nData;
     const bool weighted = m.nWeighted != 0;
-    const DRIFTSUMS a = weighted ? (gradient ? DriftSums<true, true>(m, di2, da2, s2, inv)
-                                             : DriftSums<true, false>(m, di2, da2, s2, inv))
-                                 : (gradient ? DriftSums<false, true>(m, di2, da2, s2, inv)
-                                             : DriftSums<false, false>(m, di2, da2, s2, inv));
+    DRIFTSUMS a;
+    double e[kBlock];
+    for (int b = 0; b < n; b += kBlock) {
+        const int len = std::min(kBlock, n - b);
+        const double* x = m.adX.data() + b;
+        const double* y = m.adY.data() + b;
+        const double* w = m.adW.data() + b;
+        bool consecutive = true;
+        for (int j = 1; j < len; ++j) consecutive &= x[j] == x[0] + j;
+        if (consecutive) {
+            const double e0 = std::exp(-x[0] * inv);
+            for (int j = 0; j < len; ++j) e[j] = e0 * powers[j];
+        } else {
+            for (int j = 0; j < len; ++j) e[j] = std::exp(-x[j] * inv);
+        }
+        if (weighted) {
+            if (gradient) BlockSums<true, true>(a, len, x, y, w, e, di2, da2, s2);
+            else BlockSums<true, false>(a, len, x, y, w, e, di2, da2, s2);
+        } else {
+            if (gradient) BlockSums<false, true>(a, len, x, y, w, e, di2, da2, s2);
+            else BlockSums<false, false>(a, len, x, y, w, e, di2, da2, s2);
+        }
+    }
     const double scale = weighted ? 1.0 / a.weights : 1.0;
     if (gradient) {
         gradient[0] = 4.0 * p[0] * a.u * scale;

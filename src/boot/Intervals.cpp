@@ -213,8 +213,8 @@ INTERVALSET ComputeIntervals(const BOOTSTRAPRUN& run, const CA1TimeSeries& serie
     for (int k = 0; k < IQ_COUNT; ++k) {
         set.q[k] = IntervalFromReplicates(estimates[k], std::move(values[k]), failed, method);
         if (set.bWalkReading)
-            set.q[k] = IntervalUnion(set.q[k], IntervalFromReplicates(estimates[k], std::move(walkValues[k]),
-                                                                      walkFailed, method));
+            set.q[k] = IntervalUnion(
+                set.q[k], IntervalFromReplicates(estimates[k], std::move(walkValues[k]), walkFailed, method));
     }
     return set;
 }

@@ -341,10 +341,10 @@ TEST_F(AppXcb, EventLoopTurnsWhileTheCharFuncAndFitRun) {
     QTest::keyClick(window->SeriesList(), Qt::Key_M, Qt::ControlModifier);
     const bool fitDone = window->Runner()->WaitUntilIdle(waitMs);
     input.stop();
-    std::printf("in view at the end: %s\n", window->ModelPage()->isVisible()       ? "fitted model"
-                                             : window->CFuncPage()->isVisible()   ? "characteristic function"
-                                             : window->A1TimePage()->isVisible() ? "samples"
-                                                                                 : "another page");
+    std::printf("in view at the end: %s\n", window->ModelPage()->isVisible()    ? "fitted model"
+                                            : window->CFuncPage()->isVisible()  ? "characteristic function"
+                                            : window->A1TimePage()->isVisible() ? "samples"
+                                                                                : "another page");
     std::printf("%d samples: characteristic function %lld ms, fit %lld ms; longest pause of the event loop "
                 "%lld ms while the work ran, %lld ms in all (%d ticks while busy)\n",
                 samples, static_cast<long long>(charFuncMs), static_cast<long long>(clock.elapsed() - charFuncMs),

@@ -199,8 +199,8 @@ int Run(int argc, char** argv) {
                 o.nSeed = seed * 7919u + static_cast<std::uint32_t>(i);
                 o.nThreads = threads;
                 const BOOTSTRAPRUN run = RunBootstrap(s, in, o);
-                const INTERVALSET pc = ComputeIntervals(run, s, a, IntervalMethod::Percentile);
-                const INTERVALSET bs = ComputeIntervals(run, s, a, IntervalMethod::Basic);
+                const INTERVALSET pc = ComputeIntervals(run, s, a, IntervalMethod::Percentile, kNominalTail95);
+                const INTERVALSET bs = ComputeIntervals(run, s, a, IntervalMethod::Basic, kNominalTail95);
                 double se[4] = {std::nan(""), std::nan(""), std::nan(""), std::nan("")};
                 FormalErrors(s, se);
                 se[2] *= kPeriod;
@@ -337,7 +337,10 @@ double ReplicatesNeeded(const std::string& list) {
 
 struct Tally {
     int n = 0;
-    int c95[5] = {}, c68[5] = {};  // percentile, basic, formal, bias-corrected percentile, envelope
+    // percentile, basic, formal, bias-corrected percentile, envelope, calibrated envelope
+    int c95[6] = {}, c68[6] = {};
+    int calN = 0;
+    std::vector<double> calWidth95;
     int formalN = 0;
     int bcN = 0;
     std::vector<double> width95;  // percentile
@@ -368,10 +371,12 @@ int Summarize(int argc, char** argv) {
         if (s == "nan") return std::nan("");
         return std::strtod(s.c_str(), nullptr);
     };
-    std::printf("| regime | quantity | series | B | 95 %% percentile | 95 %% basic | 95 %% BC percentile | 95 %% "
-                "envelope | 95 %% formal LS | 68 %% percentile | 68 %% basic | 68 %% BC percentile | 68 %% envelope | "
-                "68 %% formal LS | median width 95 %% percentile | median width 95 %% envelope | open upper ends "
-                "(percentile) |\n|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|\n");
+    std::printf(
+        "| regime | quantity | series | B | 95 %% percentile | 95 %% basic | 95 %% BC percentile | 95 %% "
+        "envelope | **95 %% calibrated envelope** | 95 %% formal LS | 68 %% percentile | 68 %% basic | 68 %% BC "
+        "percentile | 68 %% envelope | 68 %% formal LS | median width 95 %% percentile | median width 95 %% "
+        "envelope | median width 95 %% calibrated envelope | open upper ends (percentile) "
+        "|\n|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|\n");
     std::vector<std::string> gof;
     for (const std::string& name : order) {
         const auto& list = rows[name];
@@ -399,7 +404,8 @@ int Summarize(int argc, char** argv) {
                 // by the program's own construction (as it stands now).
                 const std::size_t vq = 6 + 11 * static_cast<std::size_t>(IQ_COUNT) + static_cast<std::size_t>(q);
                 if (f.size() > vq + 1) {
-                    const auto interval = [&](const std::string& cell, IntervalMethod method) {
+                    const auto interval = [&](const std::string& cell, IntervalMethod method,
+                                              double tail95 = kNominalTail95) {
                         std::vector<double> values;
                         int failed = 0;
                         std::stringstream ss(cell);
@@ -408,7 +414,7 @@ int Summarize(int argc, char** argv) {
                             if (x == "x") ++failed;
                             else values.push_back(num(x));
                         }
-                        return IntervalFromReplicates(est, values, failed, method);
+                        return IntervalFromReplicates(est, values, failed, method, tail95);
                     };
                     const auto ends = [](const INTERVAL& iv, double out[4]) {
                         const INTERVALEND* e[4] = {&iv.lo95, &iv.lo68, &iv.hi68, &iv.hi95};
@@ -416,15 +422,23 @@ int Summarize(int argc, char** argv) {
                     };
                     INTERVAL p = interval(f[vq], IntervalMethod::Percentile);
                     INTERVAL b = interval(f[vq], IntervalMethod::Basic);
+                    // The program's construction: the envelope with the calibrated 95 % ends.
+                    INTERVAL cal = interval(f[vq], IntervalMethod::Envelope, kCalibratedTail95);
                     // Runs with the random-walk reading: the union over both sets.
                     const std::size_t wq = vq + static_cast<std::size_t>(IQ_COUNT);
                     if (f.size() > wq + 1 && !f[wq].empty()) {
                         p = IntervalUnion(p, interval(f[wq], IntervalMethod::Percentile));
                         b = IntervalUnion(b, interval(f[wq], IntervalMethod::Basic));
+                        cal = IntervalUnion(cal, interval(f[wq], IntervalMethod::Envelope, kCalibratedTail95));
                         if (q == 0) ++walkRuns;
                     }
                     ends(p, pc);
                     ends(b, bs);
+                    const double tv = std::isnan(truth) ? HUGE_VAL : truth;
+                    ++t[q].calN;
+                    t[q].c95[5] += cal.lo95.dValue <= tv && tv <= cal.hi95.dValue;
+                    t[q].c68[5] += cal.lo68.dValue <= tv && tv <= cal.hi68.dValue;
+                    t[q].calWidth95.push_back(cal.hi95.dValue - cal.lo95.dValue);
                 }
                 const double se = num(f[o + 10]);
                 // A lifetime without a result counts as longer than any bound.
@@ -468,6 +482,8 @@ int Summarize(int argc, char** argv) {
             const double med = k.width95[k.width95.size() / 2];
             std::sort(k.envWidth95.begin(), k.envWidth95.end());
             const double envMed = k.envWidth95[k.envWidth95.size() / 2];
+            std::sort(k.calWidth95.begin(), k.calWidth95.end());
+            const double calMed = k.calWidth95.empty() ? std::nan("") : k.calWidth95[k.calWidth95.size() / 2];
             const std::string unit = IntervalQuantityInfo(q).pszUnit;
             const auto width = [&unit](double w) {
                 return std::isfinite(w) ? FormatText("%.4g %s", w, unit.c_str()) : std::string("open");
@@ -476,6 +492,7 @@ int Summarize(int argc, char** argv) {
                                        cov(k.c95[1], k.n),
                                        cov(k.c95[3], k.bcN),
                                        cov(k.c95[4], k.n),
+                                       "**" + cov(k.c95[5], k.calN) + "**",
                                        q < 4 ? cov(k.c95[2], k.formalN) : "-",
                                        cov(k.c68[0], k.n),
                                        cov(k.c68[1], k.n),
@@ -483,7 +500,8 @@ int Summarize(int argc, char** argv) {
                                        cov(k.c68[4], k.n),
                                        q < 4 ? cov(k.c68[2], k.formalN) : "-",
                                        width(med),
-                                       width(envMed)};
+                                       width(envMed),
+                                       width(calMed)};
             std::printf("| %s | %s | %d | %d |", name.c_str(), IntervalQuantityInfo(q).pszName, k.n, b);
             for (const std::string& cell : row) std::printf(" %s |", cell.c_str());
             std::printf(" %d |\n", k.open95);

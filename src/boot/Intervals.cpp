@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "boot/Intervals.h"
 
+#include "text/Format.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -87,7 +89,8 @@ INTERVAL IntervalUnion(const INTERVAL& a, const INTERVAL& b) {
     return u;
 }
 
-INTERVAL IntervalFromReplicates(double estimate, std::vector<double> values, int failed, IntervalMethod method) {
+INTERVAL IntervalFromReplicates(double estimate, std::vector<double> values, int failed, IntervalMethod method,
+                                double tail95) {
     INTERVAL iv;
     iv.dEstimate = estimate;
     std::sort(values.begin(), values.end());
@@ -109,7 +112,7 @@ INTERVAL IntervalFromReplicates(double estimate, std::vector<double> values, int
         e.dValue = v;
         return e;
     };
-    const double p[4] = {0.025, 0.158655, 0.841345, 0.975};
+    const double p[4] = {tail95, 0.158655, 0.841345, 1.0 - tail95};
     double q[4];
     for (int k = 0; k < 4; ++k) q[k] = quantile(p[k]);
     if (method != IntervalMethod::Percentile) {
@@ -138,12 +141,15 @@ const INTERVALQUANTITYINFO& IntervalQuantityInfo(int quantity) {
     return kQuantities[std::clamp(quantity, 0, IQ_COUNT - 1)];
 }
 
-std::string IntervalMethodText(IntervalMethod method, bool walkReading) {
+std::string IntervalMethodText(const INTERVALSET& set) {
     std::string text = "parametric bootstrap, percentile intervals";
-    if (method == IntervalMethod::Basic) text = "parametric bootstrap, basic (reflected) intervals";
-    else if (method == IntervalMethod::Envelope)
+    if (set.method == IntervalMethod::Basic) text = "parametric bootstrap, basic (reflected) intervals";
+    else if (set.method == IntervalMethod::Envelope)
         text = "parametric bootstrap, envelope of the percentile and basic intervals";
-    if (walkReading) text += ", spanning replicates of the model's random-walk reading too";
+    if (set.dTail95 != kNominalTail95)
+        text += FormatText(", 95 %% ends at the replicates' %.3g %% and %.3g %% quantiles", 100.0 * set.dTail95,
+                           100.0 * (1.0 - set.dTail95));
+    if (set.bWalkReading) text += ", spanning replicates of the model's random-walk reading too";
     return text;
 }
 
@@ -172,13 +178,15 @@ REPLICATELIFETIMES ReplicateLifetimes(const REPLICATE& replicate, double imagePe
     return LifetimesIn(scratch, replicate, imagePeriod, a);
 }
 
-INTERVALSET ComputeIntervals(const BOOTSTRAPRUN& run, const CA1TimeSeries& series, double a, IntervalMethod method) {
+INTERVALSET ComputeIntervals(const BOOTSTRAPRUN& run, const CA1TimeSeries& series, double a, IntervalMethod method,
+                             double tail95) {
     INTERVALSET set;
     if (run.status != BootstrapStatus::Done || run.replicates.empty()) return set;
     set.bValid = true;
     set.nReplicates = static_cast<int>(run.replicates.size());
     set.nSeed = run.nSeed;
     set.method = method;
+    set.dTail95 = tail95;
     set.dTolerance = a;
     set.dGoodnessP = GoodnessOfFitP(run);
     set.dClippedShare = run.dClippedShare;
@@ -211,10 +219,10 @@ INTERVALSET ComputeIntervals(const BOOTSTRAPRUN& run, const CA1TimeSeries& serie
                                         ProbabilityLifetime(own, a, kP50),
                                         ProbabilityLifetime(own, a, kP16)};
     for (int k = 0; k < IQ_COUNT; ++k) {
-        set.q[k] = IntervalFromReplicates(estimates[k], std::move(values[k]), failed, method);
+        set.q[k] = IntervalFromReplicates(estimates[k], std::move(values[k]), failed, method, tail95);
         if (set.bWalkReading)
             set.q[k] = IntervalUnion(
-                set.q[k], IntervalFromReplicates(estimates[k], std::move(walkValues[k]), walkFailed, method));
+                set.q[k], IntervalFromReplicates(estimates[k], std::move(walkValues[k]), walkFailed, method, tail95));
     }
     return set;
 }

@@ -46,8 +46,7 @@ std::string BuildUncertaintyBlock(const INTERVALSET& set) {
     if (!set.bValid) return std::string();
     std::string s;
     s += "\r\n  Uncertainty:";
-    s += FormatText("\r\n   (%s, %d replicate series, seed %u)",
-                    IntervalMethodText(set.method, set.bWalkReading).c_str(), set.nReplicates,
+    s += FormatText("\r\n   (%s, %d replicate series, seed %u)", IntervalMethodText(set).c_str(), set.nReplicates,
                     static_cast<unsigned>(set.nSeed));
     s += "\r\n ";
     const int order[IQ_COUNT] = {IQ_MODEL_LIFETIME, IQ_P84, IQ_P50, IQ_P16, IQ_DI, IQ_DA, IQ_TC, IQ_S};
@@ -74,8 +73,8 @@ std::string IntervalsTableText(const CA1TimeSeries& series, const INTERVALSET& s
     std::string s;
     s += "# Driftwise - Exported intervals table\n";
     s += FormatText("# - input file: %s\n", series.m_strSourceFile.c_str());
-    s += FormatText("# - %s, %d replicate series, seed %u\n", IntervalMethodText(set.method, set.bWalkReading).c_str(),
-                    set.nReplicates, static_cast<unsigned>(set.nSeed));
+    s += FormatText("# - %s, %d replicate series, seed %u\n", IntervalMethodText(set).c_str(), set.nReplicates,
+                    static_cast<unsigned>(set.nSeed));
     s += FormatText("# - astigmatism tolerance: %.3f nm, goodness of fit p = %.3G\n", set.dTolerance, set.dGoodnessP);
     s += "quantity;         unit;       estimate;      95% low;       68% low;      68% high;      95% high\n";
     const auto cell = [](const INTERVALEND& e) {

@@ -44,7 +44,7 @@ void WriteCliIntervalsJson(CJsonWriter& j, const std::optional<INTERVALSET>& int
     j.Key("seed");
     j.Integer(set.nSeed);
     j.Key("method");
-    j.String(IntervalMethodText(set.method, set.bWalkReading));
+    j.String(IntervalMethodText(set));
     j.Key("goodness_of_fit_p");
     j.Number(set.dGoodnessP);
     for (int q = 0; q < IQ_COUNT; ++q) {

@@ -131,7 +131,7 @@ TEST(Bootstrap, AModelThatIsNoProcessIsAlsoReadAsARandomWalk) {
 
     const INTERVALSET both = ComputeIntervals(run, s, 0.3);
     EXPECT_TRUE(both.bWalkReading);
-    EXPECT_NE(IntervalMethodText(both.method, true).find("random-walk reading"), std::string::npos);
+    EXPECT_NE(IntervalMethodText(both).find("random-walk reading"), std::string::npos);
     run.walkReplicates.clear();
     const INTERVALSET fitted = ComputeIntervals(run, s, 0.3);
     bool wider = false;
@@ -182,7 +182,10 @@ TEST(Intervals, SortedQuantileByHand) {
 // Percentile ends of Di from 101 hand-made replicates 0, 0.001 ... 0.1:
 // the 2.5 % quantile sits at position 102 * 0.025 = 2.55, i.e. 0.00155, the
 // 97.5 % one at 99.45, i.e. 0.09845; a basic interval reflects them about
-// the estimate, the envelope takes the wider end of both.
+// the estimate, the envelope takes the wider end of both. The program's
+// construction, the envelope with calibrated 95 % ends, takes the 1.5 % and
+// 98.5 % quantiles: positions 1.53 and 100.47, i.e. 0.00053 and 0.09947,
+// reflected 0.12 - 0.09947 and 0.12 - 0.00053.
 TEST(Intervals, PercentileAndBasicEndsByHand) {
     BOOTSTRAPRUN run;
     run.status = BootstrapStatus::Done;
@@ -193,18 +196,23 @@ TEST(Intervals, PercentileAndBasicEndsByHand) {
     s.CharFuncValid = s.ModelValid = 1;
     s.FitDi = 0.06;
     s.FitTc = 1.0;
-    const INTERVALSET p = ComputeIntervals(run, s, 1.0, IntervalMethod::Percentile);
+    const INTERVALSET p = ComputeIntervals(run, s, 1.0, IntervalMethod::Percentile, kNominalTail95);
     ASSERT_TRUE(p.bValid);
     EXPECT_NEAR(p.q[IQ_DI].lo95.dValue, 0.00155, 1e-15);
     EXPECT_NEAR(p.q[IQ_DI].hi95.dValue, 0.09845, 1e-15);
     EXPECT_NEAR(p.q[IQ_DI].lo68.dValue, 0.01518281, 1e-15);  // position 16.18281
     EXPECT_EQ(p.q[IQ_DI].dEstimate, 0.06);
-    const INTERVALSET b = ComputeIntervals(run, s, 1.0, IntervalMethod::Basic);
+    const INTERVALSET b = ComputeIntervals(run, s, 1.0, IntervalMethod::Basic, kNominalTail95);
     EXPECT_NEAR(b.q[IQ_DI].lo95.dValue, 0.12 - 0.09845, 1e-15);
     EXPECT_NEAR(b.q[IQ_DI].hi95.dValue, 0.12 - 0.00155, 1e-15);
-    const INTERVALSET e = ComputeIntervals(run, s, 1.0, IntervalMethod::Envelope);
+    const INTERVALSET e = ComputeIntervals(run, s, 1.0, IntervalMethod::Envelope, kNominalTail95);
     EXPECT_NEAR(e.q[IQ_DI].lo95.dValue, 0.00155, 1e-15);
     EXPECT_NEAR(e.q[IQ_DI].hi95.dValue, 0.12 - 0.00155, 1e-15);
+    const INTERVALSET c = ComputeIntervals(run, s, 1.0);
+    EXPECT_NEAR(c.q[IQ_DI].lo95.dValue, 0.00053, 1e-15);
+    EXPECT_NEAR(c.q[IQ_DI].hi95.dValue, 0.12 - 0.00053, 1e-15);
+    EXPECT_EQ(c.q[IQ_DI].lo68.dValue, e.q[IQ_DI].lo68.dValue);
+    EXPECT_NE(IntervalMethodText(c).find("1.5 % and 98.5 % quantiles"), std::string::npos);
     EXPECT_EQ(p.q[IQ_TC].lo95.dValue, 2.0);  // Tc in seconds: 1 image of 2 s
 }
 

@@ -520,15 +520,21 @@ int Summarize(int argc, char** argv) {
             std::sort(v.begin(), v.end());
             return v.empty() ? std::nan("") : v[v.size() * 9 / 10];
         };
-        gof.push_back(FormatText("| %s | %d of %d | %d | %.3f | %.3f | %.3g | %.0f / %.0f | %.0f / %.0f | %.1f s |",
-                                 name.c_str(), fitted, static_cast<int>(list.size()), walkRuns, d, p,
-                                 clipped.empty() ? 0.0 : clipped[clipped.size() / 2], median(needLife), upper(needLife),
-                                 median(needP50), upper(needP50), secs.empty() ? 0.0 : secs[secs.size() / 2]));
+        const auto share = [&ps](double below) {
+            const auto n = std::count_if(ps.begin(), ps.end(), [below](double v) { return v < below; });
+            return ps.empty() ? 0.0 : static_cast<double>(n) / static_cast<double>(ps.size());
+        };
+        gof.push_back(
+            FormatText("| %s | %d of %d | %d | %.3f | %.3f | %.3f | %.3f | %.3g | %.0f / %.0f | %.0f / %.0f | "
+                       "%.1f s |",
+                       name.c_str(), fitted, static_cast<int>(list.size()), walkRuns, d, p, share(0.01), share(0.05),
+                       clipped.empty() ? 0.0 : clipped[clipped.size() / 2], median(needLife), upper(needLife),
+                       median(needP50), upper(needP50), secs.empty() ? 0.0 : secs[secs.size() / 2]));
     }
     std::printf("\n| regime | series with a model | of them with the random-walk reading | KS distance of the "
-                "p-values | KS p | median clipped share of the simulator's spectrum | B for the 5 %% rule, model "
-                "lifetime (median / 90 %%) | B for the 5 %% rule, P50 (median / 90 %%) | median seconds per series "
-                "|\n|---|---|---|---|---|---|---|---|---|\n");
+                "p-values | KS p | share p < 0.01 | share p < 0.05 | median clipped share of the simulator's spectrum "
+                "| B for the 5 %% rule, model lifetime (median / 90 %%) | B for the 5 %% rule, P50 (median / 90 %%) | "
+                "median seconds per series |\n|---|---|---|---|---|---|---|---|---|---|---|\n");
     for (const std::string& g : gof) std::printf("%s\n", g.c_str());
     return 0;
 }

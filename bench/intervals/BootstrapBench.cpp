@@ -44,12 +44,15 @@ void BM_Bootstrap(benchmark::State& state) {
         const BOOTSTRAPRUN run = RunBootstrap(s, EVALINPUTS{}, o);
         const INTERVALSET set = ComputeIntervals(run, s, 1.0);
         benchmark::DoNotOptimize(set.dGoodnessP);
+        // Twice B where the fitted model is no process (the random-walk reading).
+        state.counters["replicates"] = static_cast<double>(run.replicates.size() + run.walkReplicates.size());
     }
 }
 
 void BM_StepSimulate(benchmark::State& state) {
     const CA1TimeSeries s = FittedSeries(static_cast<int>(state.range(0)));
     const CModelSimulator sim(ModelParameters(s), ImageSpan(s.m_aSamples));
+    state.counters["clipped"] = sim.ClippedShare();
     std::uint64_t i = 0;
     for (auto _ : state) {
         CRandomStream random(DeriveStreamSeed(1, i++));

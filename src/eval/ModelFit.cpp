@@ -79,6 +79,8 @@ void BlockSums(DRIFTSUMS& a, int len, const double* x, const double* y, const do
     a.ve += sve;
 }
 
+}  // namespace
+
 double DriftModelOverData(const FITMODULE& m, const double* p, double* gradient) {
     const double di2 = p[0] * p[0], da2 = p[1] * p[1], s2 = p[3] * p[3];
     const double inv = 1.0 / p[2];
@@ -122,6 +124,8 @@ double DriftModelOverData(const FITMODULE& m, const double* p, double* gradient)
     }
     return weighted ? a.sum / a.weights : a.sum;
 }
+
+namespace {
 
 constexpr double kGradientTolerance = 2.220446049250313e-15;
 constexpr int kMaxTrials = 20;

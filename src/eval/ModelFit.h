@@ -24,6 +24,12 @@ enum class FitArithmetic { PointByPoint, WholeData };
 
 void FitModel(CA1TimeSeries& series, std::uint32_t seed, FitArithmetic arithmetic = FitArithmetic::PointByPoint);
 
+// The whole-data evaluation FitArithmetic::WholeData installs: the drift
+// model's s-square over all points of a module (weighted or plain as the
+// module says) at p = (Di, Da, Tc, s), and its gradient when gradient is
+// not null. The abscissae are distances in images.
+double DriftModelOverData(const FITMODULE& module, const double* p, double* gradient);
+
 // The trial loop of the fit: minimise from the module's current parameters,
 // then from random points inside the parameter ranges, until the sixth
 // improvement on the best s-square or the twentieth trial. A trial improves

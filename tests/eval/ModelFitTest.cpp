@@ -84,6 +84,55 @@ TEST(ModelFit, FifteenRecordsAreTooFewAndSixteenAreEnough) {
     EXPECT_EQ(t.ModelValid, 1);
 }
 
+// The bootstrap's whole-data evaluation against the model's sums written
+// out here point by point, with the gradient in closed form: consecutive
+// distances (the products of q carried through blocks of 64) and a stretch
+// with gaps (an exponential per point), weighted and plain, a Tc small
+// enough for the exponentials to underflow. Each value must agree to a few
+// machine epsilons of the sum of its terms' magnitudes.
+TEST(ModelFit, WholeDataSumsAreThePointSums) {
+    FITMODULE m;
+    std::vector<double> x, y, w;
+    for (int d = 1; d <= 300; ++d) x.push_back(d);
+    for (int d : {302, 305, 309, 310, 311, 350}) x.push_back(d);
+    for (int d = 351; d <= 420; ++d) x.push_back(d);
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        y.push_back(Model(x[i], 0.02, 0.04, 30.0, 0.002) * (1.0 + 0.1 * std::sin(0.7 * x[i])));
+        w.push_back(1.0 + 0.5 * std::cos(0.3 * x[i]));
+    }
+    RegisterData(m, static_cast<int>(x.size()), x.data(), y.data(), w.data());
+    const double cases[][4] = {
+        {0.02, 0.04, 30.0, 0.002}, {0.01, 0.05, 0.4, 0.001}, {0.03, 0.0, 20.0, 0.0}, {-0.015, 0.02, 1e6, -0.003}};
+    for (const auto& p : cases) {
+        for (const int weighted : {1, 0}) {
+            m.nWeighted = weighted;
+            double want = 0.0, weights = 0.0, size = 0.0, g[4] = {}, gsize[4] = {};
+            for (std::size_t i = 0; i < x.size(); ++i) {
+                const double e = std::exp(-x[i] / p[2]);
+                const double r = Model(x[i], p[0], p[1], p[2], p[3]) - y[i];
+                const double wi = weighted ? w[i] : 1.0;
+                const double terms[4] = {4.0 * p[0] * x[i], 4.0 * p[1] * x[i] * e,
+                                         2.0 * p[1] * p[1] * e * x[i] * x[i] / (p[2] * p[2]), 2.0 * p[3] * x[i] * x[i]};
+                want += wi * r * r;
+                size += wi * r * r;
+                weights += w[i];
+                for (int k = 0; k < 4; ++k) {
+                    g[k] += wi * 2.0 * r * terms[k];
+                    gsize[k] += std::fabs(wi * 2.0 * r * terms[k]);
+                }
+            }
+            const double scale = weighted ? 1.0 / weights : 1.0;
+            double got[4] = {};
+            const double sSquare = DriftModelOverData(m, p, got);
+            EXPECT_NEAR(sSquare, want * scale, 1e-12 * size * scale) << p[2] << " weighted " << weighted;
+            EXPECT_EQ(DriftModelOverData(m, p, nullptr), sSquare);
+            for (int k = 0; k < 4; ++k)
+                EXPECT_NEAR(got[k], g[k] * scale, 1e-12 * gsize[k] * scale + 1e-300)
+                    << "parameter " << k << ", Tc " << p[2] << ", weighted " << weighted;
+        }
+    }
+}
+
 TEST(ModelFit, RecoversTheParametersOfNoiseFreeModelData) {
     const double di = 0.3, da = 0.5, tc = 20.0, sl = 0.01;
     for (std::uint32_t seed : {1u, 2u, 12345u}) {

@@ -22,9 +22,9 @@ const INTERVALQUANTITYINFO kQuantities[IQ_COUNT] = {
     {"p16_s", "16% lifetime", "s"},
 };
 
-// Fills `scratch` (a series used only for this) with a replicate's model
-// and reduced characteristic function and evaluates its lifetimes exactly
-// as the series' own are evaluated.
+// Fills `scratch` (a series used only for this) with a model and its
+// characteristic function (a replicate's reduced one, or the series' own)
+// and evaluates the lifetimes exactly as the series' own are evaluated.
 REPLICATELIFETIMES LifetimesIn(CA1TimeSeries& scratch, const REPLICATE& r, double t0, double a) {
     REPLICATELIFETIMES l;
     scratch.m_dImagePeriod = t0;
@@ -198,26 +198,18 @@ INTERVALSET ComputeIntervals(const BOOTSTRAPRUN& run, const CA1TimeSeries& serie
     set.nReplicatesWithModel = set.nReplicates - failed;
     set.bWalkReading = !run.walkReplicates.empty();
 
-    // The estimates are the series' own, at the same tolerance.
-    const MODELPARAMS m = ModelParameters(series);
-    CA1TimeSeries own;
-    own.m_dImagePeriod = series.m_dImagePeriod;
-    own.m_aCharFunc = series.m_aCharFunc;
-    own.CharFuncValid = series.CharFuncValid;
-    own.ModelValid = series.ModelValid;
-    own.FitDi = series.FitDi;
-    own.FitDa = series.FitDa;
-    own.FitTc = series.FitTc;
-    own.FitS = series.FitS;
-    EvaluateDirectLifetime(own, a);
-    const double estimates[IQ_COUNT] = {m.Di,
-                                        m.Da,
-                                        m.Tc * series.m_dImagePeriod,
-                                        m.s,
-                                        EvaluateModelLifetime(own, a),
-                                        ProbabilityLifetime(own, a, kP84),
-                                        ProbabilityLifetime(own, a, kP50),
-                                        ProbabilityLifetime(own, a, kP16)};
+    // The estimates are the series' own, at the same tolerance, evaluated
+    // by the same route as a replicate's (its whole characteristic function
+    // in place of the reduced one).
+    REPLICATE own;
+    own.bModel = true;
+    own.params = ModelParameters(series);
+    own.aDirectTrace = series.m_aCharFunc;
+    CA1TimeSeries scratch;
+    const REPLICATELIFETIMES life = LifetimesIn(scratch, own, series.m_dImagePeriod, a);
+    const MODELPARAMS& m = own.params;
+    const double estimates[IQ_COUNT] = {m.Di,      m.Da,     m.Tc * series.m_dImagePeriod, m.s, life.dModel, life.dP84,
+                                        life.dP50, life.dP16};
     for (int k = 0; k < IQ_COUNT; ++k) {
         set.q[k] = IntervalFromReplicates(estimates[k], std::move(values[k]), failed, method, tail95);
         if (set.bWalkReading)
